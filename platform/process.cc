@@ -1,0 +1,121 @@
+#include "platform/process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace kvt::platform {
+namespace {
+
+uint32_t CodeFromStatus(int status) {
+  if (WIFEXITED(status)) return static_cast<uint32_t>(WEXITSTATUS(status));
+  if (WIFSIGNALED(status)) return 128u + static_cast<uint32_t>(WTERMSIG(status));
+  return kStillActive;
+}
+
+// A pidfd lets the waiter sleep until the child ends instead of polling.
+int OpenPidFd(pid_t pid) {
+#ifdef SYS_pidfd_open
+  return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+#else
+  (void)pid;
+  return -1;
+#endif
+}
+
+}  // namespace
+
+pid_t StartHidden(const std::string& program, const std::vector<std::string>& args,
+                  const std::string& cwd) {
+  if (::access(program.c_str(), X_OK) != 0) return 0;
+  std::vector<std::string> argv_store;
+  argv_store.push_back(program);
+  argv_store.insert(argv_store.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& s : argv_store) argv.push_back(s.data());
+  argv.push_back(nullptr);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+  pid_t pid = 0;
+  int rc = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return 0;
+  return pid;
+}
+
+ProcessHandle::ProcessHandle(ProcessHandle&& other) noexcept { *this = std::move(other); }
+
+ProcessHandle& ProcessHandle::operator=(ProcessHandle&& other) noexcept {
+  if (this != &other) {
+    pid_ = other.pid_;
+    reaped_ = other.reaped_;
+    code_ = other.code_;
+    other.pid_ = 0;
+    other.reaped_ = false;
+    other.code_ = kStillActive;
+  }
+  return *this;
+}
+
+ProcessHandle::~ProcessHandle() = default;
+
+uint32_t ProcessHandle::ExitCode() {
+  if (reaped_ || pid_ <= 0) return code_;
+  int status = 0;
+  pid_t r;
+  do {
+    r = ::waitpid(pid_, &status, WNOHANG);
+  } while (r < 0 && errno == EINTR);
+  if (r == pid_) {
+    reaped_ = true;
+    code_ = CodeFromStatus(status);
+  } else if (r < 0) {
+    // Not our child any more (reaped elsewhere): report it as ended with an unknown code.
+    reaped_ = true;
+    code_ = 255;
+  }
+  return code_;
+}
+
+uint32_t ProcessHandle::WaitExitCode(int timeout_ms) {
+  if (reaped_ || pid_ <= 0) return code_;
+  if (ExitCode() != kStillActive) return code_;
+  int fd = OpenPidFd(pid_);
+  if (fd >= 0) {
+    struct pollfd p = {fd, POLLIN, 0};
+    int r;
+    do {
+      r = ::poll(&p, 1, timeout_ms);
+    } while (r < 0 && errno == EINTR);
+    ::close(fd);
+    return ExitCode();
+  }
+  // Without pidfd: check often, so an ended child is still noticed at once.
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+  while (std::chrono::steady_clock::now() < deadline) {
+    if (ExitCode() != kStillActive) return code_;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return ExitCode();
+}
+
+void ProcessHandle::Close() {
+  pid_ = 0;
+  reaped_ = false;
+  code_ = kStillActive;
+}
+
+}  // namespace kvt::platform

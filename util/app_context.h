@@ -1,0 +1,45 @@
+// State the utility's windows share: the main directory, the registry key, the current
+// control-file name that the main window, the editor and the selection dialog pass between
+// them, and the one place that asks the user Yes/No questions (tests answer it themselves).
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+namespace kvt::util {
+
+class QuestionAsker {
+ public:
+  virtual ~QuestionAsker() = default;
+  // True for Yes.
+  virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
+  // A message with OK only.
+  virtual void tell(QWidget* parent, const QString& title, const QString& text) = 0;
+};
+
+class MessageBoxAsker : public QuestionAsker {
+ public:
+  bool askYesNo(QWidget* parent, const QString& title, const QString& text) override {
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+  }
+  void tell(QWidget* parent, const QString& title, const QString& text) override {
+    QMessageBox::information(parent, title, text);
+  }
+};
+
+struct AppContext {
+  QString mainDir;          // product directory, always ending with '/'
+  QString registryKey;      // "SOFTWARE\\Halvern\\KV0220"
+  QString versionString;    // major and minor version digits, "20"
+  QString currentCtlName;   // the current control-file name
+  QString installedVersion; // VERSION of kvtinst.cfg as the configuration frame shows it
+  QString mainCtlFileText;  // text of the main window's txtCtlFile when the editor opens
+  // Lets the editor change the main window's txtCtlFile.
+  std::function<void(const QString&)> setMainCtlFileText;
+  QuestionAsker* asker = nullptr;
+};
+
+}  // namespace kvt::util
