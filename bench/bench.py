@@ -1,0 +1,280 @@
+#!/usr/bin/env python3
+"""Benchmark suite: the sort engine against GNU sort on the same records.
+
+Every case runs both commands alternately, several times, in one invocation, checks that every
+output is the expected sorted file, and reports the ratio of the medians of the wall times.
+Usage: bench.py --build-dir DIR [--work DIR] [--runs N] [--smoke] [--cases 1,2,...]
+"""
+import argparse
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+MIB = 1024 * 1024
+
+
+class Bench:
+    def __init__(self, build, work, runs, smoke):
+        self.build = os.path.abspath(build)
+        self.work = work
+        self.runs = runs
+        self.smoke = smoke
+        self.tool = self._program("bench/kvtbench")
+        self.engine = self._program("engine/kvtsorts")
+        self.front = self._program("jobfront/kv02sort")
+        self.rows = []
+        self.failed = False
+
+    def _program(self, rel):
+        path = os.path.join(self.build, rel)
+        if not os.access(path, os.X_OK):
+            sys.exit("missing program %s: build first" % path)
+        return path
+
+    def scale(self, n):
+        return max(2000, n // 1000) if self.smoke else n
+
+    # ---- preparing inputs --------------------------------------------------------------
+    def gen(self, name, count, length, key_len, seed=1, kind="random"):
+        path = os.path.join(self.work, name)
+        subprocess.run([self.tool, "gen", path, str(count), str(length), str(key_len),
+                        str(seed), kind], check=True)
+        return path
+
+    def engine_dir(self, tag):
+        d = os.path.join(self.work, "engine-" + tag)
+        shutil.rmtree(d, ignore_errors=True)
+        os.makedirs(d)
+        return d
+
+    def write_ctl(self, d, chunks, per_chunk, length, fields, infile, outfile, order="B",
+                  table=""):
+        args = [self.tool, "ctl", os.path.join(d, "kvtsort.ctl"), str(chunks), str(per_chunk),
+                str(length), "0", order, infile, outfile, d + "/"]
+        if order == "U":
+            args.append(table)
+        args.append("--")
+        args += ["%d:%d:%s" % f for f in fields]
+        subprocess.run(args, check=True)
+
+    @staticmethod
+    def cover(length, keys):
+        """Key entries followed by blank entries for every byte no key covers."""
+        fields = list(keys)
+        covered = sorted((p, l) for p, l, _ in keys)
+        pos = 1
+        for p, l in covered:
+            if p > pos:
+                fields.append((pos, p - pos, "_"))
+            pos = max(pos, p + l)
+        if pos <= length:
+            fields.append((pos, length - pos + 1, "_"))
+        return fields
+
+    # ---- running ------------------------------------------------------------------------
+    def run(self, argv, cwd=None, env=None):
+        start = time.perf_counter()
+        proc = subprocess.Popen(argv, cwd=cwd, env=env, stdout=subprocess.DEVNULL)
+        _, status, usage = os.wait4(proc.pid, 0)
+        elapsed = time.perf_counter() - start
+        proc.returncode = os.waitstatus_to_exitcode(status)
+        if proc.returncode != 0:
+            raise RuntimeError("%s exited with %d" % (argv[0], proc.returncode))
+        return elapsed, usage.ru_maxrss * 1024
+
+    def engine_env(self, d):
+        env = dict(os.environ)
+        env["KVT_REGISTRY"] = os.path.join(d, "no-registry.reg")  # main directory = cwd
+        return env
+
+    def timed_pair(self, ours, theirs):
+        """Alternates the two commands; returns the medians and our peak memory."""
+        a, b, peak = [], [], 0
+        for _ in range(self.runs):
+            t, rss = ours()
+            a.append(t)
+            peak = max(peak, rss)
+            b.append(theirs())
+        return statistics.median(a), statistics.median(b), peak
+
+    def gnu_sort(self, infile, outfile, keys, memory, tmp):
+        argv = ["sort", "-s", "--parallel=1", "-S", memory, "-T", tmp, "-t", "\t"] + keys + \
+               ["-o", outfile, infile]
+        env = dict(os.environ, LC_ALL="C")
+        return lambda: self.run(argv, env=env)[0]
+
+    def same(self, a, b, label):
+        if subprocess.run(["cmp", "-s", a, b]).returncode != 0:
+            print("OUTPUT MISMATCH in %s: %s differs from %s" % (label, a, b))
+            self.failed = True
+            return False
+        return True
+
+    def report(self, case, label, ours, theirs, target, note=""):
+        ratio = ours / theirs if theirs > 0 else float("inf")
+        ok = "" if target is None else ("met" if ratio <= target else "MISSED")
+        self.rows.append((case, label, ours, theirs, ratio, target, ok, note))
+
+    # ---- cases --------------------------------------------------------------------------
+    def simple_case(self, case, label, count, length, key_len, kind="random", chunks=1,
+                    memory="2G", target=None):
+        infile = self.gen("in%s.dat" % case, count, length, key_len, kind=kind)
+        d = self.engine_dir(str(case))
+        out_ours = os.path.join(self.work, "ours%s.dat" % case)
+        out_gnu = os.path.join(self.work, "gnu%s.dat" % case)
+        per_chunk = -(-count // chunks)
+        chunks = -(-count // per_chunk)
+        fields = self.cover(length, [(1, key_len, "A")])
+        self.write_ctl(d, chunks, per_chunk, length, fields, infile, out_ours)
+        ours = lambda: self.run([self.engine], cwd=d, env=self.engine_env(d))
+        theirs = self.gnu_sort(infile, out_gnu, ["-k1.1,1.%d" % key_len], memory, self.work)
+        t_ours, t_gnu, peak = self.timed_pair(ours, theirs)
+        self.same(out_ours, out_gnu, label)
+        self.report(case, label, t_ours, t_gnu, target)
+        budget = per_chunk * length + 8 * per_chunk + 32 * MIB
+        return t_ours, peak, budget, infile, out_ours
+
+    def case_user_order(self):
+        count = self.scale(1_000_000)
+        infile = self.gen("in4.dat", count, 100, 10, seed=4)
+        table = os.path.join(self.work, "reverse.sor")
+        subprocess.run([self.tool, "table", table], check=True)
+        translated = os.path.join(self.work, "in4.translated")
+        subprocess.run([self.tool, "translate", table, infile, translated, "100", "10"],
+                       check=True)
+        d = self.engine_dir("4")
+        out_ours = os.path.join(self.work, "ours4.dat")
+        out_gnu = os.path.join(self.work, "gnu4.dat")
+        self.write_ctl(d, 1, count, 100, self.cover(100, [(1, 10, "D")]), infile, out_ours,
+                       order="U", table=table)
+        ours = lambda: self.run([self.engine], cwd=d, env=self.engine_env(d))
+        theirs = self.gnu_sort(translated, out_gnu, ["-r", "-k1.1,1.10"], "2G", self.work)
+        t_ours, t_gnu, _ = self.timed_pair(ours, theirs)
+        ours_translated = os.path.join(self.work, "ours4.translated")
+        subprocess.run([self.tool, "translate", table, out_ours, ours_translated, "100", "10"],
+                       check=True)
+        self.same(ours_translated, out_gnu, "user order")
+        self.report(4, "descending, user collating sequence", t_ours, t_gnu, 0.5)
+
+    def case_mixed(self, length, label):
+        total = self.scale(100_000_000)
+        count = total // length
+        infile = self.gen("in5-%d.dat" % length, count, length, 10, seed=5)
+        keys = [(1, 2, "A"), (3, 2, "D"), (5, 2, "A"), (7, 2, "D"), (9, 2, "A")]
+        gnu_keys = []
+        for p, l, c in keys:
+            gnu_keys.append("-k1.%d,1.%d%s" % (p, p + l - 1, "r" if c == "D" else ""))
+        d = self.engine_dir("5-%d" % length)
+        out_ours = os.path.join(self.work, "ours5.dat")
+        out_gnu = os.path.join(self.work, "gnu5.dat")
+        self.write_ctl(d, 1, count, length, self.cover(length, keys), infile, out_ours)
+        ours = lambda: self.run([self.engine], cwd=d, env=self.engine_env(d))
+        theirs = self.gnu_sort(infile, out_gnu, gnu_keys, "2G", self.work)
+        t_ours, t_gnu, _ = self.timed_pair(ours, theirs)
+        self.same(out_ours, out_gnu, label)
+        self.report(5, label, t_ours, t_gnu, None, "%d records" % count)
+
+    def case_front_end(self, infile, engine_time):
+        product = os.path.join(self.work, "product")
+        shutil.rmtree(product, ignore_errors=True)
+        os.makedirs(os.path.join(product, "SortCtl"))
+        for prog in (self.engine, self.front):
+            shutil.copy(prog, product)
+        registry = os.path.join(product, "registry.reg")
+        with open(registry, "w") as f:
+            f.write('REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV0220]\n'
+                    '"MainDir"="%s/"\n' % product)
+        out = os.path.join(self.work, "front7.dat")
+        lines = ['[FILE]', 'PRODUCT="KV02"', 'VERSION="200"', 'INFILE="%s"' % infile,
+                 'OUTFILE="%s"' % out, 'WORKDIR="%s/"' % product, 'RECLEN="100"',
+                 'MEMORYUSAGE="80"', 'WORKFILES="*"', 'MAXSPLIT="*"', 'MINSPLIT="*"',
+                 'SORTORDER="BINARY"', '[FIELDS]', '1POS="1"', '1LEN="10"', '1ORD="A"',
+                 '[END]']
+        with open(os.path.join(product, "SortCtl", "bench.txt"), "wb") as f:
+            f.write("".join(l + "\r\n" for l in lines).encode())
+        env = dict(os.environ, KVT_REGISTRY=registry)
+        times = [self.run([os.path.join(product, "kv02sort"), "bench.txt"], env=env)[0]
+                 for _ in range(self.runs)]
+        front = statistics.median(times)
+        self.same(out, os.path.join(self.work, "gnu1.dat"), "kv02sort end to end")
+        extra_ms = (front - engine_time) * 1000
+        self.rows.append((7, "kv02sort end to end minus engine alone", front, engine_time,
+                          front / engine_time, None,
+                          "met" if extra_ms <= 50 else "MISSED",
+                          "%+.0f ms (target <= 50 ms)" % extra_ms))
+
+    def run_all(self, cases):
+        m = self.scale
+        if 1 in cases or 7 in cases or 8 in cases:
+            t1, peak1, budget1, in1, _ = self.simple_case(
+                1, "in memory, 1 chunk", m(1_000_000), 100, 10, target=0.35)
+            self.memory_row(8, "peak memory, case 1", peak1, budget1)
+        if 2 in cases or 8 in cases:
+            _, peak2, budget2, _, _ = self.simple_case(
+                2, "external, 32 chunks", m(4_000_000), 100, 10, chunks=32,
+                memory="13M", target=0.5)
+            self.memory_row(8, "peak memory, case 2", peak2, budget2)
+        if 3 in cases:
+            self.simple_case(3, "already sorted", m(1_000_000), 100, 10, kind="sorted",
+                             target=0.25)
+        if 4 in cases:
+            self.case_user_order()
+        if 5 in cases:
+            self.case_mixed(16, "narrow 16-byte records, 5 mixed groups")
+            self.case_mixed(1000, "wide 1000-byte records, 5 mixed groups")
+        if 6 in cases:
+            sizes = [100_000, 1_000_000] if self.smoke else [100_000, 1_000_000, 10_000_000]
+            base = None
+            for n in sizes:
+                t, _, _, _, _ = self.simple_case(6, "scaling %d records" % m(n), m(n), 100, 10)
+                per = t / m(n) * 1e9
+                base = base or per
+                self.rows[-1] = self.rows[-1][:7] + ("%.0f ns/record (x%.2f)" % (per, per / base),)
+        if 7 in cases:
+            self.case_front_end(in1, t1)
+
+    def memory_row(self, case, label, peak, budget):
+        ok = "met" if peak <= budget else "MISSED"
+        self.rows.append((case, label, peak / MIB, budget / MIB, peak / budget, 1.0, ok,
+                          "MiB: peak vs chunk budget + 32 MiB"))
+
+    def print_table(self):
+        print()
+        print("| case | what | ours | GNU sort / ref | ratio | target | | note |")
+        print("|---|---|---|---|---|---|---|---|")
+        for case, label, ours, theirs, ratio, target, ok, note in self.rows:
+            tgt = "" if target is None else "<= %.2f" % target
+            print("| %s | %s | %.3f | %.3f | %.3f | %s | %s | %s |" %
+                  (case, label, ours, theirs, ratio, tgt, ok, note))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--build-dir", required=True)
+    parser.add_argument("--work")
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--smoke", action="store_true",
+                        help="small inputs, one run: checks outputs, no timing verdict")
+    parser.add_argument("--cases", default="1,2,3,4,5,6,7,8")
+    args = parser.parse_args()
+    work = args.work or tempfile.mkdtemp(prefix="kvtbench")
+    os.makedirs(work, exist_ok=True)
+    cases = {int(c) for c in args.cases.split(",")}
+    bench = Bench(args.build_dir, work, 1 if args.smoke else args.runs, args.smoke)
+    try:
+        bench.run_all(cases)
+    finally:
+        if not args.work:
+            shutil.rmtree(work, ignore_errors=True)
+    bench.print_table()
+    if bench.failed:
+        sys.exit(1)
+    print("\n%d passed, 0 failed" % len(bench.rows) if args.smoke else "")
+
+
+if __name__ == "__main__":
+    main()
