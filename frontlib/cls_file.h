@@ -14,7 +14,8 @@ class clsFile {
   // A file larger than this is not a control file and is refused.
   static constexpr int64_t kMaxControlFileSize = 1 << 20;
 
-  // The program's one control-file image and status record.
+  // The program's one control-file image (the whole file, no fixed size) and status record,
+  // shared by every clsFile object.
   static std::string& ctlBuffer();
   static std::string& statusRec();
   static FileBlock& controlBlock();
@@ -35,10 +36,16 @@ class clsFile {
   void addSectionToCtl(const std::string& p_s_section);
   void addKeyToCtl(const std::string& p_s_section, const std::string& p_s_key,
                    const std::string& p_s_newVal);
-  // Replaces the open file atomically with the image, blank-padded to the old length.
+  // Replaces the open file atomically with the image, blank-padded to the old length; the
+  // file is never shortened. p_s_file is not used. False when no control file is open, the
+  // image would exceed kMaxControlFileSize, or the file could not be replaced (the old file is
+  // then unchanged).
   bool rewriteCtl(const std::string& p_s_file);
 
+  // Opens an existing status file (a missing one is not created), position 1.
   void openStatusFile(const std::string& strInFile);
+  // statusRec = the 64 bytes at statusBlock().position, blank-padded; 64 blanks when closed.
+  // The caller advances the position.
   void statusGet();
   void StatusClose();
 };

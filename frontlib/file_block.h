@@ -17,15 +17,18 @@ struct FileBlock {
   int fd = -1;                // the open file
 };
 
-// When closed: trims the name, opens it for reading and writing at any position (creating a
-// missing file), state 1, position 1. Errors leave the state 0.
+// When not open: trims the name, opens it for reading and writing at any position (creating a
+// missing file; a file that may only be read is opened for reading), state 1, position 1.
+// Errors, and a folder's name, leave the state as it was.
 void filOpen(FileBlock& block);
 void filClose(FileBlock& block);
 // buffer = recordLength bytes read at the position (fewer at the end of the file).
 void filRead(FileBlock& block);
-// n bytes read at the position; n blanks when the block is not open.
+// n bytes read at the position, blank-padded beyond the end of the file; n blanks when the
+// block is not open.
 std::string filReadLen(FileBlock& block, int64_t n);
-// buffer cut or blank-padded to recordLength, written at the position.
+// buffer cut or blank-padded to recordLength, written at the position. False when the block
+// is not open or the write failed.
 bool filWrite(FileBlock& block);
 // text written unchanged at the position.
 bool filPut(FileBlock& block, const std::string& text);

@@ -7,13 +7,15 @@
 
 namespace kvt::front {
 
-// True when no file matches the trimmed path.
+// True when no file matches the trimmed path (which may hold the wildcards * and ?); a folder
+// is not a file.
 bool fileMissing(const std::string& path);
 // logMsg with application "SORT", the sub-application, level "I" and the message, on the
 // program's log (clsLog::setProgramLogPath).
 void logSort(const std::string& subAppl, const std::string& message);
-// Text of a return code from ErrText.txt of the main directory (setErrTextPath); "" when
-// the file, the code or a line end is missing.
+// Text of a return code from ErrText.txt of the main directory (setErrTextPath): the line's
+// text after the three-digit code and its separator; "" when the file, the code or a line
+// end is missing. The file is read as it is at each call and never created.
 std::string errText(int code);
 void setErrTextPath(const std::string& path);
 // GetKeyValue / UpdateKey through a new cRegistryAccess object.
