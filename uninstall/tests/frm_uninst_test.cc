@@ -1,0 +1,161 @@
+// The uninstaller's window, driven by clicks on its buttons.
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "install/tests/product_dir.h"
+#include "platform/registry.h"
+#include "uninstall/frm_uninst.h"
+#include "uninstall/uninstaller.h"
+
+namespace kvt::uninstall {
+namespace {
+
+using kvt::testing::ProductDir;
+using kvt::testing::ReadFile;
+using kvt::testing::WriteFile;
+using kvt::testing::WriteScript;
+namespace fs = std::filesystem;
+
+constexpr char kKey[] = "SOFTWARE\\Halvern\\KV0220";
+constexpr char kSample[] = "[FILE]\r\nINFILE=\"in.dat\"\r\n";
+
+class FormTest : public ::testing::Test {
+ protected:
+  // Opens the window as the program does: the main directory is read when it opens.
+  void OpenForm() {
+    uninstaller_.Open();
+    form_ = std::make_unique<frmUninst>(&uninstaller_);
+    form_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+  }
+
+  template <typename T>
+  T* Find(const char* name) {
+    T* widget = form_->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(widget, nullptr) << name;
+    return widget;
+  }
+
+  void Click(const char* button) {
+    QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton);
+  }
+
+  QString Outcome() { return Find<QLabel>("lblComplMsg")->text(); }
+  QColor OutcomeColour() {
+    return Find<QLabel>("lblComplMsg")->palette().color(QPalette::WindowText);
+  }
+
+  ProductDir dir_;
+  Uninstaller uninstaller_;
+  std::unique_ptr<frmUninst> form_;
+};
+
+TEST_F(FormTest, ShowsItsCaptionsAndNames) {
+  OpenForm();
+  EXPECT_EQ(form_->objectName(), "frmUninst");
+  EXPECT_EQ(form_->windowTitle(), "KV Tamsort Std Ver - Uninstall");
+  QLabel* prompt = Find<QLabel>("lblMsg");
+  EXPECT_EQ(prompt->text(),
+            "     Press \"Confirm\" to uninstall        KV Tamsort from this computer");
+  EXPECT_EQ(Outcome(), "");
+  EXPECT_EQ(Find<QPushButton>("cmdConfirm")->text(), "Confirm");
+  EXPECT_EQ(Find<QPushButton>("cmdCancel")->text(), "Cancel");
+  EXPECT_EQ(Find<QPushButton>("cmdExit")->text(), "Exit");
+  // Labels carry names for assistive technology, and their text as the description.
+  EXPECT_FALSE(prompt->accessibleName().isEmpty());
+  EXPECT_EQ(prompt->accessibleDescription(), prompt->text());
+  EXPECT_FALSE(Find<QLabel>("lblComplMsg")->accessibleName().isEmpty());
+  // The whole prompt fits the window.
+  EXPECT_GE(prompt->width(), prompt->sizeHint().width());
+}
+
+// A real installation by KVTInst, some use, then the uninstall through the window.
+TEST_F(FormTest, ConfirmUndoesAnInstallationAndASecondConfirmFails) {
+  dir_.AddProgram(KVTINST_PATH);
+  WriteScript(dir_ / "install.wrk", "exit 0\n");
+  WriteFile(dir_ / "kvtsort.txt", kSample);
+  auto run = kvt::testing::RunProgram((dir_ / "KVTInst").string(), dir_.root().string());
+  ASSERT_TRUE(run.ended);
+  ASSERT_TRUE(fs::is_directory(dir_ / "SortOrder"));
+  const std::string config = ReadFile(dir_ / "kvtinst.cfg");
+  ASSERT_FALSE(config.empty());
+  WriteFile(dir_ / "kvtsort.log", "log");
+  WriteFile(dir_ / "kvtsortLog.001", "old log");
+  WriteFile(dir_.product() / "SortCtl" / "job.txt", "job");
+
+  OpenForm();
+  EXPECT_EQ(uninstaller_.mainDir(), dir_.mainDir());
+  Click("cmdConfirm");
+  EXPECT_EQ(Outcome(), frmUninst::completeText());
+  EXPECT_EQ(OutcomeColour(), QColor(0, 128, 0));
+  EXPECT_EQ(Find<QLabel>("lblMsg")->text(), "");
+  EXPECT_EQ(Find<QLabel>("lblComplMsg")->accessibleDescription(), Outcome());
+
+  platform::Registry registry(dir_.registry().string());
+  EXPECT_FALSE(registry.KeyExists(kKey));
+  EXPECT_TRUE(registry.KeyExists("SOFTWARE\\Halvern"));
+  EXPECT_EQ(ReadFile(dir_ / "kvtsort.txt"), kSample);
+  EXPECT_EQ(ReadFile(dir_ / "install.ctl"), config);
+  EXPECT_EQ(ReadFile(dir_ / "install.wrk"), config);
+  for (const char* gone : {"SortCtl", "SortOrder", "kvtinst.cfg", "Install.log", "kvtsort.log",
+                           "kvtsortLog.001"}) {
+    EXPECT_FALSE(fs::exists(dir_ / gone)) << gone;
+  }
+  EXPECT_TRUE(fs::exists(dir_ / "KVTInst"));
+
+  Click("cmdConfirm");
+  EXPECT_EQ(Outcome(), "Registry cleanup failed");
+  EXPECT_EQ(OutcomeColour(), QColor(192, 0, 0));
+}
+
+TEST_F(FormTest, AMissingKeyShowsTheFailureAndKeepsThePrompt) {
+  WriteFile(dir_ / "kvtsort.log", "log");
+  OpenForm();
+  Click("cmdConfirm");
+  EXPECT_EQ(Outcome(), "Registry cleanup failed");
+  EXPECT_EQ(OutcomeColour(), QColor(192, 0, 0));
+  EXPECT_EQ(Find<QLabel>("lblMsg")->text(), frmUninst::prompt());
+  EXPECT_TRUE(form_->isVisible());
+}
+
+TEST_F(FormTest, ShowsWhatCouldNotBeRemoved) {
+  platform::Registry(dir_.registry().string()).SetString(kKey, "MainDir", dir_.mainDir());
+  fs::create_directories(dir_.product() / "SortOrder" / "mine");
+  OpenForm();
+  Click("cmdConfirm");
+  EXPECT_EQ(Outcome(),
+            frmUninst::completeText() + "\nCould not be removed:\n    SortOrder/mine/");
+  EXPECT_EQ(OutcomeColour(), QColor(0, 0, 192));
+  EXPECT_TRUE(fs::is_directory(dir_.product() / "SortOrder" / "mine"));
+}
+
+TEST_F(FormTest, ALongListOfLeftoversIsCutAndFitsTheWindow) {
+  platform::Registry(dir_.registry().string()).SetString(kKey, "MainDir", dir_.mainDir());
+  for (int i = 0; i < 10; ++i) {
+    fs::create_directories(dir_.product() / "SortCtl" / ("folder" + std::to_string(i)));
+  }
+  OpenForm();
+  Click("cmdConfirm");
+  EXPECT_TRUE(Outcome().endsWith("\n    SortCtl/folder7/\n    and 2 more"))
+      << Outcome().toStdString();
+  QLabel* outcome = Find<QLabel>("lblComplMsg");
+  EXPECT_GE(outcome->height(), outcome->heightForWidth(outcome->width()));
+}
+
+TEST_F(FormTest, CancelAndExitCloseTheWindow) {
+  for (const char* button : {"cmdCancel", "cmdExit"}) {
+    OpenForm();
+    Click(button);
+    EXPECT_FALSE(form_->isVisible()) << button;
+  }
+}
+
+}  // namespace
+}  // namespace kvt::uninstall

@@ -1,0 +1,181 @@
+#include "uninstall/uninstaller.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include "frontlib/registry_access.h"
+#include "frontlib/shared_routines.h"
+#include "platform/file_util.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+
+namespace kvt::uninstall {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kParentKey[] = "SOFTWARE";
+constexpr char kSample[] = "kvtsort.txt";
+constexpr char kOldLogPrefix[] = "kvtsortLog.";
+
+std::string ThisVersionSubKey() {
+  const std::string key = platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR);
+  return key.substr(std::string(kParentKey).size() + 1);
+}
+
+// A real file, not a folder; a symbolic link counts as a file and is never followed.
+bool IsFileEntry(const fs::directory_entry& entry) {
+  std::error_code ec;
+  return !entry.is_directory(ec) || entry.is_symlink(ec);
+}
+
+bool IsRealDirectory(const std::string& path) {
+  std::error_code ec;
+  return fs::is_directory(fs::symlink_status(path, ec));
+}
+
+// The entries of a folder; none when it cannot be read.
+std::vector<fs::directory_entry> ListFolder(const std::string& path) {
+  std::vector<fs::directory_entry> entries;
+  std::error_code ec;
+  for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
+    entries.push_back(*it);
+  }
+  return entries;
+}
+
+// Copies a file whole: the target is replaced atomically, never left half-written.
+bool CopyWhole(const std::string& from, const std::string& to) {
+  std::string contents;
+  return platform::ReadWholeFile(from, &contents) && platform::AtomicReplaceFile(to, contents);
+}
+
+bool HoldsListed(const UninstallResult& result, const std::string& folder) {
+  const std::string prefix = folder + "/";
+  return std::any_of(result.leftBehind.begin(), result.leftBehind.end(),
+                     [&](const std::string& name) { return name.rfind(prefix, 0) == 0; });
+}
+
+}  // namespace
+
+Uninstaller::Uninstaller() : Uninstaller(ThisVersionSubKey()) {}
+
+Uninstaller::Uninstaller(std::string productSubKey)
+    : productSubKey_(std::move(productSubKey)),
+      productKey_(std::string(kParentKey) + "\\" + productSubKey_) {}
+
+void Uninstaller::Open() {
+  const std::string dir =
+      front::trim(front::regGet(platform::kHkeyLocalMachine, productKey_, "MainDir"));
+  // A main directory without its separator would turn "kvtsort.log" into a sibling's name.
+  mainDir_ = dir.empty() ? std::string() : platform::WithTrailingSeparator(dir);
+}
+
+UninstallResult Uninstaller::Confirm() {
+  UninstallResult result;
+  result.registryCleaned = deleteRegistryKey();
+  if (!result.registryCleaned) return result;
+  // Without a recorded folder every name below would point into the current folder.
+  result.mainDirFound = !mainDir_.empty() && IsRealDirectory(mainDir_);
+  if (!result.mainDirFound) return result;
+  moveModules(result);
+  delModules(result);
+  return result;
+}
+
+bool Uninstaller::deleteRegistryKey() {
+  if (!front::cRegistryAccess().DeleteKey(platform::kHkeyLocalMachine, kParentKey,
+                                          productSubKey_)) {
+    return false;
+  }
+  // Only the product's own key goes. The registry file shows a parent key only while something
+  // stands below it, so the maker's key is given a line of its own to stay, as it would on
+  // a system registry.
+  const size_t last = productKey_.rfind('\\');
+  if (last != std::string::npos && last > std::string(kParentKey).size()) {
+    platform::Registry().CreateKey(productKey_.substr(0, last));
+  }
+  return true;
+}
+
+void Uninstaller::moveModules(UninstallResult& result) {
+  const std::string from = mainDir_ + "SortCtl/" + kSample;
+  if (front::fileMissing(from)) return;
+  std::error_code ec;
+  // One rename: the sample is either back in the main directory or still in SortCtl.
+  fs::rename(from, mainDir_ + kSample, ec);
+  if (ec) result.leftBehind.push_back(std::string("SortCtl/") + kSample);
+}
+
+void Uninstaller::delModules(UninstallResult& result) {
+  deleteFile("Install.log", result);
+  saveInstallConfig(result);
+  deleteOldLogs(result);
+  deleteFile("kvtsort.log", result);
+  deleteFile("kvtsort.old", result);
+  deleteFile("kvtsort.sts", result);
+  emptyDirectory("SortCtl", result);
+  emptyDirectory("SortOrder", result);
+}
+
+void Uninstaller::saveInstallConfig(UninstallResult& result) {
+  const std::string cfg = mainDir_ + "kvtinst.cfg";
+  if (front::fileMissing(cfg)) return;
+  // The configuration goes only once both copies hold it.
+  if (!CopyWhole(cfg, mainDir_ + "install.ctl") || !CopyWhole(cfg, mainDir_ + "install.wrk")) {
+    result.leftBehind.push_back("kvtinst.cfg");
+    return;
+  }
+  deleteFile("kvtinst.cfg", result);
+}
+
+void Uninstaller::deleteOldLogs(UninstallResult& result) {
+  std::vector<std::string> names;
+  for (const auto& entry : ListFolder(mainDir_)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(kOldLogPrefix, 0) == 0 && IsFileEntry(entry)) names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) deleteFile(name, result);
+}
+
+void Uninstaller::emptyDirectory(const std::string& folder, UninstallResult& result) {
+  const std::string path = mainDir_ + folder;
+  std::error_code ec;
+  if (!fs::exists(fs::symlink_status(path, ec))) return;
+  if (!IsRealDirectory(path)) {
+    result.leftBehind.push_back(folder);
+    return;
+  }
+  std::vector<std::string> remaining;
+  for (const auto& entry : ListFolder(path)) {
+    const std::string name = entry.path().filename().string();
+    if (std::find(result.leftBehind.begin(), result.leftBehind.end(), folder + "/" + name) !=
+        result.leftBehind.end()) {
+      // A sample that could not be moved back is kept rather than lost.
+      continue;
+    }
+    if (!IsFileEntry(entry)) {
+      // Folders inside were not made by the product: they and their contents stay.
+      remaining.push_back(folder + "/" + name + "/");
+    } else if (!platform::RemoveFile(entry.path().string())) {
+      remaining.push_back(folder + "/" + name);
+    }
+  }
+  std::sort(remaining.begin(), remaining.end());
+  result.leftBehind.insert(result.leftBehind.end(), remaining.begin(), remaining.end());
+  // A folder that still holds a listed entry needs no line of its own.
+  if (!fs::remove(path, ec) && remaining.empty() && !HoldsListed(result, folder)) {
+    result.leftBehind.push_back(folder + "/");
+  }
+}
+
+void Uninstaller::deleteFile(const std::string& name, UninstallResult& result) {
+  const std::string path = mainDir_ + name;
+  if (front::fileMissing(path)) return;
+  if (!platform::RemoveFile(path)) result.leftBehind.push_back(name);
+}
+
+}  // namespace kvt::uninstall
