@@ -1,0 +1,72 @@
+#include "jobfront/control_record_writer.h"
+
+#include <cstdio>
+
+#include "frontlib/shared_routines.h"
+#include "jobfront/fixed_text.h"
+#include "jobfront/return_codes.h"
+#include "platform/file_util.h"
+
+namespace kvt::jobfront {
+
+namespace {
+
+bool writeBytes(const std::string& path, const std::string& bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  bool closed = std::fclose(file) == 0;
+  return written && closed;
+}
+
+int refuse(const std::string& enginePath, int code, const std::string& message) {
+  platform::RemoveFile(enginePath);
+  front::logSort("STA", message);
+  return code;
+}
+
+}  // namespace
+
+EngineHeader engineHeader(const JobSettings& s, const ChunkPlan& plan) {
+  EngineHeader h;
+  h.traceFlag = s.traceFlag;
+  h.version = versionStamp(s.version);
+  h.memoryPercent = lastChars("000" + s.memoryUsage, 3);
+  h.chunks = plan.chunks;
+  h.maxSplit = s.maxSplit;
+  h.minSplit = s.minSplit;
+  h.sortOrder = s.sortOrder;
+  h.splits = s.splits;
+  h.recordsPerChunk = plan.recordsPerChunk;
+  return h;
+}
+
+EngineTrailer engineTrailer(const JobSettings& s) {
+  return {s.recordLength, s.inputPath, s.outputPath, s.workDir,
+          collatingTablePath(s.controlPath)};
+}
+
+int writeControlRecord(const std::string& enginePath, const JobSettings& s,
+                       const ChunkPlan& plan, const FieldLookup& fields) {
+  front::logSort("STA", s.controlPath + " control file used.");
+  platform::RemoveFile(enginePath);
+  int64_t recordLength = front::numericValue(s.recordLength);
+  FieldList list = readFields(fields, recordLength);
+  if (!list.correct) {
+    return refuse(enginePath, kRcFieldsIncorrect, s.controlPath + " FIELDS section is incorrect.");
+  }
+  front::logSort("STA", front::numberText(static_cast<int64_t>(list.fields.size())) +
+                            " sortorder fields specified.");
+  std::string record;
+  if (!buildEngineRecord(engineHeader(s, plan), list.fields,
+                         fillerRecords(list.fields, recordLength), engineTrailer(s), &record)) {
+    return refuse(enginePath, kRcRecordNotWritten,
+                  s.controlPath + " too long for the engine control record.");
+  }
+  if (!writeBytes(enginePath, record)) {
+    return refuse(enginePath, kRcRecordNotWritten, enginePath + " could not be written.");
+  }
+  return kRcOk;
+}
+
+}  // namespace kvt::jobfront

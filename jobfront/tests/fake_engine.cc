@@ -1,0 +1,43 @@
+// A stand-in for kvtsorts, started by kv02sort from the main directory of a test. It keeps a
+// copy of kvtsort.ctl as it found it, notes its current directory, appends one engine-style
+// line to kvtsort.log and ends as fake_engine.rc says: "<code>" exits with that code,
+// "signal <n>" ends by that signal.
+#include <signal.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string readAll(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void writeAll(const char* path, const std::string& text, bool append = false) {
+  std::ofstream out(path, std::ios::binary | (append ? std::ios::app : std::ios::trunc));
+  out << text;
+}
+
+}  // namespace
+
+int main() {
+  char cwd[PATH_MAX];
+  if (::getcwd(cwd, sizeof cwd) != nullptr) writeAll("fake_engine.cwd", cwd);
+  writeAll("fake_engine.ctl", readAll("kvtsort.ctl"));
+  writeAll("kvtsort.log", "SORTCTLR20240101120000049 \r\n", true);
+  std::istringstream order(readAll("fake_engine.rc"));
+  std::string word;
+  order >> word;
+  if (word == "signal") {
+    int sig = SIGKILL;
+    order >> sig;
+    ::raise(sig);
+  }
+  return word.empty() ? 0 : std::atoi(word.c_str());
+}

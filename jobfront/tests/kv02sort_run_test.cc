@@ -1,0 +1,326 @@
+// Runs of kv02sort against a stand-in engine: every log line of a run, its exit status, the
+// engine control record the engine finds, and that no kvtsort.ctl is left behind.
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "test_main_dir.h"
+
+namespace kvt::jobfront::testing {
+namespace {
+
+using Keys = std::vector<std::pair<std::string, std::string>>;
+
+const Keys kGoodFile = {{"INFILE", "in.dat"}, {"OUTFILE", "out.dat"}, {"VERSION", "020"},
+                        {"RECLEN", "20"},     {"SORTORDER", "B"}};
+const Keys kGoodFields = {{"1POS", "11"}, {"1LEN", "5"}, {"1ORD", "D"},
+                          {"2POS", "1"},  {"2LEN", "5"}};
+
+std::string prefixed(const std::string& text) {
+  std::string length = "000" + std::to_string(text.size());
+  return length.substr(length.size() - 4) + text;
+}
+
+Keys replaced(Keys keys, const std::string& key, const std::string& value) {
+  for (auto& [k, v] : keys) {
+    if (k == key) v = value;
+  }
+  return keys;
+}
+
+Keys without(Keys keys, const std::string& key) {
+  std::erase_if(keys, [&](const auto& kv) { return kv.first == key; });
+  return keys;
+}
+
+class Kv02sortRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_.link(FAKE_ENGINE_PROGRAM, "kvtsorts");
+    dir_.write("ErrText.txt",
+               "131 Not enough physical memory for the sort.\r\n"
+               "133 Input file length is not a multiple of the record length.\r\n");
+    std::string input;
+    for (int i = 0; i < 10; ++i) input += "record " + std::to_string(i) + "  abcdefghij";
+    dir_.write("in.dat", input);
+  }
+
+  void writeJob(const Keys& file, const Keys& fields) {
+    dir_.write("SortCtl/job.txt", controlFile(file, fields));
+  }
+
+  // Checks the fixed columns of each front-end line and returns its message, trimmed of the
+  // padding only after comparing it.
+  void expectLines(const std::vector<std::pair<std::string, std::string>>& expected) {
+    std::vector<std::string> lines = dir_.logLines();
+    ASSERT_EQ(lines.size(), expected.size());
+    for (size_t i = 0; i < lines.size(); ++i) {
+      const auto& [subAppl, message] = expected[i];
+      if (subAppl == "CTL") {
+        EXPECT_EQ(lines[i], message) << "line " << i;
+      } else {
+        EXPECT_EQ(frontMessage(lines[i], subAppl), padded(message)) << "line " << i;
+      }
+    }
+  }
+
+  std::string ctlPath() const { return dir_.file("SortCtl/job.txt"); }
+  bool engineRan() const { return dir_.exists("fake_engine.cwd"); }
+
+  TestMainDir dir_;
+};
+
+const char kEngineLine[] = "SORTCTLR20240101120000049 \r\n";
+
+TEST_F(Kv02sortRunTest, SuccessfulSortWritesTheRecordAndLogsCreatedAndEnded) {
+  writeJob(kGoodFile, kGoodFields);
+  TestMainDir::Run run = dir_.runKv02sort({"job.txt"});
+  EXPECT_EQ(run.exitCode, 0);
+  expectLines({{"STA", "KV Tamsort started."},
+               {"STA", ctlPath() + " control file used."},
+               {"STA", " 2 sortorder fields specified."},
+               {"CTL", kEngineLine},
+               {"TMR", "File " + dir_.file("out.dat") + " created"},
+               {"TMR", "KV Tamsort ended.( 0)"}});
+  EXPECT_FALSE(dir_.exists("kvtsort.ctl"));
+  // What the engine found: 10 records of 20 bytes in one chunk, the two keys, the gaps
+  // 6-10 and 16-20, paths completed with the main directory.
+  std::string expected = std::string("*") + "020" + "080" + "00001" + "0000" + "0000" + "B" +
+                         "0000" + "0000000010" + std::string(54, ' ') + "00001100005D" +
+                         "00000100005A" + "00000600005 " + "00001600005 " + "************" +
+                         "000220" + prefixed(dir_.file("in.dat")) +
+                         prefixed(dir_.file("out.dat")) + "0000" +
+                         prefixed(dir_.file("SortCtl/job.sor"));
+  EXPECT_EQ(dir_.read("fake_engine.ctl"), expected);
+  // The engine runs in the main directory.
+  EXPECT_EQ(std::filesystem::canonical(dir_.read("fake_engine.cwd")),
+            std::filesystem::canonical(dir_.path()));
+}
+
+TEST_F(Kv02sortRunTest, FailedSortLogsItsCodeAndEndsWithIt) {
+  writeJob(kGoodFile, kGoodFields);
+  dir_.write("fake_engine.rc", "109");
+  TestMainDir::Run run = dir_.runKv02sort({"job.txt"});
+  EXPECT_EQ(run.exitCode, 109);
+  expectLines({{"STA", "KV Tamsort started."},
+               {"STA", ctlPath() + " control file used."},
+               {"STA", " 2 sortorder fields specified."},
+               {"CTL", kEngineLine},
+               {"TMR", "Sort failed rc= 109."}});
+  EXPECT_FALSE(dir_.exists("kvtsort.ctl"));
+}
+
+TEST_F(Kv02sortRunTest, EngineEndedBySignalIsAFailureNeverCreated) {
+  writeJob(kGoodFile, kGoodFields);
+  dir_.write("fake_engine.rc", "signal 9");
+  TestMainDir::Run run = dir_.runKv02sort({"job.txt"});
+  EXPECT_EQ(run.exitCode, 128 + 9);
+  expectLines({{"STA", "KV Tamsort started."},
+               {"STA", ctlPath() + " control file used."},
+               {"STA", " 2 sortorder fields specified."},
+               {"CTL", kEngineLine},
+               {"TMR", "Sort failed rc= 137."}});
+  EXPECT_FALSE(dir_.exists("kvtsort.ctl"));
+}
+
+TEST_F(Kv02sortRunTest, EngineThatCannotStartEndsTheJob) {
+  std::filesystem::remove(dir_.file("kvtsorts"));
+  writeJob(kGoodFile, kGoodFields);
+  std::vector<std::pair<std::string, std::string>> expected = {
+      {"STA", "KV Tamsort started."},
+      {"STA", ctlPath() + " control file used."},
+      {"STA", " 2 sortorder fields specified."},
+      {"TMR", "Start of kvtsorts.exe failed."},
+      {"TMR", "KV Tamsort ended.( 169)"}};
+  EXPECT_EQ(dir_.runKv02sort({"job.txt"}).exitCode, 169);
+  expectLines(expected);
+  EXPECT_FALSE(dir_.exists("kvtsort.ctl"));
+
+  // A file of that name that may not be executed fails the same way.
+  std::filesystem::remove(dir_.file("kvtsort.log"));
+  dir_.write("kvtsorts", "not a program");
+  ::chmod(dir_.file("kvtsorts").c_str(), 0644);
+  EXPECT_EQ(dir_.runKv02sort({"job.txt"}).exitCode, 169);
+  expectLines(expected);
+  EXPECT_FALSE(dir_.exists("kvtsort.ctl"));
+}
+
+TEST_F(Kv02sortRunTest, ControlFileGivenAsAbsolutePathInSeveralArguments) {
+  std::filesystem::create_directory(dir_.file("my jobs"));
+  dir_.write("my jobs/sort one.txt", controlFile(kGoodFile, kGoodFields));
+  TestMainDir::Run run = dir_.runKv02sort({dir_.file("my"), "jobs/sort", "one.txt"});
+  EXPECT_EQ(run.exitCode, 0);
+  std::vector<std::string> lines = dir_.logLines();
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(frontMessage(lines[1], "STA"),
+            padded(dir_.file("my jobs/sort one.txt") + " control file used."));
+  EXPECT_NE(dir_.read("fake_engine.ctl").find(prefixed(dir_.file("my jobs/sort one.sor"))),
+            std::string::npos);
+}
+
+TEST_F(Kv02sortRunTest, ControlFileNameIsNeverAPattern) {
+  writeJob(kGoodFile, kGoodFields);
+  EXPECT_EQ(dir_.runKv02sort({"*.txt"}).exitCode, 160);
+  expectLines({{"STA", "KV Tamsort started."},
+               {"STA", dir_.file("SortCtl/*.txt") + " not found."},
+               {"TMR", "KV Tamsort ended.( 160)"}});
+  // Nothing was created under the pattern's name.
+  EXPECT_FALSE(dir_.exists("SortCtl/*.txt"));
+  EXPECT_FALSE(engineRan());
+}
+
+struct Refusal {
+  const char* name;
+  std::function<void(TestMainDir&)> setUp;  // after the good job was written
+  int code;
+  // Messages between "started" and "ended"; "@" stands for the control-file path and "#"
+  // for the main directory.
+  std::vector<std::string> messages;
+};
+
+void PrintTo(const Refusal& refusal, std::ostream* out) { *out << refusal.name; }
+
+std::string expand(const std::string& text, const std::string& ctl, const std::string& dir) {
+  std::string out;
+  for (char c : text) out += c == '@' ? ctl : c == '#' ? dir : std::string(1, c);
+  return out;
+}
+
+void writeJobIn(TestMainDir& dir, const Keys& file, const Keys& fields) {
+  dir.write("SortCtl/job.txt", controlFile(file, fields));
+}
+
+const std::vector<Refusal>& refusals() {
+  static const std::vector<Refusal> cases = {
+      {"ControlFileMissing",
+       [](TestMainDir& d) { std::filesystem::remove(d.file("SortCtl/job.txt")); },
+       160,
+       {"@ not found."}},
+      {"InfileNotSpecified",
+       [](TestMainDir& d) { writeJobIn(d, without(kGoodFile, "INFILE"), kGoodFields); },
+       161,
+       {"@ [FILE],INFILE not specified."}},
+      {"InfileBlank",
+       [](TestMainDir& d) { writeJobIn(d, replaced(kGoodFile, "INFILE", "   "), kGoodFields); },
+       161,
+       {"@ [FILE],INFILE not specified."}},
+      {"InputMissing",
+       [](TestMainDir& d) {
+         writeJobIn(d, replaced(kGoodFile, "INFILE", "nothing.dat"), kGoodFields);
+       },
+       162,
+       {"#nothing.dat not found."}},
+      {"OutfileNotSpecified",
+       [](TestMainDir& d) { writeJobIn(d, without(kGoodFile, "OUTFILE"), kGoodFields); },
+       163,
+       {"@ FILE,OUTFILE not specified."}},
+      {"VersionTooShort",
+       [](TestMainDir& d) { writeJobIn(d, replaced(kGoodFile, "VERSION", " 20 "), kGoodFields); },
+       164,
+       {"Invalid control file used."}},
+      {"VersionMissing",
+       [](TestMainDir& d) { writeJobIn(d, without(kGoodFile, "VERSION"), kGoodFields); },
+       164,
+       {"Invalid control file used."}},
+      {"ReclenNotSpecified",
+       [](TestMainDir& d) { writeJobIn(d, without(kGoodFile, "RECLEN"), kGoodFields); },
+       165,
+       {"@ FILE,RECLEN not specified."}},
+      {"ReclenZero",
+       [](TestMainDir& d) { writeJobIn(d, replaced(kGoodFile, "RECLEN", "0"), kGoodFields); },
+       166,
+       {"@ FILE,RECLEN not within 1..10000."}},
+      {"ReclenNotANumber",
+       [](TestMainDir& d) { writeJobIn(d, replaced(kGoodFile, "RECLEN", "abc"), kGoodFields); },
+       166,
+       {"@ FILE,RECLEN not within 1..10000."}},
+      {"ReclenTooLong",
+       [](TestMainDir& d) {
+         writeJobIn(d, replaced(kGoodFile, "RECLEN", "10001"), kGoodFields);
+       },
+       166,
+       {"@ FILE,RECLEN not within 1..10000."}},
+      {"InputNotWholeRecords",
+       [](TestMainDir& d) {
+         d.write("in.dat", std::string(1000, 'x'));
+         writeJobIn(d, replaced(kGoodFile, "RECLEN", "80"), {{"1POS", "1"}, {"1LEN", "80"}});
+       },
+       133,
+       {"Input file length is not a multiple of the record length."}},
+      {"FieldOrderUnknown",
+       [](TestMainDir& d) {
+         writeJobIn(d, kGoodFile, {{"1POS", "1"}, {"1LEN", "5"}, {"2POS", "6"}, {"2LEN", "5"},
+                                   {"2ORD", "X"}});
+       },
+       167,
+       {"@ control file used.", "@ FIELDS section is incorrect."}},
+      {"FieldsOverlap",
+       [](TestMainDir& d) {
+         writeJobIn(d, kGoodFile, {{"1POS", "1"}, {"1LEN", "8"}, {"2POS", "6"}, {"2LEN", "5"}});
+       },
+       167,
+       {"@ control file used.", "@ FIELDS section is incorrect."}},
+      {"FieldPastRecord",
+       [](TestMainDir& d) { writeJobIn(d, kGoodFile, {{"1POS", "18"}, {"1LEN", "5"}}); },
+       167,
+       {"@ control file used.", "@ FIELDS section is incorrect."}},
+      {"NoFields",
+       [](TestMainDir& d) { writeJobIn(d, kGoodFile, {}); },
+       167,
+       {"@ control file used.", "@ FIELDS section is incorrect."}},
+  };
+  return cases;
+}
+
+class Kv02sortRefusalTest : public Kv02sortRunTest,
+                            public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(Kv02sortRefusalTest, LogsWhyAndEndsWithTheCodeBeforeTheEngine) {
+  const Refusal& refusal = GetParam();
+  writeJob(kGoodFile, kGoodFields);
+  refusal.setUp(dir_);
+  bool fieldsCase = refusal.code == 167;
+  // A record left from an earlier run must not survive a refused one.
+  if (fieldsCase) dir_.write("kvtsort.ctl", "stale");
+  TestMainDir::Run run = dir_.runKv02sort({"job.txt"});
+  EXPECT_EQ(run.exitCode, refusal.code);
+  std::vector<std::pair<std::string, std::string>> expected = {
+      {"STA", "KV Tamsort started."}};
+  for (const std::string& m : refusal.messages) {
+    expected.push_back({"STA", expand(m, ctlPath(), dir_.path())});
+  }
+  expected.push_back({"TMR", "KV Tamsort ended.( " + std::to_string(refusal.code) + ")"});
+  expectLines(expected);
+  EXPECT_FALSE(engineRan());
+  EXPECT_FALSE(dir_.exists("kvtsort.ctl"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Refusals, Kv02sortRefusalTest, ::testing::ValuesIn(refusals()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Kv02sortMainDirTest, MissingMainDirectoryEndsWithAReasonOnStandardError) {
+  TestMainDir dir(false);
+  TestMainDir::Run run = dir.runKv02sort({"job.txt"});
+  EXPECT_EQ(run.exitCode, 170);
+  EXPECT_NE(run.errorOutput.find("MainDir"), std::string::npos);
+  EXPECT_FALSE(dir.exists("kvtsort.log"));
+}
+
+TEST(Kv02sortMainDirTest, UnusableMainDirectoryEndsWithAReasonOnStandardError) {
+  TestMainDir dir;
+  std::string missing = dir.file("gone/");
+  // Point MainDir at a folder that does not exist.
+  dir.write("registry.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV02" +
+                                std::to_string(KVT_VERSION_MAJOR) +
+                                std::to_string(KVT_VERSION_MINOR) + "]\n\"MainDir\"=\"" +
+                                missing + "\"\n");
+  TestMainDir::Run run = dir.runKv02sort({"job.txt"});
+  EXPECT_EQ(run.exitCode, 170);
+  EXPECT_NE(run.errorOutput.find(missing), std::string::npos) << run.errorOutput;
+}
+
+}  // namespace
+}  // namespace kvt::jobfront::testing

@@ -1,0 +1,125 @@
+#include "test_main_dir.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "platform/paths.h"
+#include "platform/registry.h"
+
+extern char** environ;
+
+namespace kvt::jobfront::testing {
+
+TestMainDir::TestMainDir(bool registerMainDir) {
+  std::string pattern =
+      (std::filesystem::temp_directory_path() / "kv02sort_test_XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern + "/";
+  std::filesystem::create_directory(path_ + "SortCtl");
+  ::setenv("KVT_REGISTRY", (path_ + "registry.reg").c_str(), 1);
+  platform::Registry registry;
+  std::string key = platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR);
+  if (registerMainDir) {
+    registry.SetString(key, "MainDir", path_);
+  } else {
+    registry.CreateKey(key);
+  }
+}
+
+TestMainDir::~TestMainDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+void TestMainDir::write(const std::string& name, const std::string& bytes) const {
+  std::ofstream out(file(name), std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+std::string TestMainDir::read(const std::string& name) const {
+  std::ifstream in(file(name), std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool TestMainDir::exists(const std::string& name) const {
+  return std::filesystem::exists(file(name));
+}
+
+void TestMainDir::link(const std::string& program, const std::string& name) const {
+  std::filesystem::create_symlink(program, file(name));
+}
+
+TestMainDir::Run TestMainDir::runKv02sort(const std::vector<std::string>& args) const {
+  std::string errPath = path_ + "kv02sort.stderr";
+  std::vector<std::string> store = {KV02SORT_PROGRAM};
+  store.insert(store.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& s : store) argv.push_back(s.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  pid_t pid = 0;
+  Run run;
+  if (::posix_spawn(&pid, KV02SORT_PROGRAM, &actions, nullptr, argv.data(), environ) == 0) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0) {
+    }
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  run.errorOutput = read("kv02sort.stderr");
+  std::filesystem::remove(errPath);
+  return run;
+}
+
+std::vector<std::string> TestMainDir::logLines() const {
+  std::string log = read("kvtsort.log");
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < log.size()) {
+    size_t end = log.find("\r\n", start);
+    end = end == std::string::npos ? log.size() : end + 2;
+    lines.push_back(log.substr(start, end - start));
+    start = end;
+  }
+  return lines;
+}
+
+std::string controlFile(const std::vector<std::pair<std::string, std::string>>& fileKeys,
+                        const std::vector<std::pair<std::string, std::string>>& fieldKeys) {
+  std::string text = "[FILE]\r\n";
+  for (const auto& [key, value] : fileKeys) text += key + "=\"" + value + "\"\r\n";
+  text += "[FIELDS]\r\n";
+  for (const auto& [key, value] : fieldKeys) text += key + "=\"" + value + "\"\r\n";
+  return text;
+}
+
+std::string frontMessage(const std::string& line, const std::string& subAppl) {
+  if (line.size() != 142 || line.compare(0, 4, "SORT") != 0 ||
+      line.compare(4, 3, subAppl) != 0 || line[7] != 'I' || line.compare(140, 2, "\r\n") != 0) {
+    return "";
+  }
+  for (size_t i = 8; i < 22; ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(line[i]))) return "";
+  }
+  return line.substr(22, 118);
+}
+
+std::string padded(const std::string& message) {
+  std::string out = message.substr(0, 118);
+  out.resize(118, ' ');
+  return out;
+}
+
+}  // namespace kvt::jobfront::testing
