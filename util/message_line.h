@@ -1,0 +1,36 @@
+// The main window's one message line: a label whose text colour tells errors (red), completed
+// actions (green) and information (blue) apart.
+#pragma once
+
+#include <QColor>
+#include <QString>
+
+class QLabel;
+
+namespace kvt::util {
+
+enum class MsgColour { ErrorRed, SuccessGreen, InfoBlue, EndBlue, Black };
+
+QColor colourOf(MsgColour colour);
+
+class MessageLine {
+ public:
+  explicit MessageLine(QLabel* label) : label_(label) {}
+
+  // Shows text; CR LF and lone CR break lines. Without a colour the previous one stays.
+  void show(const QString& text);
+  void show(const QString& text, MsgColour colour);
+  void clear();
+  void setColour(MsgColour colour);
+  // The Shift+Ctrl+Alt+F6 line: blue italics on red.
+  void showBanner(const QString& text);
+
+  QString text() const;
+  QColor colour() const;
+
+ private:
+  void setPlainLook();
+  QLabel* label_;
+};
+
+}  // namespace kvt::util

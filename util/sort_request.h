@@ -1,0 +1,34 @@
+// The checks "Start sort" makes before it starts the front-end: the control file must be one
+// of this product, its input file must open, and its record length must be positive.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <string>
+
+namespace kvt::util {
+
+// What the [FILE] section of a control file gives the "Status" frame.
+struct CtlFileInfo {
+  bool found = false;  // false when PRODUCT is not "KV02" (or the file is missing)
+  QString inFile;      // INFILE, with the main directory in front of a relative path
+  QString recLen;      // RECLEN as written
+  QString memUsage;    // MEMORYUSAGE as written
+};
+
+// Reads the control file through the program's control-file reader (clsFile).
+CtlFileInfo readCtlFileInfo(const std::string& ctlPath, const std::string& mainDir);
+
+struct InputFileCheck {
+  enum class Outcome { Ok, CannotOpen, BadRecordLength } outcome = Outcome::Ok;
+  QString recordCount;  // size / record length, rounded, when Ok
+};
+
+// Opens the input file (a missing one is created empty, as the front-end expects it to
+// exist) and divides its size by the record length.
+InputFileCheck checkInputFile(const std::string& inFile, const QString& recLen);
+
+// bytes / recordLength rounded to the nearest whole number, halves to the even neighbour.
+int64_t roundedRecordCount(int64_t bytes, int64_t recordLength);
+
+}  // namespace kvt::util

@@ -1,0 +1,54 @@
+// Reading the engine's 64-character status records and turning them into what the "Status"
+// frame shows: progress counts, elapsed seconds and whether a finished sort succeeded.
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <string>
+
+namespace kvt::util {
+
+class StatusRecord {
+ public:
+  static constexpr int kLength = 64;
+
+  StatusRecord() : StatusRecord(std::string()) {}
+  // Cut or blank-padded to 64 characters.
+  explicit StatusRecord(std::string text);
+
+  // Characters 34-36: "000" start, "004" chunk, "001" partition, "002" merge, "003" end.
+  std::string type() const { return field(34, 3); }
+  // The numbers as shown: numeric value, leading zeros dropped.
+  QString firstNumber() const { return shownNumber(1); }
+  QString secondNumber() const { return shownNumber(7); }
+  QString thirdNumber() const { return shownNumber(19); }
+  std::string startTime() const { return field(13, 6); }
+  // End time of the end record (characters 19-24).
+  std::string endTime() const { return field(19, 6); }
+  // Characters 25-27 of the end record; a blank field reads as 0.
+  int returnCode() const;
+  bool isEnd() const { return type() == "003"; }
+  bool isBlank() const;
+  const std::string& text() const { return text_; }
+
+ private:
+  // 1-based position, as the record layout counts.
+  std::string field(int position, int length) const { return text_.substr(position - 1, length); }
+  QString shownNumber(int position) const;
+  std::string text_;
+};
+
+// Seconds since midnight of an HHMMSS time; -1 when it is not a valid time of day.
+int secondsOfDay(const std::string& hhmmss);
+
+// Seconds from start to end, both times of day. An end before the start means the run went
+// past midnight, so a day is added and the result is never negative. 0 for invalid times.
+int elapsedSeconds(const std::string& start, const std::string& end);
+
+// Whether a finished run may be reported as a success: the front-end ended with 0 and the
+// first record of the status file is either the engine's end record with return code 0 or
+// absent altogether (no status file). A start or progress record in first place means the
+// engine never wrote its end, which is a failure.
+bool sortSucceeded(const StatusRecord& firstRecord, uint32_t frontEndExitCode);
+
+}  // namespace kvt::util

@@ -1,0 +1,554 @@
+#include "util/tests/test_frm_util.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableWidget>
+#include <QTimer>
+#include <QtTest>
+#include <fstream>
+#include <memory>
+
+#include "platform/clock.h"
+#include "util/app_context.h"
+#include "util/frm_util.h"
+#include "util/message_line.h"
+#include "util/tests/test_support.h"
+
+namespace kvt::util::test {
+
+namespace {
+
+class ScriptedAsker : public QuestionAsker {
+ public:
+  bool askYesNo(QWidget*, const QString&, const QString&) override { return true; }
+  void tell(QWidget*, const QString&, const QString&) override {}
+};
+
+// A main window over a temporary product directory.
+struct Fixture {
+  TempProduct product;
+  ScriptedAsker asker;
+  AppContext ctx;
+  std::unique_ptr<frmUtil> window;
+
+  explicit Fixture(bool withMainDir = true) {
+    if (withMainDir) product.setRegistryValue("MainDir", product.mainDir());
+  }
+  void open() {
+    ctx.asker = &asker;
+    window = std::make_unique<frmUtil>(ctx, nullptr, QString::fromStdString(product.programDir()));
+    window->show();
+  }
+  template <typename T>
+  T* child(const char* name) const {
+    T* found = window->findChild<T*>(QLatin1String(name));
+    if (found == nullptr) qFatal("no control %s", name);
+    return found;
+  }
+  QLineEdit* field(const char* name) const { return child<QLineEdit>(name); }
+  QPushButton* button(const char* name) const { return child<QPushButton>(name); }
+  QTableWidget* grid() const { return child<QTableWidget>("grdLog"); }
+  QLabel* message() const { return child<QLabel>("lblMsg"); }
+  QColor messageColour() const { return message()->palette().color(QPalette::WindowText); }
+  QString cell(int row, int column) const {
+    const QTableWidgetItem* item = grid()->item(row, column);
+    return item != nullptr ? item->text() : QString();
+  }
+  int shownRows() const {
+    int rows = 0;
+    while (rows < grid()->rowCount() && !cell(rows, 2).isEmpty()) ++rows;
+    return rows;
+  }
+  void click(const char* name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
+  // Drives the poll by hand until the run is over.
+  bool tickUntilIdle(int timeoutMs) const {
+    child<QTimer>("Timer1")->stop();
+    QElapsedTimer clock;
+    clock.start();
+    while (window->runActive() || child<QLabel>("lblSort")->isVisible()) {
+      if (clock.elapsed() > timeoutMs) return false;
+      window->Timer1_Timer();
+      QTest::qWait(50);
+    }
+    return true;
+  }
+  void writeControlFile(const std::string& name, const std::string& fileKeys) const {
+    product.writeFile("SortCtl/" + name, "[FILE]\r\nPRODUCT=\"KV02\"\r\nVERSION=\"200\"\r\n" +
+                                             fileKeys + "[FIELDS]\r\n1POS=\"1\"\r\n1LEN=\"10\"\r\n"
+                                             "1ORD=\"A\"\r\n[END]\r\n");
+  }
+};
+
+const QColor kRed = colourOf(MsgColour::ErrorRed);
+const QColor kGreen = colourOf(MsgColour::SuccessGreen);
+const QColor kBlue = colourOf(MsgColour::InfoBlue);
+
+QString q(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+void TestFrmUtil::startupWithRegistryValues() {
+  Fixture f;
+  const std::string ctl = f.product.path("SortCtl/mine.txt");
+  f.product.setRegistryValue("CurrentCtl", ctl);
+  f.product.writeFile("kvtinst.cfg",
+                      "[DEFINITIONS]\r\nEDITING=\"x\"\r\nPRODUCT=\"KV02\"\r\nVERSION=\"2.0.0\"\r\n");
+  f.open();
+  QCOMPARE(f.window->objectName(), QStringLiteral("frmUtil"));
+  QCOMPARE(f.window->windowTitle(), QStringLiteral("Halvern - Tamsort Utility program"));
+  QCOMPARE(f.field("txtCtlFile")->text(), q(ctl));
+  QCOMPARE(f.field("txtVersion")->text(), QStringLiteral("2.0.0"));
+  QCOMPARE(f.field("txtInstDir")->text(), q(f.product.mainDir()));
+  QCOMPARE(f.ctx.installedVersion, QStringLiteral("2.0.0"));
+  QCOMPARE(f.ctx.registryKey, QStringLiteral("SOFTWARE\\Halvern\\KV0220"));
+  QCOMPARE(f.ctx.mainDir, q(f.product.mainDir()));
+  QCOMPARE(f.window->helpFile(), q(f.product.path("KV02v20.chm")));
+  QCOMPARE(f.window->logPath(), q(f.product.path("kvtsort.log")));
+  QCOMPARE(f.window->statusPath(), q(f.product.path("kvtsort.sts")));
+
+  auto* list = f.child<QListWidget>("lstCommand");
+  QCOMPARE(list->count(), 1);
+  QCOMPARE(list->item(0)->text(), QStringLiteral("Save current log file"));
+  QVERIFY(!f.button("cmdExecute")->isEnabled());
+  QVERIFY(!f.button("cmdCancel")->isEnabled());
+  QCOMPARE(f.button("cmdExecute")->text(), QStringLiteral("Execute command"));
+  QCOMPARE(f.button("cmdSCtl")->text(), QStringLiteral("Browse"));
+  QCOMPARE(f.button("cmdCreate")->text(), QStringLiteral("Edit sort control file"));
+  QCOMPARE(f.button("cmdSort")->text(), QStringLiteral("Start sort"));
+  QCOMPARE(f.button("cmdMem")->text(), QStringLiteral("Show memory"));
+  QCOMPARE(f.button("cmdClear")->text(), QStringLiteral("Clear log"));
+  QVERIFY(!f.child<QCheckBox>("chkLog")->isChecked());
+  QCOMPARE(f.child<QCheckBox>("chkLog")->text(), QStringLiteral("Show all records"));
+  QVERIFY(f.field("txtMergeStatus")->isHidden());
+  auto* running = f.child<QLabel>("lblSort");
+  QVERIFY(running->isHidden());
+  QCOMPARE(running->text(), QStringLiteral("The sort is running"));
+  QVERIFY(running->font().bold());
+  auto* timer = f.child<QTimer>("Timer1");
+  QVERIFY(!timer->isActive());
+  QCOMPARE(timer->interval(), 1000);
+  QCOMPARE(f.field("txtCtlFile")->accessibleName(), QStringLiteral("Sort control file"));
+  QCOMPARE(f.field("txtFileSize")->accessibleName(), QStringLiteral("File size (#records)"));
+  QCOMPARE(f.child<QLabel>("lbl_txtLogDate")->buddy(), f.field("txtLogDate"));
+
+  QCOMPARE(f.grid()->columnCount(), 3);
+  QCOMPARE(f.grid()->rowCount(), 99);
+  QCOMPARE(f.grid()->horizontalHeaderItem(0)->text(), QStringLiteral("Time"));
+  QCOMPARE(f.grid()->horizontalHeaderItem(1)->text(), QStringLiteral("Date"));
+  QCOMPARE(f.grid()->horizontalHeaderItem(2)->text(), QStringLiteral("Message"));
+  QCOMPARE(f.grid()->horizontalHeaderItem(2)->foreground().color(), kBlue);
+  // The missing log was created empty by the start-up load.
+  QVERIFY(f.product.exists("kvtsort.log"));
+  QCOMPARE(f.shownRows(), 0);
+  QVERIFY(f.message()->text().isEmpty());
+}
+
+void TestFrmUtil::startupWithoutCurrentCtl() {
+  Fixture f;
+  f.open();
+  QCOMPARE(f.field("txtCtlFile")->text(), q(f.product.path("SortCtl/kvtsort.txt")));
+  QVERIFY(f.ctx.currentCtlName.isEmpty());
+  QVERIFY(f.field("txtVersion")->text().isEmpty());
+}
+
+void TestFrmUtil::startupWithoutRegistry() {
+  Fixture f(false);
+  f.open();
+  const std::string program = f.product.programDir();
+  QCOMPARE(f.field("txtCtlFile")->text(), QStringLiteral("SortCtl/kvtsort.txt"));
+  QCOMPARE(f.window->mainDirectory(), q(program));
+  QCOMPARE(f.window->logPath(), q(program + "kvtsort.log"));
+  QCOMPARE(f.window->configurationPath(), q(program + "kvtinst.cfg"));
+  QCOMPARE(f.window->statusPath(), q(program + "kvtsort.sts"));
+  QCOMPARE(f.window->messageTextPath(), q(program + "kvtmsg.txt"));
+  QCOMPARE(f.window->helpFile(), q(program + "KV02v20.chm"));
+  QCOMPARE(f.field("txtInstDir")->text(), q(program));
+}
+
+void TestFrmUtil::logGridFiltersAndMessageCodes() {
+  Fixture f;
+  f.product.writeFile("kvtmsg.txt", "009XReading the next chunk\r\n010SPartitions: \r\n");
+  f.product.writeFile(
+      "kvtsort.log",
+      libraryLogLine("STA", "20021231", "080000", "KV Tamsort started.") +
+          engineLogLine("20030101", "090000", "010 4") +
+          libraryLogLine("STA", "20030101", "090001", "/x/job.txt control file used.") +
+          libraryLogLine("TMR", "20030102", "100000", "KV Tamsort ended.( 0)"));
+  f.open();
+  QCOMPARE(f.shownRows(), 3);
+  QCOMPARE(f.cell(0, 0), QStringLiteral("100000"));
+  QCOMPARE(f.cell(0, 1), QStringLiteral("20030102"));
+  QCOMPARE(f.cell(0, 2), QStringLiteral("KV Tamsort ended.( 0)"));
+  QCOMPARE(f.grid()->item(0, 2)->foreground().color(), colourOf(MsgColour::EndBlue));
+  QCOMPARE(f.grid()->item(2, 2)->foreground().color(), kBlue);
+  QCOMPARE(f.grid()->item(1, 2)->foreground().color(), colourOf(MsgColour::Black));
+
+  auto* date = f.field("txtLogDate");
+  date->setText(QStringLiteral(">20030101"));
+  f.click("cmdSearch");
+  QCOMPARE(f.shownRows(), 1);
+  QCOMPARE(f.message()->text(), QStringLiteral("Limited log shown >20030101"));
+  QCOMPARE(f.messageColour(), kGreen);
+
+  date->setText(QStringLiteral(" 20030101"));
+  f.click("cmdSearch");
+  QCOMPARE(f.shownRows(), 1);
+  QCOMPARE(f.cell(0, 2), QStringLiteral("/x/job.txt control file used."));
+
+  date->setText(QStringLiteral("x20030101"));
+  f.click("cmdSearch");
+  QCOMPARE(f.message()->text(), QStringLiteral("Valid format is xYYYYMMDD(x=(\" \",=,<,>)"));
+  QCOMPARE(f.messageColour(), kRed);
+  QCOMPARE(f.shownRows(), 1);  // the view is left as it was
+  f.click("cmdRefresh");
+  QCOMPARE(f.shownRows(), 0);
+  QCOMPARE(f.message()->text(), QStringLiteral("Search date field is invalid"));
+  QCOMPARE(f.messageColour(), kRed);
+
+  date->clear();
+  f.child<QCheckBox>("chkLog")->setChecked(true);
+  f.click("cmdRefresh");
+  QCOMPARE(f.shownRows(), 4);
+  QCOMPARE(f.cell(2, 2), QStringLiteral("Partitions:  4"));
+  QVERIFY(f.message()->text().isEmpty());
+}
+
+void TestFrmUtil::clearLog() {
+  Fixture f;
+  f.product.writeFile("kvtsort.log", libraryLogLine("STA", "20030101", "080000", "one"));
+  f.product.writeFile("kvtsort.old", "older");
+  f.open();
+  QCOMPARE(f.shownRows(), 1);
+  f.click("cmdClear");
+  const QString old = q(f.product.path("kvtsort.old"));
+  QCOMPARE(f.message()->text(),
+           old + " deleted.\n" + q(f.product.path("kvtsort.log")) + " renamed to " + old);
+  QCOMPARE(f.messageColour(), kGreen);
+  QCOMPARE(f.shownRows(), 0);
+  QVERIFY(!f.product.exists("kvtsort.log"));
+  QCOMPARE(f.product.readFile("kvtsort.old"),
+           libraryLogLine("STA", "20030101", "080000", "one"));
+}
+
+void TestFrmUtil::saveCurrentLogCommand() {
+  Fixture f;
+  const std::string line = libraryLogLine("STA", "20030101", "080000", "one");
+  f.product.writeFile("kvtsort.log", line);
+  f.open();
+  auto* list = f.child<QListWidget>("lstCommand");
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualItemRect(list->item(0)).center());
+  QVERIFY(f.button("cmdExecute")->isEnabled());
+  f.click("cmdExecute");
+  QCOMPARE(f.message()->text(), q(f.product.path("kvtsort.log") + " copied to " +
+                                  f.product.path("kvtsortLog.001")));
+  QCOMPARE(f.messageColour(), kGreen);
+  QCOMPARE(f.product.readFile("kvtsortLog.001"), line);
+  QVERIFY(!f.product.exists("kvtsort.log"));
+  QCOMPARE(f.shownRows(), 0);
+  QVERIFY(!f.button("cmdExecute")->isEnabled());
+  QVERIFY(list->selectedItems().isEmpty());
+
+  // A double-click runs the command at once; now the log is missing.
+  const QPoint centre = list->visualItemRect(list->item(0)).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centre);
+  QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, centre);
+  QCOMPARE(f.message()->text(), q(f.product.path("kvtsort.log") + " not found."));
+  QCOMPARE(f.messageColour(), kRed);
+  QVERIFY(f.button("cmdExecute")->isEnabled());
+  QVERIFY(!f.product.exists("kvtsortLog.002"));
+}
+
+void TestFrmUtil::memoryReport() {
+  Fixture f;
+  f.open();
+  f.click("cmdMem");
+  const QRegularExpression report(QStringLiteral(
+      "^Total Physical Memory is \\d{1,3}(,\\d{3})* KB\\nAvailable Physical Memory is "
+      "\\d{1,3}(,\\d{3})* KB\\n\\nTotal Virtual Memory is \\d{1,3}(,\\d{3})* KB\\n"
+      "Available Virtual Memory is \\d{1,3}(,\\d{3})* KB$"));
+  QVERIFY2(report.match(f.message()->text()).hasMatch(), qPrintable(f.message()->text()));
+  QCOMPARE(f.messageColour(), kBlue);
+  f.click("cmdMem");
+  QVERIFY(report.match(f.message()->text()).hasMatch());
+}
+
+void TestFrmUtil::hiddenKeyAndHelpKey() {
+  Fixture f;
+  f.open();
+  const Qt::KeyboardModifiers all = Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier;
+  QTest::keyRelease(f.field("txtCtlFile"), Qt::Key_F6, Qt::ControlModifier | Qt::AltModifier);
+  QTest::keyRelease(f.window.get(), Qt::Key_F5, all);
+  QVERIFY(f.message()->text().isEmpty());
+  QTest::keyRelease(f.field("txtCtlFile"), Qt::Key_F6, all);
+  QVERIFY(f.message()->text().startsWith(QStringLiteral("KV Tamsort\n")));
+  QVERIFY(f.message()->font().italic());
+  QCOMPARE(f.messageColour(), kBlue);
+  QCOMPARE(f.message()->palette().color(QPalette::Window), kRed);
+
+  // Help: missing file, then a file without a viewer, then one that opens.
+  QTest::keyClick(f.window.get(), Qt::Key_F1);
+  QCOMPARE(f.message()->text(),
+           QStringLiteral("The help file ") + f.window->helpFile() + " was not found.");
+  QCOMPARE(f.messageColour(), kRed);
+  QVERIFY(!f.message()->font().italic());
+  f.product.writeFile("KV02v20.chm", "help");
+  QList<QUrl> opened;
+  f.window->setHelpOpener([&opened](const QUrl& url) {
+    opened << url;
+    return false;
+  });
+  QTest::keyClick(f.field("txtLogDate"), Qt::Key_F1);
+  QVERIFY(f.message()->text().contains(QStringLiteral("could not be shown")));
+  f.window->setHelpOpener([&opened](const QUrl& url) {
+    opened << url;
+    return true;
+  });
+  f.click("cmdRefresh");  // clears the line
+  QTest::keyClick(f.window.get(), Qt::Key_F1);
+  QCOMPARE(opened.size(), 2);
+  QCOMPARE(opened.last(), QUrl::fromLocalFile(f.window->helpFile()));
+  QVERIFY(f.message()->text().isEmpty());
+}
+
+// Leaving the selection dialog with its exit button opens no editor and keeps txtCtlFile.
+void TestFrmUtil::browseLeftWithExitChangesNothing() {
+  Fixture f;
+  f.open();
+  const QString before = f.field("txtCtlFile")->text();
+  // The dialog moves the process's current folder; put it back for the later tests.
+  const QString folder = QDir::currentPath();
+  QStringList dialogsSeen;
+  QTimer closer;
+  closer.setInterval(50);
+  QObject::connect(&closer, &QTimer::timeout, [&dialogsSeen]() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) return;
+    dialogsSeen << modal->objectName();
+    if (auto* exit = modal->findChild<QPushButton*>(QStringLiteral("ExitButt"))) {
+      exit->click();
+    } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+      dialog->reject();
+    }
+  });
+  closer.start();
+  f.click("cmdSCtl");
+  closer.stop();
+  QDir::setCurrent(folder);
+  QVERIFY(!dialogsSeen.contains(QStringLiteral("frmCtlFile")));
+  QVERIFY(dialogsSeen.size() <= 1);
+  QCOMPARE(f.field("txtCtlFile")->text(), before);
+  QVERIFY(f.product.registryValue("CurrentCtl").empty());
+}
+
+void TestFrmUtil::refusedControlFiles() {
+  Fixture f;
+  f.open();
+  auto* ctl = f.field("txtCtlFile");
+  ctl->setText(q(f.product.path("SortCtl/none.txt")));
+  f.click("cmdSort");
+  QCOMPARE(f.message()->text(), QStringLiteral("The sort control file was not found."));
+  QCOMPARE(f.messageColour(), kRed);
+  QVERIFY(!f.child<QTimer>("Timer1")->isActive());
+  QVERIFY(f.child<QLabel>("lblSort")->isHidden());
+  QCOMPARE(f.ctx.currentCtlName, ctl->text());
+
+  f.product.writeFile("SortCtl/blank.txt", "[FILE]\r\nPRODUCT=\" \"\r\nINFILE=\"a.dat\"\r\n");
+  ctl->setText(q(f.product.path("SortCtl/blank.txt")));
+  f.click("cmdSort");
+  QCOMPARE(f.message()->text(), QStringLiteral("The sort control file was not found."));
+
+  f.product.writeFile("in.dat", std::string(100, 'x'));
+  f.writeControlFile("zero.txt", "INFILE=\"in.dat\"\r\nRECLEN=\"0\"\r\nMEMORYUSAGE=\"60\"\r\n");
+  ctl->setText(q(f.product.path("SortCtl/zero.txt")));
+  f.click("cmdSort");
+  QCOMPARE(f.message()->text(), QStringLiteral("Invalid record length on input file."));
+  QCOMPARE(f.field("txtInFile")->text(), q(f.product.path("in.dat")));
+  QCOMPARE(f.field("txtMemUsage")->text(), QStringLiteral("60"));
+  QVERIFY(!f.child<QTimer>("Timer1")->isActive());
+
+  f.writeControlFile("noinput.txt", "INFILE=\"\"\r\nRECLEN=\"10\"\r\n");
+  ctl->setText(q(f.product.path("SortCtl/noinput.txt")));
+  f.click("cmdSort");
+  QCOMPARE(f.message()->text(), QStringLiteral("The input file could not be opened."));
+  QVERIFY(!f.window->runActive());
+}
+
+void TestFrmUtil::failedStartOfFrontEnd() {
+  Fixture f;
+  f.product.writeFile("in.dat", std::string(100, 'x'));
+  f.writeControlFile("job.txt", "INFILE=\"in.dat\"\r\nRECLEN=\"10\"\r\n");
+  f.open();
+  f.field("txtCtlFile")->setText(q(f.product.path("SortCtl/job.txt")));
+  f.click("cmdSort");
+  QCOMPARE(f.field("txtFileSize")->text(), QStringLiteral("10"));
+  QVERIFY(f.tickUntilIdle(10000));
+  QCOMPARE(f.message()->text(), QStringLiteral("Start of KVTSort failed."));
+  QCOMPARE(f.messageColour(), kRed);
+  QVERIFY(!f.child<QTimer>("Timer1")->isActive());
+}
+
+void TestFrmUtil::progressFromStatusFile() {
+  Fixture f;
+  f.product.writeFile("in.dat", std::string(100, 'x'));
+  f.writeControlFile("job.txt", "INFILE=\"in.dat\"\r\nRECLEN=\"10\"\r\nMEMORYUSAGE=\"50\"\r\n");
+  // The stand-in front-end records its argument and waits for the test to let it end.
+  f.product.writeFakeFrontEnd(
+      "printf '%s' \"$*\" > args.txt\nwhile [ ! -f go ]; do sleep 0.05; done\nexit 0");
+  f.product.writeFile("kvtsort.sts", "stale");
+  f.open();
+  f.field("txtCtlFile")->setText(q(" " + f.product.path("SortCtl/job.txt") + " "));
+  f.click("cmdSort");
+  QVERIFY(!f.product.exists("kvtsort.sts"));  // an old status file is gone before the run
+  QCOMPARE(f.field("txtInFile")->text(), q(f.product.path("in.dat")));
+  QCOMPARE(f.field("txtMemUsage")->text(), QStringLiteral("50"));
+  QVERIFY(f.child<QLabel>("lblSort")->isVisible());
+  QVERIFY(f.child<QTimer>("Timer1")->isActive());
+  f.child<QTimer>("Timer1")->stop();
+
+  f.window->Timer1_Timer();  // starts the front-end
+  QVERIFY(f.window->runActive());
+  const QString before = f.message()->text();
+  f.click("cmdSort");  // ignored while a run is active
+  QCOMPARE(f.message()->text(), before);
+
+  const std::string start = kvt::platform::NowLocal().time;
+  std::string status = statusRecord("000", 0, 0, 0, start) + statusRecord("004", 4, 1, 2, start) +
+                       statusRecord("001", 1, 4, 1, start) + statusRecord("002", 2, 2, 1, start);
+  f.product.writeFile("kvtsort.sts", status + "partial");
+  f.window->Timer1_Timer();
+  QCOMPARE(f.field("txtWFiles")->text(), QStringLiteral("1(2)"));
+  QCOMPARE(f.field("txtSortStatus")->text(), QStringLiteral("1(4)"));
+  QCOMPARE(f.field("txtMergeStatus")->text(), QStringLiteral("2(2)"));
+  f.window->Timer1_Timer();
+  QVERIFY(f.field("txtSortTime")->text().startsWith(' '));
+  QVERIFY(f.field("txtSortTime")->text().trimmed().toInt() >= 0);
+
+  status += statusRecord("004", 4, 2, 2, start) + statusRecord("001", 4, 4, 2, start);
+  f.product.writeFile("kvtsort.sts", status);
+  f.window->Timer1_Timer();
+  QCOMPARE(f.field("txtWFiles")->text(), QStringLiteral("2(2)"));
+  QCOMPARE(f.field("txtSortStatus")->text(), QStringLiteral("4(4)"));
+
+  // The engine's end record replaces the first record.
+  status.replace(0, 64, endRecord(start, start, 0));
+  f.product.writeFile("kvtsort.sts", status);
+  f.product.writeFile("go", "");
+  QVERIFY(f.tickUntilIdle(20000));
+  QVERIFY2(f.message()->text().startsWith(QStringLiteral("Sort complete. (")),
+           qPrintable(f.message()->text()));
+  QVERIFY(QRegularExpression(QStringLiteral("^Sort complete\\. \\(\\d{6}-\\d{6}\\)$"))
+              .match(f.message()->text())
+              .hasMatch());
+  QCOMPARE(f.messageColour(), kGreen);
+  QCOMPARE(f.field("txtSortTime")->text(), QStringLiteral(" 0"));  // the end record's total
+  QVERIFY(f.child<QLabel>("lblSort")->isHidden());
+  QVERIFY(!f.child<QTimer>("Timer1")->isActive());
+  QCOMPARE(f.product.readFile("args.txt"), f.product.path("SortCtl/job.txt"));
+}
+
+void TestFrmUtil::refusedJobIsNotASuccess() {
+  Fixture f;
+  f.product.writeFile("in.dat", std::string(100, 'x'));
+  f.writeControlFile("job.txt", "INFILE=\"in.dat\"\r\nRECLEN=\"10\"\r\n");
+  const std::string reason = libraryLogLine("STA", "20030101", "120000", "Invalid control file used.");
+  f.product.writeFakeFrontEnd("printf '%s' '" + reason + "' >> kvtsort.log\nexit 1");
+  f.open();
+  f.field("txtCtlFile")->setText(q(f.product.path("SortCtl/job.txt")));
+  f.click("cmdSort");
+  QVERIFY(f.tickUntilIdle(20000));
+  QVERIFY(f.message()->text().startsWith(QStringLiteral("Sort complete. (")));
+  QCOMPARE(f.messageColour(), kRed);
+  QCOMPARE(f.cell(0, 2), QStringLiteral("Invalid control file used."));
+
+  // The engine reported a failure although the front-end ended with 0.
+  f.product.writeFakeFrontEnd("printf '%s' '" + endRecord("120000", "120001", 109) +
+                              "' > kvtsort.sts\nexit 0");
+  f.click("cmdSort");
+  QVERIFY(f.tickUntilIdle(20000));
+  QCOMPARE(f.messageColour(), kRed);
+
+  f.product.writeFakeFrontEnd("printf '%s' '" + endRecord("120000", "120001", 0) +
+                              "' > kvtsort.sts\nexit 0");
+  f.click("cmdSort");
+  QVERIFY(f.tickUntilIdle(20000));
+  QCOMPARE(f.messageColour(), kGreen);
+}
+
+void TestFrmUtil::realSortThroughFrontEndAndEngine() {
+#if defined(KVT_TEST_FRONTEND) && defined(KVT_TEST_ENGINE)
+  Fixture f;
+  const std::string main = f.product.mainDir();
+  QVERIFY(QFile::link(QStringLiteral(KVT_TEST_FRONTEND), q(main + "kv02sort")));
+  QVERIFY(QFile::link(QStringLiteral(KVT_TEST_ENGINE), q(main + "kvtsorts")));
+  for (const char* name : {"ErrText.txt", "kvtmsg.txt"}) {
+    QVERIFY(QFile::copy(QStringLiteral(KVT_TEST_DATA_DIR "/") + name, q(main + name)));
+  }
+  // 1,500,000 records of 100 bytes with pseudo-random 10-digit keys: a few seconds of work.
+  constexpr int kRecords = 1500000;
+  constexpr int kLength = 100;
+  {
+    std::ofstream data(f.product.path("big.dat"), std::ios::binary);
+    uint32_t seed = 12345;
+    const std::string filler = std::string(kLength - 12, 'r') + "\r\n";
+    for (int i = 0; i < kRecords; ++i) {
+      seed = seed * 1103515245u + 12345u;
+      char key[16];
+      std::snprintf(key, sizeof key, "%010u", seed % 1000000000u);
+      data << key << filler;
+    }
+  }
+  f.writeControlFile("big.txt",
+                     "EDITING=\"MODIFYING THIS FILE MANUALLY WILL CAUSE THE SORT TO FAIL.\"\r\n"
+                     "INFILE=\"big.dat\"\r\nOUTFILE=\"big.srt\"\r\nWORKDIR=\"" + main +
+                         "\"\r\nRECLEN=\"100\"\r\nMEMORYUSAGE=\"80\"\r\nWORKFILES=\"4\"\r\n"
+                         "MAXSPLIT=\"*\"\r\nMINSPLIT=\"*\"\r\nSORTORDER=\"BINARY\"\r\n");
+  f.open();
+  f.field("txtCtlFile")->setText(q(f.product.path("SortCtl/big.txt")));
+  int progressUpdates = 0;
+  QObject::connect(f.field("txtWFiles"), &QLineEdit::textChanged,
+                   [&progressUpdates](const QString& text) {
+                     if (!text.isEmpty()) ++progressUpdates;
+                   });
+  f.click("cmdSort");
+  QCOMPARE(f.field("txtFileSize")->text(), QString::number(kRecords));
+  QTRY_VERIFY_WITH_TIMEOUT(!f.window->runActive() && f.child<QLabel>("lblSort")->isHidden(),
+                           300000);
+  qInfo("work-file progress shown %d times while the engine ran", progressUpdates);
+  QVERIFY2(f.message()->text().startsWith(QStringLiteral("Sort complete. (")),
+           qPrintable(f.message()->text()));
+  QCOMPARE(f.messageColour(), kGreen);
+  QCOMPARE(f.field("txtWFiles")->text(), QStringLiteral("4(4)"));
+  QVERIFY(!f.field("txtSortStatus")->text().isEmpty());
+  QVERIFY(!f.field("txtSortTime")->text().isEmpty());
+
+  std::ifstream sorted(f.product.path("big.srt"), std::ios::binary);
+  std::string previous(kLength, '\0');
+  std::string record(kLength, ' ');
+  int count = 0;
+  while (sorted.read(record.data(), kLength)) {
+    if (record.compare(0, 10, previous, 0, 10) < 0) QFAIL("output out of order");
+    previous.swap(record);
+    ++count;
+  }
+  QCOMPARE(count, kRecords);
+  bool ended = false;
+  for (int row = 0; row < f.shownRows(); ++row) {
+    ended = ended || f.cell(row, 2).startsWith(QStringLiteral("KV Tamsort ended.( 0)"));
+  }
+  QVERIFY(ended);
+#else
+  QSKIP("the front-end and the engine are not part of this build");
+#endif
+}
+
+}  // namespace kvt::util::test

@@ -1,0 +1,326 @@
+#include "util/tests/test_logic.h"
+
+#include <QtTest>
+
+#include "frontlib/cls_log.h"
+#include "util/log_archive.h"
+#include "util/log_view.h"
+#include "util/memory_report.h"
+#include "util/program_identity.h"
+#include "util/sort_request.h"
+#include "util/sort_status.h"
+#include "util/status_follower.h"
+#include "util/tests/test_support.h"
+
+namespace kvt::util::test {
+
+void TestLogic::versionNames() {
+  const ProgramIdentity identity = ProgramIdentity::forVersion(2, 0);
+  QCOMPARE(identity.versionString, QStringLiteral("20"));
+  QCOMPARE(identity.registryKey, QStringLiteral("SOFTWARE\\Halvern\\KV0220"));
+  QCOMPARE(identity.helpFileName, QStringLiteral("KV02v20.chm"));
+  QCOMPARE(ProgramIdentity::current().registryKey, identity.registryKey);
+}
+
+void TestLogic::dateFilter_data() {
+  QTest::addColumn<QString>("filter");
+  QTest::addColumn<QString>("date");
+  QTest::addColumn<bool>("shown");
+  QTest::newRow("empty shows all") << "" << "19991231" << true;
+  QTest::newRow("plain equal") << "20030101" << "20030101" << true;
+  QTest::newRow("plain other") << "20030101" << "20030102" << false;
+  QTest::newRow("blank before is trimmed") << " 20030101" << "20030101" << true;
+  QTest::newRow("= equal") << "=20030101" << "20030101" << true;
+  QTest::newRow("> excludes the day") << ">20030101" << "20030101" << false;
+  QTest::newRow("> later") << ">20030101" << "20030102" << true;
+  QTest::newRow("< earlier") << "<20030101" << "20021231" << true;
+  QTest::newRow("< excludes later") << "<20030101" << "20030102" << false;
+  QTest::newRow("wrong first character") << "x20030101" << "20030101" << false;
+  QTest::newRow("wrong length") << "2003011" << "2003011" << false;
+}
+
+void TestLogic::dateFilter() {
+  QFETCH(QString, filter);
+  QFETCH(QString, date);
+  QFETCH(bool, shown);
+  QCOMPARE(LogDateFilter(filter).accepts(date), shown);
+}
+
+void TestLogic::searchAcceptsOnlyTheTwoForms() {
+  QVERIFY(LogDateFilter::searchable(QStringLiteral(" 20030101 ")));
+  QVERIFY(LogDateFilter::searchable(QStringLiteral("<20030101")));
+  QVERIFY(!LogDateFilter::searchable(QStringLiteral("x20030101")));
+  QVERIFY(!LogDateFilter::searchable(QString()));
+  QVERIFY(!LogDateFilter::searchable(QStringLiteral("2003010")));
+  QVERIFY(!LogDateFilter::searchable(QStringLiteral("=2003010101")));
+  QCOMPARE(LogDateFilter(QStringLiteral("x20030101")).mode(), LogDateFilter::Mode::Invalid);
+}
+
+void TestLogic::messageCodeExpansion_data() {
+  QTest::addColumn<QString>("message");
+  QTest::addColumn<QString>("expected");
+  QTest::newRow("V inserts at ?") << "E12 4711" << "Value  4711";
+  QTest::newRow("S appends") << "E13x.dat" << "File missing: x.dat";
+  QTest::newRow("other kind is text only") << "E14 ignored" << "Done";
+  QTest::newRow("V without ? keeps message") << "E15 1" << "E15 1";
+  QTest::newRow("no line for the code") << "E99 raw" << "E99 raw";
+  QTest::newRow("engine phase") << "009" << "Reading the next chunk";
+}
+
+void TestLogic::messageCodeExpansion() {
+  QFETCH(QString, message);
+  QFETCH(QString, expected);
+  const std::string texts =
+      "E12VValue ? out of range\r\nE13SFile missing: \r\nE14XDone\r\nE15VNo mark\r\n"
+      "009XReading the next chunk\r\n";
+  QCOMPARE(QString::fromStdString(expandMessageCode(message.toStdString(), texts)), expected);
+}
+
+void TestLogic::messageCodeStopsAtOverlongLine() {
+  const std::string texts = "A01X" + std::string(300, 'a') + "\r\nE14XDone\r\n";
+  QCOMPARE(expandMessageCode("E14", texts), std::string("E14"));
+  QCOMPARE(expandMessageCode("E14", "E14XDone"), std::string("E14"));  // no line end
+}
+
+namespace {
+// A log of n library lines dated 2003, numbered in their messages, oldest first.
+std::string numberedLog(int n) {
+  std::string log;
+  for (int i = 1; i <= n; ++i) {
+    log += libraryLogLine("STA", "20030101", "120000", "line " + std::to_string(i));
+  }
+  return log;
+}
+}  // namespace
+
+void TestLogic::loaderShowsNewest99AndHidesControlRecords() {
+  TempProduct product;
+  product.writeFile("kvtsort.log",
+                    numberedLog(150) + engineLogLine("20030101", "120001", "009"));
+  kvt::front::clsLog log;
+  MessageTextFile texts;
+  texts.setPath(product.path("kvtmsg.txt"));
+  const LogViewResult result =
+      LogViewLoader(log, texts).load(product.path("kvtsort.log"), QString(), false, true);
+  QCOMPARE(static_cast<int>(result.rows.size()), 99);
+  QCOMPARE(result.rows.front().message, QStringLiteral("line 150"));
+  QCOMPARE(result.rows.back().message, QStringLiteral("line 52"));
+  QCOMPARE(result.rows.front().date, QStringLiteral("20030101"));
+  QCOMPARE(result.rows.front().time, QStringLiteral("120000"));
+  QVERIFY(!result.invalidFilter);
+}
+
+void TestLogic::loaderExpandsControlRecordsWhenAskedFor() {
+  TempProduct product;
+  product.writeFile("kvtmsg.txt", "010SPartitions in this chunk: \r\n");
+  product.writeFile("kvtsort.log",
+                    libraryLogLine("STA", "20030101", "100000", "KV Tamsort started.") +
+                        engineLogLine("20030101", "100001", "010 8") +
+                        libraryLogLine("TMR", "20030101", "100002", "KV Tamsort ended.( 0)"));
+  kvt::front::clsLog log;
+  MessageTextFile texts;
+  texts.setPath(product.path("kvtmsg.txt"));
+  LogViewLoader loader(log, texts);
+  const LogViewResult all = loader.load(product.path("kvtsort.log"), QString(), true, true);
+  QCOMPARE(static_cast<int>(all.rows.size()), 3);
+  QCOMPARE(all.rows[0].colour, MsgColour::EndBlue);
+  QCOMPARE(all.rows[1].message, QStringLiteral("Partitions in this chunk:  8"));
+  QCOMPARE(all.rows[1].colour, MsgColour::Black);
+  QCOMPARE(all.rows[2].colour, MsgColour::InfoBlue);
+  // A second load starts again from the newest line.
+  const LogViewResult some = loader.load(product.path("kvtsort.log"), QString(), false, true);
+  QCOMPARE(static_cast<int>(some.rows.size()), 2);
+  QCOMPARE(some.rows[0].message, QStringLiteral("KV Tamsort ended.( 0)"));
+}
+
+void TestLogic::loaderReportsInvalidFilterOnlyWhenRecordsMeetIt() {
+  TempProduct product;
+  kvt::front::clsLog log;
+  MessageTextFile texts;
+  texts.setPath(product.path("kvtmsg.txt"));
+  LogViewLoader loader(log, texts);
+  // A missing log on refresh: nothing read, nothing reported, nothing created.
+  QVERIFY(!loader.load(product.path("kvtsort.log"), QStringLiteral("x1"), false, true)
+               .invalidFilter);
+  QVERIFY(!product.exists("kvtsort.log"));
+  product.writeFile("kvtsort.log", numberedLog(3));
+  const LogViewResult result =
+      loader.load(product.path("kvtsort.log"), QStringLiteral("x20030101"), false, true);
+  QVERIFY(result.invalidFilter);
+  QVERIFY(result.rows.empty());
+}
+
+void TestLogic::oldLogNames() {
+  const LogArchive archive("/p/kvtsort.log");
+  QCOMPARE(archive.oldLogPath(), std::string("/p/kvtsort.old"));
+  QCOMPARE(archive.numberedLogPath(1), std::string("/p/kvtsortLog.001"));
+  QCOMPARE(archive.numberedLogPath(999), std::string("/p/kvtsortLog.999"));
+}
+
+void TestLogic::saveFillsFirstGapAndStopsAt999() {
+  TempProduct product;
+  const LogArchive archive(product.path("kvtsort.log"));
+  for (int n : {1, 3, 4}) product.writeFile("kvtsortLog.00" + std::to_string(n), "x");
+  product.writeFile("kvtsort.log", numberedLog(2));
+  ArchiveResult result = archive.saveCurrentLog();
+  QCOMPARE(result.colour, std::optional<MsgColour>(MsgColour::SuccessGreen));
+  QCOMPARE(result.text, QString::fromStdString(product.path("kvtsort.log") + " copied to " +
+                                               product.path("kvtsortLog.002")));
+  QCOMPARE(product.readFile("kvtsortLog.002"), numberedLog(2));
+  QVERIFY(!product.exists("kvtsort.log"));
+
+  product.writeFile("kvtsort.log", numberedLog(1));
+  QVERIFY(archive.saveCurrentLog().text.endsWith(QStringLiteral("kvtsortLog.005")));
+
+  for (int n = 1; n <= LogArchive::kMaxSaved; ++n) {
+    const std::string name = archive.numberedLogPath(n).substr(product.mainDir().size());
+    if (!product.exists(name)) product.writeFile(name, "x");
+  }
+  product.writeFile("kvtsort.log", numberedLog(1));
+  result = archive.saveCurrentLog();
+  QCOMPARE(result.text, QStringLiteral(
+                            "Too many old logs have been saved - Delete som of the kvtsortLog.xxx"));
+  QCOMPARE(result.colour, std::optional<MsgColour>(MsgColour::ErrorRed));
+  QVERIFY(product.exists("kvtsort.log"));
+}
+
+void TestLogic::saveOfMissingLogIsRefused() {
+  TempProduct product;
+  const ArchiveResult result = LogArchive(product.path("kvtsort.log")).saveCurrentLog();
+  QCOMPARE(result.text, QString::fromStdString(product.path("kvtsort.log") + " not found."));
+  QCOMPARE(result.colour, std::optional<MsgColour>(MsgColour::ErrorRed));
+  QVERIFY(!product.exists("kvtsortLog.001"));
+}
+
+void TestLogic::clearLogReportsDeletionThenRenaming() {
+  TempProduct product;
+  const LogArchive archive(product.path("kvtsort.log"));
+  product.writeFile("kvtsort.old", "old");
+  product.writeFile("kvtsort.log", numberedLog(1));
+  const ArchiveResult result = archive.startNewLog();
+  const QString old = QString::fromStdString(product.path("kvtsort.old"));
+  QCOMPARE(result.text, old + " deleted.\r\n" +
+                            QString::fromStdString(product.path("kvtsort.log")) +
+                            " renamed to " + old);
+  QCOMPARE(product.readFile("kvtsort.old"), numberedLog(1));
+  QVERIFY(!product.exists("kvtsort.log"));
+  // Nothing left to move: no text at all.
+  QVERIFY(LogArchive(product.path("none.log")).startNewLog().text.isEmpty());
+}
+
+void TestLogic::statusRecordFields() {
+  const StatusRecord chunk(statusRecord("004", 8, 2, 5, "235959"));
+  QCOMPARE(chunk.type(), std::string("004"));
+  QCOMPARE(chunk.firstNumber(), QStringLiteral("8"));
+  QCOMPARE(chunk.secondNumber(), QStringLiteral("2"));
+  QCOMPARE(chunk.thirdNumber(), QStringLiteral("5"));
+  QCOMPARE(chunk.startTime(), std::string("235959"));
+  const StatusRecord end(endRecord("100000", "100130", 109));
+  QVERIFY(end.isEnd());
+  QCOMPARE(end.returnCode(), 109);
+  QCOMPARE(end.endTime(), std::string("100130"));
+  QVERIFY(StatusRecord().isBlank());
+  QCOMPARE(StatusRecord().returnCode(), 0);
+  QCOMPARE(StatusRecord("short").text().size(), size_t(64));
+}
+
+void TestLogic::elapsedTimeAcrossMidnight() {
+  QCOMPARE(elapsedSeconds("100000", "100130"), 90);
+  QCOMPARE(elapsedSeconds("235950", "000010"), 20);
+  QCOMPARE(elapsedSeconds("120000", "115959"), 24 * 3600 - 1);
+  QCOMPARE(elapsedSeconds("      ", "000010"), 0);
+  QCOMPARE(secondsOfDay("250000"), -1);
+  QCOMPARE(shownSeconds(20), QStringLiteral(" 20"));
+}
+
+void TestLogic::outcomeOfFinishedRun() {
+  const StatusRecord ok(endRecord("100000", "100001", 0));
+  const StatusRecord failed(endRecord("100000", "100001", 109));
+  const StatusRecord started(statusRecord("000", 0, 0, 0, "100000"));
+  QVERIFY(sortSucceeded(ok, 0));
+  QVERIFY(!sortSucceeded(failed, 0));
+  QVERIFY(!sortSucceeded(ok, 3));
+  // No status file: the front-end's exit code decides.
+  QVERIFY(sortSucceeded(StatusRecord(), 0));
+  QVERIFY(!sortSucceeded(StatusRecord(), 1));
+  // The engine started but never wrote its end record.
+  QVERIFY(!sortSucceeded(started, 0));
+}
+
+void TestLogic::progressTrackerFollowsRecords() {
+  ProgressTracker tracker;
+  ProgressFields fields;
+  tracker.refreshRunTime("100010", fields);
+  QVERIFY(fields.sortTime.isEmpty());  // nothing read yet
+  tracker.apply(StatusRecord(statusRecord("000", 0, 0, 0, "100000")), fields);
+  QVERIFY(tracker.timing());
+  tracker.apply(StatusRecord(statusRecord("004", 4, 1, 2, "100000")), fields);
+  tracker.apply(StatusRecord(statusRecord("001", 3, 4, 1, "100000")), fields);
+  tracker.apply(StatusRecord(statusRecord("002", 2, 2, 1, "100000")), fields);
+  QCOMPARE(fields.workFiles, QStringLiteral("1(2)"));
+  QCOMPARE(fields.sortStatus, QStringLiteral("3(4)"));
+  QCOMPARE(fields.mergeStatus, QStringLiteral("2(2)"));
+  tracker.refreshRunTime("100010", fields);
+  QCOMPARE(fields.sortTime, QStringLiteral(" 10"));
+  tracker.apply(StatusRecord(endRecord("100000", "100042", 0)), fields);
+  QCOMPARE(fields.sortTime, QStringLiteral(" 42"));
+  QVERIFY(!tracker.timing());
+}
+
+void TestLogic::memoryReportFormat() {
+  QCOMPARE(formatKilobytes(536346624), QStringLiteral("523,776"));
+  QCOMPARE(formatKilobytes(1023), QStringLiteral("1"));
+  QCOMPARE(formatKilobytes(uint64_t(16) << 40), QStringLiteral("17,179,869,184"));
+  kvt::platform::MemoryStatus status;
+  status.total_physical = 536346624;
+  status.available_physical = 1024 * 1000;
+  status.total_virtual = 2048;
+  status.available_virtual = 0;
+  QCOMPARE(memoryReport(status),
+           QStringLiteral("Total Physical Memory is 523,776 KB\rAvailable Physical Memory is "
+                          "1,000 KB\r\rTotal Virtual Memory is 2 KB\rAvailable Virtual Memory "
+                          "is 0 KB"));
+}
+
+void TestLogic::recordCountRoundsHalfToEven() {
+  QCOMPARE(roundedRecordCount(1000, 300), int64_t(3));
+  QCOMPARE(roundedRecordCount(750, 300), int64_t(2));
+  QCOMPARE(roundedRecordCount(1050, 300), int64_t(4));
+  QCOMPARE(roundedRecordCount(0, 300), int64_t(0));
+}
+
+void TestLogic::controlFileChecks() {
+  TempProduct product;
+  const std::string main = product.mainDir();
+  product.writeFile("SortCtl/other.txt", "[FILE]\r\nPRODUCT=\"KV03\"\r\nINFILE=\"a\"\r\n");
+  QVERIFY(!readCtlFileInfo(product.path("SortCtl/other.txt"), main).found);
+  QVERIFY(!readCtlFileInfo(product.path("SortCtl/none.txt"), main).found);
+  product.writeFile("SortCtl/rel.txt",
+                    "[FILE]\r\nPRODUCT=\"KV02\"\r\nINFILE=\"data.dat\"\r\nRECLEN=\"300\"\r\n"
+                    "MEMORYUSAGE=\"50\"\r\n");
+  const CtlFileInfo rel = readCtlFileInfo(product.path("SortCtl/rel.txt"), main);
+  QVERIFY(rel.found);
+  QCOMPARE(rel.inFile, QString::fromStdString(main + "data.dat"));
+  QCOMPARE(rel.recLen, QStringLiteral("300"));
+  QCOMPARE(rel.memUsage, QStringLiteral("50"));
+  product.writeFile("SortCtl/abs.txt", "[FILE]\r\nPRODUCT=\"KV02\"\r\nINFILE=\"/x/data.dat\"\r\n");
+  QCOMPARE(readCtlFileInfo(product.path("SortCtl/abs.txt"), main).inFile,
+           QStringLiteral("/x/data.dat"));
+
+  product.writeFile("data.dat", std::string(1000, 'a'));
+  const InputFileCheck ok = checkInputFile(product.path("data.dat"), QStringLiteral("300"));
+  QCOMPARE(ok.outcome, InputFileCheck::Outcome::Ok);
+  QCOMPARE(ok.recordCount, QStringLiteral("3"));
+  QCOMPARE(checkInputFile(product.path("data.dat"), QStringLiteral("x")).outcome,
+           InputFileCheck::Outcome::BadRecordLength);
+  QCOMPARE(checkInputFile(product.path("data.dat"), QStringLiteral(" ")).outcome,
+           InputFileCheck::Outcome::BadRecordLength);
+  QCOMPARE(checkInputFile(product.path("nodir/x.dat"), QStringLiteral("80")).outcome,
+           InputFileCheck::Outcome::CannotOpen);
+  // A missing input file is created empty and counts 0 records.
+  QCOMPARE(checkInputFile(product.path("new.dat"), QStringLiteral("80")).recordCount,
+           QStringLiteral("0"));
+  QVERIFY(product.exists("new.dat"));
+}
+
+}  // namespace kvt::util::test
