@@ -9,7 +9,7 @@ seconds=${1:-60}
 shift || true
 
 bash scripts/install_deps.sh
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -DKVT_FUZZ=ON -DKVT_BUILD_GUI=OFF \
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -DKVT_FUZZ=ON -DKVT_BUILD_GUI=ON \
   -DKVT_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fuzzers=$(cmake --build build-fuzz --target help | grep -o "[a-z_]*_fuzzer" | sort -u)
 cmake --build build-fuzz -j"$(nproc)" --target $fuzzers >/dev/null

@@ -1,0 +1,90 @@
+#include "engine/chunk_reader.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "engine/posix_io.h"
+#include "engine/return_codes.h"
+
+namespace kvt::engine {
+
+InputFile::~InputFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+int InputFile::Open(const std::string& path, int64_t record_length) {
+  records_ = 0;
+  fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd_ < 0) return kOk;
+  struct stat st;
+  if (::fstat(fd_, &st) != 0) {
+    ::close(fd_);
+    fd_ = -1;
+    return kOk;
+  }
+  int64_t size = st.st_size;
+  if (size % record_length != 0) return kBadInputSize;
+  records_ = size / record_length;
+  ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  return kOk;
+}
+
+int ChunkReader::Read(int fd, int64_t wanted, SortEntry* entries, ChunkResult* result) {
+  const int64_t length = layout_.record_length();
+  int64_t got = 0;
+  if (layout_.identity()) {
+    // The input form is the internal form: one read straight into the chunk buffer.
+    int64_t bytes = ReadFully(fd, records_, static_cast<size_t>(wanted * length));
+    got = bytes < 0 ? 0 : bytes / length;
+  } else {
+    while (got < wanted) {
+      int64_t batch = std::min(wanted - got, staging_records_);
+      int64_t bytes = ReadFully(fd, staging_, static_cast<size_t>(batch * length));
+      int64_t whole = bytes < 0 ? 0 : bytes / length;
+      for (int64_t k = 0; k < whole; ++k)
+        layout_.ToInternal(staging_ + k * length, records_ + (got + k) * length);
+      got += whole;
+      if (whole < batch) break;
+    }
+  }
+  result->records = got;
+  result->descents = 0;
+  if (got == 0) return kChunkReadFailed;
+
+  const bool needs_rest = cmp_.NeedsRest();
+  const uint8_t* record = records_;
+  uint64_t previous = cmp_.Prefix(record);
+  entries[0] = SortEntry{previous, 0};
+  for (int64_t k = 1; k < got; ++k) {
+    const uint8_t* next = record + length;
+    uint64_t prefix = cmp_.Prefix(next);
+    entries[k] = SortEntry{prefix, static_cast<uint32_t>(k)};
+    if (previous > prefix || (previous == prefix && needs_rest && cmp_.CompareRest(record, next) > 0))
+      ++result->descents;
+    previous = prefix;
+    record = next;
+  }
+  return kOk;
+}
+
+int64_t EstimatePartitions(int64_t previous, const ChunkResult& chunk) {
+  if (chunk.descents == 0) return previous;
+  return (chunk.records - 1) / (10 * chunk.descents);
+}
+
+int64_t BoundPartitions(int64_t p, PartitionLimits limits) {
+  if (p > limits.upper) p = limits.upper;
+  if (p < limits.lower) p = limits.lower;
+  if (p > 1) {
+    int64_t power = 1;
+    while (power < p && power < (int64_t{1} << 40)) power *= 2;
+    p = power;
+    while (p > 1025) p /= 2;
+  }
+  return p;
+}
+
+}  // namespace kvt::engine

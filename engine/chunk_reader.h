@@ -1,0 +1,70 @@
+// The input file and the reading of chunks into internal form.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/record_layout.h"
+#include "engine/sort_entry.h"
+
+namespace kvt::engine {
+
+class InputFile {
+ public:
+  InputFile() = default;
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  ~InputFile();
+
+  // Opens the input for update (an input that may not be written is not opened) and counts its
+  // records. An input that cannot be opened gives 0 records and code 0; a size that is not a
+  // multiple of the record length gives 109.
+  int Open(const std::string& path, int64_t record_length);
+  int64_t record_count() const { return records_; }
+  int fd() const { return fd_; }
+
+ private:
+  int fd_ = -1;
+  int64_t records_ = 0;
+};
+
+struct ChunkResult {
+  int64_t records = 0;   // records read
+  int64_t descents = 0;  // neighbours out of order
+};
+
+class ChunkReader {
+ public:
+  // records: the chunk buffer; staging: a buffer for input records when the internal form differs
+  // from the input form (null otherwise), staging_records records large.
+  ChunkReader(const RecordLayout& layout, const KeyComparer& comparer, uint8_t* records,
+              uint8_t* staging, int64_t staging_records)
+      : layout_(layout), cmp_(comparer), records_(records), staging_(staging),
+        staging_records_(staging_records) {}
+
+  // Reads up to `wanted` records from fd into the chunk buffer from its start, fills entries in
+  // input order with their key prefixes and counts the descents. Returns 0, or 113 when not even
+  // one record could be read.
+  int Read(int fd, int64_t wanted, SortEntry* entries, ChunkResult* result);
+
+ private:
+  const RecordLayout& layout_;
+  const KeyComparer& cmp_;
+  uint8_t* records_;
+  uint8_t* staging_;
+  int64_t staging_records_;
+};
+
+// The partition count after a chunk has been read: (records - 1) / (10 x descents), or the
+// previous count for a chunk without descents.
+int64_t EstimatePartitions(int64_t previous, const ChunkResult& chunk);
+
+// Bounds P by the limits of the control record (upper first, then lower), rounds it up to a power
+// of two and keeps it at or below 1024.
+struct PartitionLimits {
+  int64_t upper = 0;
+  int64_t lower = 0;
+};
+int64_t BoundPartitions(int64_t partitions, PartitionLimits limits);
+
+}  // namespace kvt::engine

@@ -1,0 +1,31 @@
+// The engine's lines in the shared log: "SORTCTLR", yyyymmddhhmmss, three-digit phase, text, CR LF.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kvt::engine {
+
+class EngineLog {
+ public:
+  explicit EngineLog(std::string path) : path_(std::move(path)) {}
+  EngineLog(const EngineLog&) = delete;
+  EngineLog& operator=(const EngineLog&) = delete;
+  ~EngineLog() { Close(); }
+
+  // Phase 0 opens the log (appending); when that fails no line is written for the rest of the run.
+  void Write(int phase, std::string_view text);
+  void Close();
+  bool is_open() const { return fd_ >= 0; }
+
+  // The line as it is written, for a given date (yyyymmdd) and time (hhmmss).
+  static std::string FormatLine(const std::string& date, const std::string& time, int phase,
+                                std::string_view text);
+
+ private:
+  std::string path_;
+  int fd_ = -1;
+  bool open_tried_ = false;
+};
+
+}  // namespace kvt::engine

@@ -1,0 +1,102 @@
+#include "engine/record_layout.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kvt::engine {
+
+RecordLayout::RecordLayout(const ControlRecord& control, const CollatingTables* tables)
+    : length_(control.record_length) {
+  if (tables != nullptr) tables_ = *tables;
+  const size_t translated = tables != nullptr ? control.groups.size() : 0;
+  int64_t internal = 0;
+  for (size_t k = 0; k < control.entries.size(); ++k) {
+    const FieldEntry& e = control.entries[k];
+    Segment s{e.position - 1, internal, e.length, k < translated};
+    internal += e.length;
+    // Neighbouring entries that are neighbours in both forms are copied in one go.
+    if (!segments_.empty()) {
+      Segment& last = segments_.back();
+      if (last.translate == s.translate && last.input_offset + last.length == s.input_offset &&
+          last.internal_offset + last.length == s.internal_offset) {
+        last.length += s.length;
+        continue;
+      }
+    }
+    segments_.push_back(s);
+  }
+  for (const Segment& s : segments_)
+    if (s.translate || s.input_offset != s.internal_offset) identity_ = false;
+}
+
+void RecordLayout::ToInternal(const uint8_t* input, uint8_t* internal) const {
+  for (const Segment& s : segments_) {
+    const uint8_t* from = input + s.input_offset;
+    uint8_t* to = internal + s.internal_offset;
+    if (s.translate) {
+      for (int64_t b = 0; b < s.length; ++b) to[b] = tables_.input[from[b]];
+    } else {
+      std::memcpy(to, from, static_cast<size_t>(s.length));
+    }
+  }
+}
+
+void RecordLayout::Restore(const uint8_t* internal, uint8_t* output) const {
+  for (const Segment& s : segments_) {
+    const uint8_t* from = internal + s.internal_offset;
+    uint8_t* to = output + s.input_offset;
+    if (s.translate) {
+      for (int64_t b = 0; b < s.length; ++b) to[b] = tables_.output[from[b]];
+    } else {
+      std::memcpy(to, from, static_cast<size_t>(s.length));
+    }
+  }
+}
+
+KeyComparer::KeyComparer(const std::vector<KeyGroup>& groups) {
+  for (const KeyGroup& g : groups) {
+    if (g.code != 'A' && g.code != 'D') break;
+    groups_.push_back(g);
+    key_length_ = g.offset + g.length;
+    if (g.code == 'D') all_ascending_ = false;
+  }
+  for (const KeyGroup& g : groups_) {
+    for (int64_t b = g.offset; b < g.offset + g.length && b < 8; ++b) {
+      uint64_t byte_mask = uint64_t{0xFF} << (8 * (7 - b));
+      keep_ |= byte_mask;
+      if (g.code == 'D') flip_ |= byte_mask;
+    }
+  }
+}
+
+uint64_t KeyComparer::Prefix(const uint8_t* record) const {
+  uint64_t raw;
+  if (key_length_ >= 8) {
+    std::memcpy(&raw, record, 8);
+  } else {
+    raw = 0;
+    std::memcpy(&raw, record, static_cast<size_t>(key_length_));
+  }
+  return (__builtin_bswap64(raw) ^ flip_) & keep_;
+}
+
+int KeyComparer::CompareRest(const uint8_t* a, const uint8_t* b) const {
+  if (key_length_ <= 8) return 0;
+  if (all_ascending_) return std::memcmp(a + 8, b + 8, static_cast<size_t>(key_length_ - 8));
+  for (const KeyGroup& g : groups_) {
+    int64_t end = g.offset + g.length;
+    if (end <= 8) continue;
+    int64_t start = std::max<int64_t>(8, g.offset);
+    int r = std::memcmp(a + start, b + start, static_cast<size_t>(end - start));
+    if (r != 0) return g.code == 'A' ? r : -r;
+  }
+  return 0;
+}
+
+int KeyComparer::Compare(const uint8_t* a, const uint8_t* b) const {
+  uint64_t pa = Prefix(a), pb = Prefix(b);
+  if (pa != pb) return pa < pb ? -1 : 1;
+  return CompareRest(a, b);
+}
+
+}  // namespace kvt::engine

@@ -1,0 +1,207 @@
+#include "engine/sort_run.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <limits>
+#include <string>
+
+#include "engine/big_buffer.h"
+#include "engine/chunk_reader.h"
+#include "engine/chunk_sort.h"
+#include "engine/collating.h"
+#include "engine/control_record.h"
+#include "engine/log_writer.h"
+#include "engine/merge_passes.h"
+#include "engine/record_layout.h"
+#include "engine/return_codes.h"
+#include "engine/status_writer.h"
+#include "engine/trace_writer.h"
+#include "engine/work_files.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
+
+namespace kvt::engine {
+
+namespace {
+
+// Records of input form held at once while a rearranged layout is built.
+constexpr int64_t kStagingBytes = int64_t{4} << 20;
+
+class SortRun {
+ public:
+  explicit SortRun(std::string main_dir)
+      : main_dir_(std::move(main_dir)), log_(main_dir_ + "kvtsort.log") {}
+
+  int Run() {
+    if (status_.Open(main_dir_ + "kvtsort.sts")) status_.WriteStart();
+    int code = Steps();
+    status_.WriteEnd(partition_text_, merge_pairs_, code);
+    status_.Close();
+    log_.Close();
+    return code;
+  }
+
+ private:
+  // Every step up to the merge passes; the buffers are freed when it returns, on every path.
+  int Steps();
+  // Refuses a plan whose chunks cannot hold the input or would leave a chunk empty.
+  bool PlanFits(int64_t records) const;
+  int SortChunks(const InputFile& input, const RecordLayout& layout, const KeyComparer& cmp);
+  int SortInMemory(ChunkSorter* sorter, int64_t chunk, const uint8_t* records,
+                   TraceWriter* trace);
+
+  std::string main_dir_;
+  StatusFile status_;
+  EngineLog log_;
+  ControlRecord control_;
+  std::string partition_text_ = "000";
+  int64_t merge_pairs_ = 0;
+  int64_t partitions_ = 0;
+  int64_t records_ = 0;
+
+  BigBuffer chunk_buffer_;
+  BigBuffer entries_a_;
+  BigBuffer entries_b_;
+  BigBuffer staging_;
+  int64_t staging_records_ = 0;
+};
+
+int SortRun::Steps() {
+  std::string partition_field;
+  int code = ReadControlRecord(main_dir_ + "kvtsort.ctl", &log_, &control_, &partition_field);
+  if (!partition_field.empty()) partition_text_ = partition_field.substr(0, 3);
+  if (code != kOk) return code;
+
+  InputFile input;
+  code = input.Open(control_.input_path, control_.record_length);
+  if (code != kOk) return code;
+  records_ = input.record_count();
+
+  CollatingTables tables;
+  if (control_.user_order()) {
+    log_.Write(8, " ");
+    code = LoadCollatingTables(control_.collating_path, &tables);
+    if (code != kOk) return code;
+  }
+  if (records_ < 2) return kTooFewRecords;
+  if (!PlanFits(records_)) return kBadControlRecord;
+
+  RecordLayout layout(control_, control_.user_order() ? &tables : nullptr);
+  KeyComparer cmp(control_.groups);
+  const int64_t length = control_.record_length;
+  const int64_t capacity = std::min(control_.records_per_chunk, records_);
+  if (capacity > int64_t{std::numeric_limits<uint32_t>::max()} + 1) return kOutOfMemory;
+  if (!chunk_buffer_.Allocate(static_cast<size_t>(capacity * length)) ||
+      !entries_a_.Allocate(static_cast<size_t>(capacity) * sizeof(SortEntry)) ||
+      !entries_b_.Allocate(static_cast<size_t>(capacity) * sizeof(SortEntry)))
+    return kOutOfMemory;
+  if (!layout.identity()) {
+    staging_records_ = std::min(capacity, std::max<int64_t>(1, kStagingBytes / length));
+    if (!staging_.Allocate(static_cast<size_t>(staging_records_ * length))) return kOutOfMemory;
+  }
+
+  code = SortChunks(input, layout, cmp);
+  if (code != kOk) return code;
+  log_.Write(49, " ");
+
+  if (control_.records_per_chunk < records_) {
+    Merger merger(layout, cmp);
+    MergePlan plan{control_.work_prefix, control_.output_path, control_.chunk_count};
+    code = merger.RunPasses(plan, &status_);
+    if (code != kOk) return code;
+    log_.Write(50, " ");
+  }
+  return kOk;
+}
+
+bool SortRun::PlanFits(int64_t records) const {
+  const int64_t chunks = control_.chunk_count;
+  const int64_t per_chunk = control_.records_per_chunk;
+  if (chunks < 1 || per_chunk < 1) return false;
+  // chunks has at most five digits and per_chunk at most ten, so the products fit.
+  if (chunks * per_chunk < records) return false;
+  if (chunks > 1 && (chunks - 1) * per_chunk >= records) return false;
+  return true;
+}
+
+int SortRun::SortChunks(const InputFile& input, const RecordLayout& layout,
+                        const KeyComparer& cmp) {
+  const int64_t chunks = control_.chunk_count;
+  const int64_t per_chunk = control_.records_per_chunk;
+  const int64_t length = control_.record_length;
+  uint8_t* records = chunk_buffer_.data();
+  SortEntry* a = entries_a_.as<SortEntry>();
+  SortEntry* b = entries_b_.as<SortEntry>();
+  ChunkReader reader(layout, cmp, records, staging_.data(), staging_records_);
+  ChunkSorter sorter(cmp, records, length);
+  const KeyGroup first_group = control_.groups.empty() ? KeyGroup{0, 0, 'A'} : control_.groups[0];
+  TraceWriter trace(main_dir_ + "kvtsort.trc", first_group.offset, first_group.length);
+  partitions_ = control_.partitions;
+
+  for (int64_t i = 1; i <= chunks; ++i) {
+    log_.Write(9, " ");
+    int64_t wanted = i == chunks ? records_ - (chunks - 1) * per_chunk : per_chunk;
+    ChunkResult chunk;
+    int code = reader.Read(input.fd(), wanted, a, &chunk);
+    if (code != kOk) return code;
+    if (chunk.descents > 0) {
+      partitions_ = EstimatePartitions(partitions_, chunk);
+      log_.Write(11, std::to_string(partitions_));
+    }
+    partitions_ = BoundPartitions(partitions_, {control_.upper_limit, control_.lower_limit});
+    status_.WriteProgress(StatusType::kChunk, partitions_, i, chunks);
+    if (partitions_ < 2) partitions_ = 2;
+
+    sorter.Reset(a, b, chunk.records);
+    partitions_ = sorter.SetPartitions(partitions_);
+    partition_text_ = ChunkSorter::PartitionText(partitions_);
+    log_.Write(10, partition_text_);
+    // A chunk that is already in order skips the partition sort and the merge levels.
+    if (chunk.descents > 0) SortInMemory(&sorter, i, records, control_.trace ? &trace : nullptr);
+    log_.Write(40, " ");
+
+    SortedChunk sorted{sorter.source(), chunk.records, records};
+    code = chunks == 1 ? WriteChunkToOutput(sorted, layout, control_.output_path)
+                       : WriteChunkToWorkFile(sorted, layout,
+                                              WorkFileName(control_.work_prefix, 0, i));
+    if (code != kOk) return code;
+  }
+  return kOk;
+}
+
+int SortRun::SortInMemory(ChunkSorter* sorter, int64_t chunk, const uint8_t* records,
+                          TraceWriter* trace) {
+  log_.Write(20, " ");
+  for (int64_t j = 0; j < partitions_; ++j) {
+    status_.WriteProgress(StatusType::kPartition, j + 1, partitions_, chunk);
+    sorter->SortPartition(j);
+  }
+  log_.Write(30, " ");
+  const int64_t pairs = partitions_ / 2;
+  merge_pairs_ = pairs;
+  for (int64_t m = pairs; m > 0; m /= 2) {
+    status_.WriteProgress(StatusType::kMerge, m, pairs, chunk);
+    sorter->MergeLevel(m);
+    if (trace != nullptr)
+      trace->WriteBlock(sorter->destination(), sorter->size(), records, control_.record_length);
+    sorter->NextLevel();
+  }
+  return kOk;
+}
+
+}  // namespace
+
+int RunSort(const std::string& main_dir) { return SortRun(main_dir).Run(); }
+
+std::string ReadMainDirectory() {
+  platform::Registry registry;
+  std::optional<platform::RegValue> value = registry.Query(
+      platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR), "MainDir");
+  if (!value || value->type != platform::RegValue::Type::kString || value->text.empty())
+    return "";
+  // File names are appended to the folder directly, so it must end with a separator.
+  return platform::WithTrailingSeparator(value->text);
+}
+
+}  // namespace kvt::engine

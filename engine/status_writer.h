@@ -1,0 +1,47 @@
+// The status file: 64-character records that the utility polls while the engine runs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kvt::engine {
+
+inline constexpr int kStatusRecordSize = 64;
+
+enum class StatusType { kStart = 0, kPartition = 1, kMerge = 2, kEnd = 3, kChunk = 4 };
+
+class StatusFile {
+ public:
+  StatusFile() = default;
+  StatusFile(const StatusFile&) = delete;
+  StatusFile& operator=(const StatusFile&) = delete;
+  ~StatusFile() { Close(); }
+
+  // Creates or empties the file; false when it cannot be opened (the run goes on without it).
+  bool Open(const std::string& path);
+  // The start record at offset 0; remembers the start time for the later records.
+  void WriteStart();
+  // A chunk, partition or merge record at the end of the file.
+  void WriteProgress(StatusType type, int64_t first, int64_t second, int64_t third);
+  // Rewrites offset 0 with the end record.
+  void WriteEnd(const std::string& partition_text, int64_t merge_pairs, int return_code);
+  void Close();
+  bool is_open() const { return fd_ >= 0; }
+
+  static std::string FormatStart(const std::string& start_time);
+  static std::string FormatProgress(StatusType type, int64_t first, int64_t second, int64_t third,
+                                    const std::string& start_time);
+  static std::string FormatEnd(const std::string& partition_text, int64_t merge_pairs,
+                               int return_code, const std::string& start_time,
+                               const std::string& end_time);
+
+ private:
+  // One write of the whole record, then a commit to disk, so a reader never sees half a record.
+  void Put(const std::string& record, int64_t offset);
+
+  int fd_ = -1;
+  int64_t end_ = 0;
+  std::string start_time_ = "000000";
+};
+
+}  // namespace kvt::engine

@@ -1,0 +1,299 @@
+// Every return code reached end to end, faults while writing, and the kvtsorts program itself:
+// the main directory from the registry, the current-folder fallback, and kills at random moments.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include "engine/sort_run.h"
+#include "engine/tests/test_support.h"
+
+namespace kvt::engine::test {
+namespace {
+
+const std::string kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
+class ReturnCodeTest : public ::testing::Test {
+ protected:
+  ReturnCodeTest() {
+    std::filesystem::create_directory(dir / "wrk");
+    records = RandomRecords(21, 400, 50, kLetters);
+    WriteFile(dir / "input.dat", Join(records));
+    spec.chunks = 2;
+    spec.per_chunk = 200;
+    spec.entries = {{1, 8, 'A'}, {9, 42, ' '}};
+    spec.record_length = "50";
+    spec.input = dir / "input.dat";
+    spec.output = dir / "output.dat";
+    spec.prefix = dir / "wrk/";
+  }
+  int Run() { return RunRaw(BuildControlRecord(spec)); }
+  int RunRaw(const std::string& control) {
+    WriteFile(dir / "kvtsort.ctl", control);
+    return RunSort(dir.path());
+  }
+  // Runs the program with the registry pointing at dir.
+  int RunChild(const ChildLimits& limits) {
+    WriteFile(dir / "kvtsort.ctl", BuildControlRecord(spec));
+    WriteFile(dir / "registry.reg", RegistryText(dir.path()));
+    return RunProgram(dir / "registry.reg", "/", limits);
+  }
+  std::string EndRecord() {
+    std::vector<std::string> status = StatusRecords(dir / "kvtsort.sts");
+    return status.empty() ? "" : status[0];
+  }
+  std::string Sorted() { return Join(ReferenceSort(records, spec.entries)); }
+
+  TempDir dir;
+  std::vector<std::string> records;
+  ControlSpec spec;
+};
+
+TEST_F(ReturnCodeTest, SuccessLeavesAnEndRecordWithCodeZero) {
+  ASSERT_EQ(Run(), 0);
+  EXPECT_EQ(ReadFile(dir / "output.dat"), Sorted());
+  EXPECT_EQ(EndRecord().substr(24, 3), "000");
+  EXPECT_EQ(EndRecord().substr(33, 3), "003");
+}
+
+TEST_F(ReturnCodeTest, FewerThanTwoRecordsOrNoInput) {
+  WriteFile(dir / "input.dat", records[0]);
+  EXPECT_EQ(Run(), 1);
+  EXPECT_FALSE(Exists(dir / "output.dat"));
+  spec.input = dir / "missing.dat";
+  EXPECT_EQ(Run(), 1);
+  EXPECT_EQ(EndRecord().substr(24, 3), "001");
+  // Chunks were never read: the log stops after phase 6.
+  EXPECT_EQ(LogPhases(dir / "kvtsort.log").back(), 6);
+}
+
+TEST_F(ReturnCodeTest, UnreadableControlRecordGives101WithABareEndRecord) {
+  ASSERT_EQ(RunSort(dir.path()), 101);  // no kvtsort.ctl at all
+  std::vector<std::string> status = StatusRecords(dir / "kvtsort.sts");
+  ASSERT_EQ(status.size(), 1u);
+  EXPECT_EQ(status[0].substr(0, 12), "000000000000");
+  EXPECT_EQ(status[0].substr(24, 12), "101000000003");
+  EXPECT_FALSE(Exists(dir / "kvtsort.log"));
+  EXPECT_EQ(RunRaw(""), 101);
+}
+
+TEST_F(ReturnCodeTest, MalformedControlRecordsGive101) {
+  std::string good = BuildControlRecord(spec);
+  size_t terminator = good.find("************");
+  EXPECT_EQ(RunRaw(good.substr(0, terminator)), 101);              // no terminator
+  EXPECT_EQ(RunRaw(good.substr(0, terminator + 12 + 6)), 101);     // trailer cut short
+  EXPECT_EQ(RunRaw(good.substr(0, good.size() - 3)), 101);         // prefix text runs past the end
+  spec.order = 'U';
+  spec.collating = "";
+  EXPECT_EQ(RunRaw(BuildControlRecord(spec).substr(0, good.size())), 101);  // no collating path
+  // The end record carries the partition field's first three characters once the header is read.
+  EXPECT_EQ(EndRecord().substr(3, 3), "000");
+}
+
+TEST_F(ReturnCodeTest, ImpossiblePlansAreRefusedBeforeAnyChunk) {
+  spec.per_chunk = 150;  // 2 x 150 < 400
+  EXPECT_EQ(Run(), 101);
+  spec.chunks = 3;
+  spec.per_chunk = 200;  // the third chunk would be empty
+  EXPECT_EQ(Run(), 101);
+  spec.chunks = 0;
+  EXPECT_EQ(Run(), 101);
+  std::vector<int> phases = LogPhases(dir / "kvtsort.log");
+  EXPECT_EQ(std::count(phases.begin(), phases.end(), 9), 0);
+  EXPECT_FALSE(Exists(dir / "output.dat"));
+}
+
+TEST_F(ReturnCodeTest, FieldListsThatDoNotRearrangeTheRecordGive101) {
+  const std::vector<std::vector<Entry>> bad = {
+      {{1, 8, 'A'}, {9, 41, ' '}},              // last byte not covered
+      {{1, 8, 'A'}, {8, 43, ' '}},              // byte 8 twice
+      {{1, 8, 'A'}, {9, 43, ' '}},              // past the record
+      {{0, 8, 'A'}, {9, 42, ' '}},              // position 0
+      {{1, 8, 'A'}, {9, 0, ' '}, {9, 42, ' '}}  // empty entry
+  };
+  for (const auto& entries : bad) {
+    spec.entries = entries;
+    EXPECT_EQ(Run(), 101);
+  }
+  spec.entries = {{1, 8, 'A'}, {9, 42, ' '}};
+  spec.record_length = "10001";
+  EXPECT_EQ(Run(), 101);
+  spec.record_length = "50";
+  spec.output = std::string(512, 'x');
+  EXPECT_EQ(Run(), 101);
+}
+
+TEST_F(ReturnCodeTest, InputSizeNotAMultipleGives109) {
+  WriteFile(dir / "input.dat", Join(records) + "x");
+  EXPECT_EQ(Run(), 109);
+  EXPECT_EQ(EndRecord().substr(24, 3), "109");
+}
+
+TEST_F(ReturnCodeTest, CollatingTableFaultsGive141And142) {
+  spec.order = 'U';
+  spec.collating = dir / "missing.sor";
+  EXPECT_EQ(Run(), 141);
+  WriteFile(dir / "short.sor", std::string(1535, '1'));
+  spec.collating = dir / "short.sor";
+  EXPECT_EQ(Run(), 142);
+  WriteFile(dir / "short.sor", std::string(700, '1'));
+  EXPECT_EQ(Run(), 142);
+  // The table check comes before the record count check.
+  WriteFile(dir / "input.dat", records[0]);
+  spec.collating = dir / "missing.sor";
+  EXPECT_EQ(Run(), 141);
+}
+
+TEST_F(ReturnCodeTest, ChunkThatCannotBeReadGives113) {
+  // The trace file is a link to the input: the first trace block, written after the first chunk
+  // has been sorted, cuts the input short, so the second chunk finds nothing.
+  spec.trace = 'T';
+  spec.upper = 2;
+  spec.lower = 2;
+  std::filesystem::create_symlink(dir / "input.dat", dir / "kvtsort.trc");
+  EXPECT_EQ(Run(), 113);
+  EXPECT_EQ(EndRecord().substr(24, 3), "113");
+}
+
+TEST_F(ReturnCodeTest, UncreatableFilesGive114And130) {
+  spec.prefix = dir / "nofolder/";
+  EXPECT_EQ(Run(), 114);
+  spec.prefix = dir / "wrk/";
+  spec.chunks = 1;
+  spec.per_chunk = 400;
+  spec.output = dir / "nofolder/output.dat";
+  EXPECT_EQ(Run(), 114);
+  spec.chunks = 2;
+  spec.per_chunk = 200;
+  EXPECT_EQ(Run(), 130);
+  // A failed run leaves the work files it had at that moment.
+  EXPECT_TRUE(Exists(dir / "wrk/tmp000002.WRK"));
+}
+
+TEST_F(ReturnCodeTest, WriteFaultsGive115And132AndKeepTheOldOutput) {
+  WriteFile(dir / "output.dat", "previous output");
+  // Each chunk file is 10000 bytes, the merged output 20000.
+  EXPECT_EQ(RunChild({.file_size = 5000}), 115);
+  EXPECT_EQ(RunChild({.file_size = 15000}), 132);
+  EXPECT_EQ(ReadFile(dir / "output.dat"), "previous output");
+  EXPECT_FALSE(Exists(dir / "output.dat.kvttmp"));
+  spec.chunks = 1;
+  spec.per_chunk = 400;
+  EXPECT_EQ(RunChild({.file_size = 15000}), 115);
+  EXPECT_EQ(ReadFile(dir / "output.dat"), "previous output");
+  EXPECT_FALSE(Exists(dir / "output.dat.kvttmp"));
+  // The log tells how far the run came; the input is untouched.
+  EXPECT_EQ(ReadFile(dir / "input.dat"), Join(records));
+  EXPECT_EQ(EndRecord().substr(24, 3), "115");
+  spec.output = spec.input;
+  EXPECT_EQ(RunChild({.file_size = 15000}), 115);
+  EXPECT_EQ(ReadFile(dir / "input.dat"), Join(records));
+}
+
+TEST_F(ReturnCodeTest, MergeInputThatCannotBeOpenedGives131) {
+  // Standard descriptors, status, log and input are open; the merge target takes the last
+  // descriptor allowed, so the first merge input cannot be opened.
+  EXPECT_EQ(RunChild({.open_files = 7}), 131);
+  EXPECT_EQ(EndRecord().substr(24, 3), "131");
+  EXPECT_FALSE(Exists(dir / "output.dat"));
+}
+
+TEST_F(ReturnCodeTest, BuffersThatCannotBeAllocatedGive150) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#endif
+  // A sparse input of 5 million records needs far more than the address space allows.
+  spec.chunks = 1;
+  spec.per_chunk = 5000000;
+  WriteFile(dir / "input.dat", "");
+  std::filesystem::resize_file(dir / "input.dat", 5000000 * 50);
+  EXPECT_EQ(RunChild({.address_space = 128 << 20}), 150);
+  EXPECT_EQ(EndRecord().substr(24, 3), "150");
+}
+
+TEST_F(ReturnCodeTest, ProgramFindsTheMainDirectoryInTheRegistry) {
+  // MainDir without a trailing separator still names the folder.
+  WriteFile(dir / "kvtsort.ctl", BuildControlRecord(spec));
+  std::string main = dir.path().substr(0, dir.path().size() - 1);
+  WriteFile(dir / "registry.reg", RegistryText(main));
+  EXPECT_EQ(RunProgram(dir / "registry.reg", "/"), 0);
+  EXPECT_EQ(ReadFile(dir / "output.dat"), Sorted());
+  EXPECT_EQ(EndRecord().substr(24, 3), "000");
+}
+
+TEST_F(ReturnCodeTest, ProgramFallsBackToTheCurrentFolder) {
+  WriteFile(dir / "kvtsort.ctl", BuildControlRecord(spec));
+  WriteFile(dir / "empty.reg", "");
+  EXPECT_EQ(RunProgram(dir / "empty.reg", dir.path()), 0);
+  EXPECT_EQ(ReadFile(dir / "output.dat"), Sorted());
+  EXPECT_TRUE(Exists(dir / "kvtsort.sts"));
+  EXPECT_TRUE(Exists(dir / "kvtsort.log"));
+}
+
+TEST_F(ReturnCodeTest, KilledRunsNeverLeaveAPartialOutput) {
+  records = RandomRecords(22, 200000, 50, kLetters);
+  WriteFile(dir / "input.dat", Join(records));
+  const std::string previous = "previous output";
+  const std::string sorted = Sorted();
+  spec.chunks = 20;
+  spec.per_chunk = 10000;
+  WriteFile(dir / "kvtsort.ctl", BuildControlRecord(spec));
+  WriteFile(dir / "registry.reg", RegistryText(dir.path()));
+  std::mt19937 rng(5);
+  std::uniform_int_distribution<int> delay_us(0, 250000);
+  for (int round = 0; round < 8; ++round) {
+    WriteFile(dir / "output.dat", previous);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      ::setenv("KVT_REGISTRY", (dir / "registry.reg").c_str(), 1);
+      ::execl(KVTSORTS_PATH, "kvtsorts", static_cast<char*>(nullptr));
+      ::_exit(202);
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(delay_us(rng)));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    std::string out = ReadFile(dir / "output.dat");
+    EXPECT_TRUE(out == previous || out == sorted) << "round " << round << ": " << out.size();
+  }
+  EXPECT_EQ(RunProgram(dir / "registry.reg", "/"), 0);
+  EXPECT_EQ(ReadFile(dir / "output.dat"), sorted);
+  EXPECT_TRUE(std::filesystem::is_empty(dir / "wrk"));
+}
+
+TEST_F(ReturnCodeTest, StatusReaderNeverSeesATornRecord) {
+  records = RandomRecords(23, 20000, 50, kLetters);
+  WriteFile(dir / "input.dat", Join(records));
+  spec.chunks = 40;
+  spec.per_chunk = 500;
+  spec.upper = 64;
+  spec.lower = 64;
+  WriteFile(dir / "kvtsort.ctl", BuildControlRecord(spec));
+  WriteFile(dir / "kvtsort.sts", "");
+  std::atomic<bool> done{false};
+  int torn = 0, reads = 0;
+  std::thread reader([&] {
+    while (!done) {
+      std::string data = ReadFile(dir / "kvtsort.sts");
+      ++reads;
+      if (data.size() % 64 != 0) ++torn;
+      for (size_t at = 0; at + 64 <= data.size(); at += 64) {
+        std::string type = data.substr(at + 33, 3);
+        if (type != "000" && type != "001" && type != "002" && type != "003" && type != "004") ++torn;
+        if (data.substr(at + 36, 28) != std::string(28, ' ')) ++torn;
+      }
+    }
+  });
+  int code = RunSort(dir.path());
+  done = true;
+  reader.join();
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(torn, 0) << "of " << reads << " reads";
+}
+
+}  // namespace
+}  // namespace kvt::engine::test

@@ -1,0 +1,48 @@
+#include "engine/trace_writer.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "engine/posix_io.h"
+
+namespace kvt::engine {
+
+void TraceWriter::WriteBlock(const SortEntry* entries, int64_t count, const uint8_t* records,
+                             int64_t record_length) {
+  if (failed_) return;
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (created_ ? O_APPEND : O_TRUNC);
+  int fd = ::open(path_.c_str(), flags, 0666);
+  if (fd < 0) {
+    failed_ = true;
+    return;
+  }
+  created_ = true;
+  const size_t line_size = static_cast<size_t>(key_length_) + 2;
+  const size_t lines_per_write = std::max<size_t>(1, (size_t{1} << 20) / line_size);
+  std::vector<char> buffer;
+  buffer.reserve(lines_per_write * line_size);
+  for (int64_t k = 0; k < count; ++k) {
+    const uint8_t* key = records + static_cast<int64_t>(entries[k].index) * record_length +
+                         key_offset_;
+    size_t at = buffer.size();
+    buffer.resize(at + line_size, '\0');
+    const void* nul = std::memchr(key, 0, static_cast<size_t>(key_length_));
+    size_t copy = nul ? static_cast<size_t>(static_cast<const uint8_t*>(nul) - key)
+                      : static_cast<size_t>(key_length_);
+    std::memcpy(buffer.data() + at, key, copy);
+    buffer[at + line_size - 2] = '\n';
+    buffer[at + line_size - 1] = '\r';
+    if (buffer.size() >= lines_per_write * line_size) {
+      WriteAll(fd, buffer.data(), buffer.size());
+      buffer.clear();
+    }
+  }
+  if (!buffer.empty()) WriteAll(fd, buffer.data(), buffer.size());
+  ::close(fd);
+}
+
+}  // namespace kvt::engine
