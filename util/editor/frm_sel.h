@@ -1,0 +1,55 @@
+// frmSel: the utility's file chooser made of a drive list, a directory list and a file list
+// of "*.txt" files. It leaves the chosen full path in the current control-file name, or ""
+// when the user leaves with Exit.
+#pragma once
+
+#include <QDialog>
+
+#include "util/app_context.h"
+
+class QComboBox;
+class QFileSystemModel;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QTreeView;
+
+namespace kvt::util {
+
+class frmSel : public QDialog {
+  Q_OBJECT
+
+ public:
+  frmSel(AppContext& ctx, QWidget* parent = nullptr);
+
+  // The directory whose files the file list shows (ends without a separator but for "/").
+  QString currentDirectory() const { return currentDir_; }
+  void setDirectory(const QString& dir);
+
+ public slots:
+  void reject() override;  // closing the window is Exit
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void buildControls();
+  void activate();
+  void driveChosen(int index);
+  void directoryChosen();
+  void takeHighlightedFile();
+  void fillFileList();
+
+  AppContext& ctx_;
+  QComboBox* Drive1 = nullptr;
+  QTreeView* Dir1 = nullptr;
+  QFileSystemModel* dirModel_ = nullptr;
+  QListWidget* File1 = nullptr;
+  QLabel* FTypLbl = nullptr;
+  QPushButton* selButt = nullptr;
+  QPushButton* ExitButt = nullptr;
+  QString currentDir_;
+  QString pattern_ = QStringLiteral("*.txt");
+};
+
+}  // namespace kvt::util

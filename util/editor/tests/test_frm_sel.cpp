@@ -1,0 +1,123 @@
+#include "util/editor/tests/test_frm_sel.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QMouseEvent>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include "util/editor/frm_sel.h"
+#include "util/editor/tests/editor_test_support.h"
+
+namespace kvt::util::test {
+
+namespace {
+
+QListWidget* fileList(frmSel& sel) { return sel.findChild<QListWidget*>("File1"); }
+QPushButton* selectButton(frmSel& sel) { return sel.findChild<QPushButton*>("selButt"); }
+
+QStringList listed(frmSel& sel) {
+  QStringList names;
+  for (int i = 0; i < fileList(sel)->count(); ++i) names << fileList(sel)->item(i)->text();
+  return names;
+}
+
+void clickFile(frmSel& sel, const QString& name, bool twice = false) {
+  QListWidget* files = fileList(sel);
+  QListWidgetItem* item = files->findItems(name, Qt::MatchExactly).value(0);
+  QVERIFY(item);
+  const QPoint at = files->visualItemRect(item).center();
+  QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, at);
+  if (twice) {
+    // The second press of a double click, as the window system delivers it.
+    QTest::mousePress(files->viewport(), Qt::LeftButton, {}, at);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, at, files->viewport()->mapToGlobal(at),
+                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(files->viewport(), &dbl);
+  }
+}
+
+void writeSamples(TempMain& main) {
+  main.writeFile("SortCtl/job.txt", "x");
+  main.writeFile("SortCtl/alpha.TXT", "x");
+  main.writeFile("SortCtl/data.dat", "x");
+  QDir(main.mainDir()).mkpath("SortCtl/sub.txt");
+}
+
+}  // namespace
+
+void FrmSelTest::startsInSortCtlListingTextFiles() {
+  TempMain main;
+  writeSamples(main);
+  frmSel sel(main.ctx);
+  sel.show();
+  QCOMPARE(sel.windowTitle(), QStringLiteral("Halvern - Select"));
+  QCOMPARE(sel.currentDirectory(), main.path("SortCtl"));
+  QCOMPARE(listed(sel), QStringList({"alpha.TXT", "job.txt"}));
+  QCOMPARE(sel.findChild<QLabel*>("FTypLbl")->text(), QStringLiteral("Files:  "));
+  QCOMPARE(sel.findChild<QComboBox*>("Drive1")->currentText(), QStringLiteral("/"));
+  QVERIFY(!selectButton(sel)->isVisible());
+  QCOMPARE(QDir::currentPath(), main.path("SortCtl"));
+  QCOMPARE(fileList(sel)->accessibleName(), QStringLiteral("Files"));
+}
+
+void FrmSelTest::selectReturnsFullPath() {
+  TempMain main;
+  writeSamples(main);
+  frmSel sel(main.ctx);
+  sel.show();
+  clickFile(sel, "job.txt");
+  QVERIFY(selectButton(sel)->isVisible());
+  selectButton(sel)->click();
+  QCOMPARE(main.ctx.currentCtlName, main.path("SortCtl/job.txt"));
+  QVERIFY(!sel.isVisible());
+  QCOMPARE(sel.result(), int(QDialog::Accepted));
+
+  // Shown again, it starts afresh in SortCtl/ with Select hidden.
+  sel.setDirectory(main.mainDir());
+  sel.show();
+  QCOMPARE(sel.currentDirectory(), main.path("SortCtl"));
+  QVERIFY(!selectButton(sel)->isVisible());
+}
+
+void FrmSelTest::doubleClickReturnsFullPath() {
+  TempMain main;
+  writeSamples(main);
+  frmSel sel(main.ctx);
+  sel.show();
+  clickFile(sel, "alpha.TXT", true);
+  QCOMPARE(main.ctx.currentCtlName, main.path("SortCtl/alpha.TXT"));
+  QVERIFY(!sel.isVisible());
+}
+
+void FrmSelTest::exitAfterBrowsingReturnsNothing() {
+  TempMain main;
+  writeSamples(main);
+  QDir(main.mainDir()).mkpath("Other");
+  main.writeFile("Other/x.txt", "x");
+  main.ctx.currentCtlName = "/before.txt";
+  frmSel sel(main.ctx);
+  sel.show();
+  sel.setDirectory(main.path("Other"));
+  QCOMPARE(listed(sel), QStringList{"x.txt"});
+  sel.findChild<QPushButton*>("ExitButt")->click();
+  QCOMPARE(main.ctx.currentCtlName, QString());
+  QVERIFY(!sel.isVisible());
+  QCOMPARE(QDir::currentPath(), main.path("Other"));  // the current directory stays moved
+}
+
+void FrmSelTest::selectWithoutFileReportsError() {
+  TempMain main;
+  writeSamples(main);
+  frmSel sel(main.ctx);
+  sel.show();
+  selectButton(sel)->click();
+  QCOMPARE(main.asker.told, QStringList{"File error - rc= 381"});
+  QCOMPARE(main.ctx.currentCtlName, QString());
+  QVERIFY(!sel.isVisible());
+}
+
+}  // namespace kvt::util::test
