@@ -47,9 +47,11 @@ class RecordWriter {
 
  private:
   bool Flush();
+  void WriteOut(const void* data, size_t size);
 
   std::unique_ptr<uint8_t[]> buffer_;
   size_t capacity_;
+  uint64_t written_ = 0;  // bytes already in the file
   size_t used_ = 0;
   int fd_ = -1;
   bool ok_ = true;
