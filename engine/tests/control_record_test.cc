@@ -10,8 +10,8 @@
 namespace kvt::engine::test {
 namespace {
 
-ControlSpec BasicSpec() {
-  ControlSpec s;
+ControlSetup BasicSpec() {
+  ControlSetup s;
   s.chunks = 3;
   s.upper = 16;
   s.lower = 2;
@@ -54,7 +54,7 @@ TEST(ControlRecordTest, ReadsHeaderEntriesGroupsAndTrailer) {
 }
 
 TEST(ControlRecordTest, KeysCoveringTheWholeRecordAreClosedByTheTerminator) {
-  ControlSpec s = BasicSpec();
+  ControlSetup s = BasicSpec();
   s.entries = {{1, 4, 'D'}, {5, 10, 'A'}};
   ControlRecord rec;
   ASSERT_EQ(Parse(BuildControlRecord(s), &rec), kOk);
@@ -64,7 +64,7 @@ TEST(ControlRecordTest, KeysCoveringTheWholeRecordAreClosedByTheTerminator) {
 }
 
 TEST(ControlRecordTest, KeyEntriesAfterANonKeyEntryFormNoGroup) {
-  ControlSpec s = BasicSpec();
+  ControlSetup s = BasicSpec();
   s.entries = {{1, 2, 'A'}, {3, 2, ' '}, {5, 10, 'D'}};
   ControlRecord rec;
   ASSERT_EQ(Parse(BuildControlRecord(s), &rec), kOk);
@@ -73,7 +73,7 @@ TEST(ControlRecordTest, KeyEntriesAfterANonKeyEntryFormNoGroup) {
 }
 
 TEST(ControlRecordTest, PartitionCountZeroMeansATenthOfTheChunk) {
-  ControlSpec s = BasicSpec();
+  ControlSetup s = BasicSpec();
   s.partitions = 0;
   ControlRecord rec;
   ASSERT_EQ(Parse(BuildControlRecord(s), &rec), kOk);
@@ -81,7 +81,7 @@ TEST(ControlRecordTest, PartitionCountZeroMeansATenthOfTheChunk) {
 }
 
 TEST(ControlRecordTest, EmptyPrefixAndCollatingPath) {
-  ControlSpec s = BasicSpec();
+  ControlSetup s = BasicSpec();
   s.prefix = "";
   s.order = 'U';
   s.collating = "/orders/x.sor";
@@ -96,7 +96,7 @@ TEST(ControlRecordTest, EmptyPrefixAndCollatingPath) {
 }
 
 TEST(ControlRecordTest, OnlyTheFirst2048BytesCount) {
-  ControlSpec s = BasicSpec();
+  ControlSetup s = BasicSpec();
   std::string data = BuildControlRecord(s);
   s.input = std::string(500, 'i');
   s.output = std::string(500, 'o');
@@ -110,7 +110,7 @@ TEST(ControlRecordTest, OnlyTheFirst2048BytesCount) {
 
 TEST(ControlRecordTest, LogsPhasesZeroToSevenWithTheirTexts) {
   TempDir dir;
-  ControlSpec s = BasicSpec();
+  ControlSetup s = BasicSpec();
   s.order = 'U';
   s.collating = "/orders/x.sor";
   {

@@ -23,22 +23,22 @@ class ReturnCodeTest : public ::testing::Test {
     std::filesystem::create_directory(dir / "wrk");
     records = RandomRecords(21, 400, 50, kLetters);
     WriteFile(dir / "input.dat", Join(records));
-    spec.chunks = 2;
-    spec.per_chunk = 200;
-    spec.entries = {{1, 8, 'A'}, {9, 42, ' '}};
-    spec.record_length = "50";
-    spec.input = dir / "input.dat";
-    spec.output = dir / "output.dat";
-    spec.prefix = dir / "wrk/";
+    setup.chunks = 2;
+    setup.per_chunk = 200;
+    setup.entries = {{1, 8, 'A'}, {9, 42, ' '}};
+    setup.record_length = "50";
+    setup.input = dir / "input.dat";
+    setup.output = dir / "output.dat";
+    setup.prefix = dir / "wrk/";
   }
-  int Run() { return RunRaw(BuildControlRecord(spec)); }
+  int Run() { return RunRaw(BuildControlRecord(setup)); }
   int RunRaw(const std::string& control) {
     WriteFile(dir / "kvtsort.ctl", control);
     return RunSort(dir.path());
   }
   // Runs the program with the registry pointing at dir.
   int RunChild(const ChildLimits& limits) {
-    WriteFile(dir / "kvtsort.ctl", BuildControlRecord(spec));
+    WriteFile(dir / "kvtsort.ctl", BuildControlRecord(setup));
     WriteFile(dir / "registry.reg", RegistryText(dir.path()));
     return RunProgram(dir / "registry.reg", "/", limits);
   }
@@ -46,11 +46,11 @@ class ReturnCodeTest : public ::testing::Test {
     std::vector<std::string> status = StatusRecords(dir / "kvtsort.sts");
     return status.empty() ? "" : status[0];
   }
-  std::string Sorted() { return Join(ReferenceSort(records, spec.entries)); }
+  std::string Sorted() { return Join(ReferenceSort(records, setup.entries)); }
 
   TempDir dir;
   std::vector<std::string> records;
-  ControlSpec spec;
+  ControlSetup setup;
 };
 
 TEST_F(ReturnCodeTest, SuccessLeavesAnEndRecordWithCodeZero) {
@@ -64,7 +64,7 @@ TEST_F(ReturnCodeTest, FewerThanTwoRecordsOrNoInput) {
   WriteFile(dir / "input.dat", records[0]);
   EXPECT_EQ(Run(), 1);
   EXPECT_FALSE(Exists(dir / "output.dat"));
-  spec.input = dir / "missing.dat";
+  setup.input = dir / "missing.dat";
   EXPECT_EQ(Run(), 1);
   EXPECT_EQ(EndRecord().substr(24, 3), "001");
   // Chunks were never read: the log stops after phase 6.
@@ -82,25 +82,25 @@ TEST_F(ReturnCodeTest, UnreadableControlRecordGives101WithABareEndRecord) {
 }
 
 TEST_F(ReturnCodeTest, MalformedControlRecordsGive101) {
-  std::string good = BuildControlRecord(spec);
+  std::string good = BuildControlRecord(setup);
   size_t terminator = good.find("************");
   EXPECT_EQ(RunRaw(good.substr(0, terminator)), 101);              // no terminator
   EXPECT_EQ(RunRaw(good.substr(0, terminator + 12 + 6)), 101);     // trailer cut short
   EXPECT_EQ(RunRaw(good.substr(0, good.size() - 3)), 101);         // prefix text runs past the end
-  spec.order = 'U';
-  spec.collating = "";
-  EXPECT_EQ(RunRaw(BuildControlRecord(spec).substr(0, good.size())), 101);  // no collating path
+  setup.order = 'U';
+  setup.collating = "";
+  EXPECT_EQ(RunRaw(BuildControlRecord(setup).substr(0, good.size())), 101);  // no collating path
   // The end record carries the partition field's first three characters once the header is read.
   EXPECT_EQ(EndRecord().substr(3, 3), "000");
 }
 
 TEST_F(ReturnCodeTest, ImpossiblePlansAreRefusedBeforeAnyChunk) {
-  spec.per_chunk = 150;  // 2 x 150 < 400
+  setup.per_chunk = 150;  // 2 x 150 < 400
   EXPECT_EQ(Run(), 101);
-  spec.chunks = 3;
-  spec.per_chunk = 200;  // the third chunk would be empty
+  setup.chunks = 3;
+  setup.per_chunk = 200;  // the third chunk would be empty
   EXPECT_EQ(Run(), 101);
-  spec.chunks = 0;
+  setup.chunks = 0;
   EXPECT_EQ(Run(), 101);
   std::vector<int> phases = LogPhases(dir / "kvtsort.log");
   EXPECT_EQ(std::count(phases.begin(), phases.end(), 9), 0);
@@ -116,14 +116,14 @@ TEST_F(ReturnCodeTest, FieldListsThatDoNotRearrangeTheRecordGive101) {
       {{1, 8, 'A'}, {9, 0, ' '}, {9, 42, ' '}}  // empty entry
   };
   for (const auto& entries : bad) {
-    spec.entries = entries;
+    setup.entries = entries;
     EXPECT_EQ(Run(), 101);
   }
-  spec.entries = {{1, 8, 'A'}, {9, 42, ' '}};
-  spec.record_length = "10001";
+  setup.entries = {{1, 8, 'A'}, {9, 42, ' '}};
+  setup.record_length = "10001";
   EXPECT_EQ(Run(), 101);
-  spec.record_length = "50";
-  spec.output = std::string(512, 'x');
+  setup.record_length = "50";
+  setup.output = std::string(512, 'x');
   EXPECT_EQ(Run(), 101);
 }
 
@@ -134,41 +134,41 @@ TEST_F(ReturnCodeTest, InputSizeNotAMultipleGives109) {
 }
 
 TEST_F(ReturnCodeTest, CollatingTableFaultsGive141And142) {
-  spec.order = 'U';
-  spec.collating = dir / "missing.sor";
+  setup.order = 'U';
+  setup.collating = dir / "missing.sor";
   EXPECT_EQ(Run(), 141);
   WriteFile(dir / "short.sor", std::string(1535, '1'));
-  spec.collating = dir / "short.sor";
+  setup.collating = dir / "short.sor";
   EXPECT_EQ(Run(), 142);
   WriteFile(dir / "short.sor", std::string(700, '1'));
   EXPECT_EQ(Run(), 142);
   // The table check comes before the record count check.
   WriteFile(dir / "input.dat", records[0]);
-  spec.collating = dir / "missing.sor";
+  setup.collating = dir / "missing.sor";
   EXPECT_EQ(Run(), 141);
 }
 
 TEST_F(ReturnCodeTest, ChunkThatCannotBeReadGives113) {
   // The trace file is a link to the input: the first trace block, written after the first chunk
   // has been sorted, cuts the input short, so the second chunk finds nothing.
-  spec.trace = 'T';
-  spec.upper = 2;
-  spec.lower = 2;
+  setup.trace = 'T';
+  setup.upper = 2;
+  setup.lower = 2;
   std::filesystem::create_symlink(dir / "input.dat", dir / "kvtsort.trc");
   EXPECT_EQ(Run(), 113);
   EXPECT_EQ(EndRecord().substr(24, 3), "113");
 }
 
 TEST_F(ReturnCodeTest, UncreatableFilesGive114And130) {
-  spec.prefix = dir / "nofolder/";
+  setup.prefix = dir / "nofolder/";
   EXPECT_EQ(Run(), 114);
-  spec.prefix = dir / "wrk/";
-  spec.chunks = 1;
-  spec.per_chunk = 400;
-  spec.output = dir / "nofolder/output.dat";
+  setup.prefix = dir / "wrk/";
+  setup.chunks = 1;
+  setup.per_chunk = 400;
+  setup.output = dir / "nofolder/output.dat";
   EXPECT_EQ(Run(), 114);
-  spec.chunks = 2;
-  spec.per_chunk = 200;
+  setup.chunks = 2;
+  setup.per_chunk = 200;
   EXPECT_EQ(Run(), 130);
   // A failed run leaves the work files it had at that moment.
   EXPECT_TRUE(Exists(dir / "wrk/tmp000002.WRK"));
@@ -181,15 +181,15 @@ TEST_F(ReturnCodeTest, WriteFaultsGive115And132AndKeepTheOldOutput) {
   EXPECT_EQ(RunChild({.file_size = 15000}), 132);
   EXPECT_EQ(ReadFile(dir / "output.dat"), "previous output");
   EXPECT_FALSE(Exists(dir / "output.dat.kvttmp"));
-  spec.chunks = 1;
-  spec.per_chunk = 400;
+  setup.chunks = 1;
+  setup.per_chunk = 400;
   EXPECT_EQ(RunChild({.file_size = 15000}), 115);
   EXPECT_EQ(ReadFile(dir / "output.dat"), "previous output");
   EXPECT_FALSE(Exists(dir / "output.dat.kvttmp"));
   // The log tells how far the run came; the input is untouched.
   EXPECT_EQ(ReadFile(dir / "input.dat"), Join(records));
   EXPECT_EQ(EndRecord().substr(24, 3), "115");
-  spec.output = spec.input;
+  setup.output = setup.input;
   EXPECT_EQ(RunChild({.file_size = 15000}), 115);
   EXPECT_EQ(ReadFile(dir / "input.dat"), Join(records));
 }
@@ -207,8 +207,8 @@ TEST_F(ReturnCodeTest, BuffersThatCannotBeAllocatedGive150) {
   GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
 #endif
   // A sparse input of 5 million records needs far more than the address space allows.
-  spec.chunks = 1;
-  spec.per_chunk = 5000000;
+  setup.chunks = 1;
+  setup.per_chunk = 5000000;
   WriteFile(dir / "input.dat", "");
   std::filesystem::resize_file(dir / "input.dat", 5000000 * 50);
   EXPECT_EQ(RunChild({.address_space = 128 << 20}), 150);
@@ -217,7 +217,7 @@ TEST_F(ReturnCodeTest, BuffersThatCannotBeAllocatedGive150) {
 
 TEST_F(ReturnCodeTest, ProgramFindsTheMainDirectoryInTheRegistry) {
   // MainDir without a trailing separator still names the folder.
-  WriteFile(dir / "kvtsort.ctl", BuildControlRecord(spec));
+  WriteFile(dir / "kvtsort.ctl", BuildControlRecord(setup));
   std::string main = dir.path().substr(0, dir.path().size() - 1);
   WriteFile(dir / "registry.reg", RegistryText(main));
   EXPECT_EQ(RunProgram(dir / "registry.reg", "/"), 0);
@@ -226,7 +226,7 @@ TEST_F(ReturnCodeTest, ProgramFindsTheMainDirectoryInTheRegistry) {
 }
 
 TEST_F(ReturnCodeTest, ProgramFallsBackToTheCurrentFolder) {
-  WriteFile(dir / "kvtsort.ctl", BuildControlRecord(spec));
+  WriteFile(dir / "kvtsort.ctl", BuildControlRecord(setup));
   WriteFile(dir / "empty.reg", "");
   EXPECT_EQ(RunProgram(dir / "empty.reg", dir.path()), 0);
   EXPECT_EQ(ReadFile(dir / "output.dat"), Sorted());
@@ -239,9 +239,9 @@ TEST_F(ReturnCodeTest, KilledRunsNeverLeaveAPartialOutput) {
   WriteFile(dir / "input.dat", Join(records));
   const std::string previous = "previous output";
   const std::string sorted = Sorted();
-  spec.chunks = 20;
-  spec.per_chunk = 10000;
-  WriteFile(dir / "kvtsort.ctl", BuildControlRecord(spec));
+  setup.chunks = 20;
+  setup.per_chunk = 10000;
+  WriteFile(dir / "kvtsort.ctl", BuildControlRecord(setup));
   WriteFile(dir / "registry.reg", RegistryText(dir.path()));
   std::mt19937 rng(5);
   std::uniform_int_distribution<int> delay_us(0, 250000);
@@ -268,11 +268,11 @@ TEST_F(ReturnCodeTest, KilledRunsNeverLeaveAPartialOutput) {
 TEST_F(ReturnCodeTest, StatusReaderNeverSeesATornRecord) {
   records = RandomRecords(23, 20000, 50, kLetters);
   WriteFile(dir / "input.dat", Join(records));
-  spec.chunks = 40;
-  spec.per_chunk = 500;
-  spec.upper = 64;
-  spec.lower = 64;
-  WriteFile(dir / "kvtsort.ctl", BuildControlRecord(spec));
+  setup.chunks = 40;
+  setup.per_chunk = 500;
+  setup.upper = 64;
+  setup.lower = 64;
+  WriteFile(dir / "kvtsort.ctl", BuildControlRecord(setup));
   WriteFile(dir / "kvtsort.sts", "");
   std::atomic<bool> done{false};
   int torn = 0, reads = 0;

@@ -16,10 +16,10 @@ const std::string kPrintable =
 
 class SortRunTest : public ::testing::Test {
  protected:
-  // A spec over dir's input.dat / output.dat with work files in dir/wrk/.
-  ControlSpec Spec(int chunks, int64_t per_chunk, std::vector<Entry> entries, int length) {
+  // A setup over dir's input.dat / output.dat with work files in dir/wrk/.
+  ControlSetup Setup(int chunks, int64_t per_chunk, std::vector<Entry> entries, int length) {
     std::filesystem::create_directory(dir / "wrk");
-    ControlSpec s;
+    ControlSetup s;
     s.chunks = chunks;
     s.per_chunk = per_chunk;
     s.entries = std::move(entries);
@@ -29,8 +29,8 @@ class SortRunTest : public ::testing::Test {
     s.prefix = dir / "wrk/";
     return s;
   }
-  int Run(const ControlSpec& spec) {
-    WriteFile(dir / "kvtsort.ctl", BuildControlRecord(spec));
+  int Run(const ControlSetup& setup) {
+    WriteFile(dir / "kvtsort.ctl", BuildControlRecord(setup));
     return RunSort(dir.path());
   }
   std::vector<std::string> Progress() {
@@ -47,11 +47,11 @@ class SortRunTest : public ::testing::Test {
 TEST_F(SortRunTest, TwoChunksWithFourPartitionsReportEveryStep) {
   auto records = RandomRecords(1, 40, 12, kPrintable);
   WriteFile(dir / "input.dat", Join(records));
-  ControlSpec spec = Spec(2, 20, {{1, 4, 'A'}, {5, 8, ' '}}, 12);
-  spec.upper = 4;
-  spec.lower = 4;
-  ASSERT_EQ(Run(spec), 0);
-  EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, spec.entries)));
+  ControlSetup setup = Setup(2, 20, {{1, 4, 'A'}, {5, 8, ' '}}, 12);
+  setup.upper = 4;
+  setup.lower = 4;
+  ASSERT_EQ(Run(setup), 0);
+  EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, setup.entries)));
 
   std::vector<std::string> expected;
   for (int chunk = 1; chunk <= 2; ++chunk) {
@@ -86,10 +86,10 @@ TEST_F(SortRunTest, TwoChunksWithFourPartitionsReportEveryStep) {
 TEST_F(SortRunTest, StatusRecordLayoutIsExact) {
   auto records = RandomRecords(2, 10, 4, kPrintable);
   WriteFile(dir / "input.dat", Join(records));
-  ControlSpec spec = Spec(1, 10, {{1, 4, 'A'}}, 4);
-  spec.upper = 2;
-  spec.lower = 2;
-  ASSERT_EQ(Run(spec), 0);
+  ControlSetup setup = Setup(1, 10, {{1, 4, 'A'}}, 4);
+  setup.upper = 2;
+  setup.lower = 2;
+  ASSERT_EQ(Run(setup), 0);
   std::vector<std::string> status = StatusRecords(dir / "kvtsort.sts");
   ASSERT_EQ(status.size(), 5u);  // end, chunk, two partitions, one merge level
   std::string start = status[1].substr(12, 6);
@@ -102,9 +102,9 @@ TEST_F(SortRunTest, StatusRecordLayoutIsExact) {
 TEST_F(SortRunTest, NineChunksMoveTheLoneFileInsteadOfMergingIt) {
   auto records = RandomRecords(3, 90, 8, kPrintable);
   WriteFile(dir / "input.dat", Join(records));
-  ControlSpec spec = Spec(9, 10, {{3, 2, 'A'}, {1, 2, ' '}, {5, 4, ' '}}, 8);
-  ASSERT_EQ(Run(spec), 0);
-  EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, spec.entries)));
+  ControlSetup setup = Setup(9, 10, {{3, 2, 'A'}, {1, 2, ' '}, {5, 4, ' '}}, 8);
+  ASSERT_EQ(Run(setup), 0);
+  EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, setup.entries)));
   std::vector<std::string> progress = Progress();
   std::vector<std::string> tail(progress.end() - 3, progress.end());
   EXPECT_EQ(tail, (std::vector<std::string>{"002:1/9/9", "002:2/9/1", "002:1/9/2"}));
@@ -114,9 +114,9 @@ TEST_F(SortRunTest, NineChunksMoveTheLoneFileInsteadOfMergingIt) {
 TEST_F(SortRunTest, SixtyFiveChunksNeedThreePasses) {
   auto records = RandomRecords(4, 65 * 3, 6, kPrintable);
   WriteFile(dir / "input.dat", Join(records));
-  ControlSpec spec = Spec(65, 3, {{1, 3, 'D'}, {4, 3, ' '}}, 6);
-  ASSERT_EQ(Run(spec), 0);
-  EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, spec.entries)));
+  ControlSetup setup = Setup(65, 3, {{1, 3, 'D'}, {4, 3, ' '}}, 6);
+  ASSERT_EQ(Run(setup), 0);
+  EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, setup.entries)));
   std::vector<std::string> expected;
   for (int o = 1; o <= 8; ++o)
     expected.push_back("002:" + std::to_string(o) + "/65/" + std::to_string(65 - 8 * (o - 1)));
@@ -137,8 +137,8 @@ TEST_F(SortRunTest, MixedDirectionsAndRearrangedFields) {
   std::vector<Entry> entries = {{7, 3, 'D'}, {2, 2, 'A'}, {1, 1, 'A'}, {12, 1, 'D'},
                                 {4, 3, ' '}, {10, 2, ' '}, {13, 2, ' '}};
   for (int chunks : {1, 3}) {
-    ControlSpec spec = Spec(chunks, 3000 / chunks, entries, 14);
-    ASSERT_EQ(Run(spec), 0) << chunks;
+    ControlSetup setup = Setup(chunks, 3000 / chunks, entries, 14);
+    ASSERT_EQ(Run(setup), 0) << chunks;
     EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, entries))) << chunks;
   }
 }
@@ -150,11 +150,11 @@ TEST_F(SortRunTest, LongKeysWithCommonPrefixesAndManyPartitions) {
   for (size_t k = 0; k < tails.size(); ++k)
     records.push_back("COMMONPREFIX" + tails[k] + std::to_string(100000 + k));
   WriteFile(dir / "input.dat", Join(records));
-  ControlSpec spec = Spec(2, 2500, {{1, 16, 'A'}, {17, 6, ' '}}, 22);
-  spec.upper = 64;
-  spec.lower = 64;
-  ASSERT_EQ(Run(spec), 0);
-  EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, spec.entries)));
+  ControlSetup setup = Setup(2, 2500, {{1, 16, 'A'}, {17, 6, ' '}}, 22);
+  setup.upper = 64;
+  setup.lower = 64;
+  ASSERT_EQ(Run(setup), 0);
+  EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, setup.entries)));
 }
 
 TEST_F(SortRunTest, UserCollatingSequenceWithHighBytes) {
@@ -170,10 +170,10 @@ TEST_F(SortRunTest, UserCollatingSequenceWithHighBytes) {
   // Two key entries forming one group: only the first entry is translated.
   std::vector<Entry> entries = {{1, 2, 'A'}, {3, 1, 'A'}, {4, 3, ' '}};
   for (int chunks : {1, 2}) {
-    ControlSpec spec = Spec(chunks, 500 / chunks, entries, 6);
-    spec.order = 'U';
-    spec.collating = dir / "order.sor";
-    ASSERT_EQ(Run(spec), 0);
+    ControlSetup setup = Setup(chunks, 500 / chunks, entries, 6);
+    setup.order = 'U';
+    setup.collating = dir / "order.sor";
+    ASSERT_EQ(Run(setup), 0);
     EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, entries, in, 1)));
     std::vector<int> phases = LogPhases(dir / "kvtsort.log");
     EXPECT_NE(std::find(phases.begin(), phases.end(), 7), phases.end());
@@ -184,8 +184,8 @@ TEST_F(SortRunTest, UserCollatingSequenceWithHighBytes) {
 TEST_F(SortRunTest, PresortedChunkSkipsTheInMemorySort) {
   auto records = ReferenceSort(RandomRecords(8, 200, 5, kPrintable), {{1, 5, 'A'}});
   WriteFile(dir / "input.dat", Join(records));
-  ControlSpec spec = Spec(1, 200, {{1, 5, 'A'}}, 5);
-  ASSERT_EQ(Run(spec), 0);
+  ControlSetup setup = Setup(1, 200, {{1, 5, 'A'}}, 5);
+  ASSERT_EQ(Run(setup), 0);
   EXPECT_EQ(ReadFile(dir / "output.dat"), Join(records));
   EXPECT_EQ(LogPhases(dir / "kvtsort.log"), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 9, 10, 40, 49}));
   // P = 200 / 10 = 20, bounded by the limits 0000 to 0: the chunk record says 0.
@@ -199,11 +199,11 @@ TEST_F(SortRunTest, EqualKeysKeepInputOrderAcrossChunks) {
   for (size_t k = 0; k < keys.size(); ++k) records.push_back(keys[k] + std::to_string(10000 + k));
   WriteFile(dir / "input.dat", Join(records));
   for (int chunks : {1, 7}) {
-    ControlSpec spec = Spec(chunks, (4000 + chunks - 1) / chunks, {{1, 1, 'A'}, {2, 5, ' '}}, 6);
-    spec.upper = 16;
-    spec.lower = 16;
-    ASSERT_EQ(Run(spec), 0);
-    EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, spec.entries)));
+    ControlSetup setup = Setup(chunks, (4000 + chunks - 1) / chunks, {{1, 1, 'A'}, {2, 5, ' '}}, 6);
+    setup.upper = 16;
+    setup.lower = 16;
+    ASSERT_EQ(Run(setup), 0);
+    EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, setup.entries)));
   }
 }
 
@@ -212,24 +212,24 @@ TEST_F(SortRunTest, TraceFileShowsTheFirstKeyAfterEveryLevel) {
   // A key with a zero byte: the trace copy stops there and zero-fills.
   records.push_back(std::string("\0x", 2));
   WriteFile(dir / "input.dat", Join(records));
-  ControlSpec spec = Spec(1, 9, {{1, 1, 'A'}, {2, 1, 'A'}}, 2);
-  spec.trace = 'T';
-  spec.upper = 4;
-  spec.lower = 4;
+  ControlSetup setup = Setup(1, 9, {{1, 1, 'A'}, {2, 1, 'A'}}, 2);
+  setup.trace = 'T';
+  setup.upper = 4;
+  setup.lower = 4;
   WriteFile(dir / "kvtsort.trc", "old trace");
-  ASSERT_EQ(Run(spec), 0);
+  ASSERT_EQ(Run(setup), 0);
   // Partitions of 2, 2, 2 and 3 records; level 1 merges (0,1) and (2,3); level 2 all.
   auto line = [](const std::string& r) { return r + "\n\r"; };
-  std::vector<std::string> level1 = ReferenceSort({records.begin(), records.begin() + 4}, spec.entries);
-  std::vector<std::string> right = ReferenceSort({records.begin() + 4, records.end()}, spec.entries);
+  std::vector<std::string> level1 = ReferenceSort({records.begin(), records.begin() + 4}, setup.entries);
+  std::vector<std::string> right = ReferenceSort({records.begin() + 4, records.end()}, setup.entries);
   level1.insert(level1.end(), right.begin(), right.end());
   std::string expected;
   for (const std::string& r : level1) expected += line(r[0] == '\0' ? std::string(2, '\0') : r);
-  for (const std::string& r : ReferenceSort(records, spec.entries))
+  for (const std::string& r : ReferenceSort(records, setup.entries))
     expected += line(r[0] == '\0' ? std::string(2, '\0') : r);
   EXPECT_EQ(ReadFile(dir / "kvtsort.trc"), expected);
   // A second run starts a new trace.
-  ASSERT_EQ(Run(spec), 0);
+  ASSERT_EQ(Run(setup), 0);
   EXPECT_EQ(ReadFile(dir / "kvtsort.trc"), expected);
 }
 
@@ -237,10 +237,10 @@ TEST_F(SortRunTest, OutputMayReplaceTheInput) {
   auto records = RandomRecords(10, 300, 10, kPrintable);
   for (int chunks : {1, 3}) {
     WriteFile(dir / "input.dat", Join(records));
-    ControlSpec spec = Spec(chunks, 100 * (3 / chunks), {{1, 10, 'A'}}, 10);
-    spec.output = spec.input;
-    ASSERT_EQ(Run(spec), 0);
-    EXPECT_EQ(ReadFile(dir / "input.dat"), Join(ReferenceSort(records, spec.entries)));
+    ControlSetup setup = Setup(chunks, 100 * (3 / chunks), {{1, 10, 'A'}}, 10);
+    setup.output = setup.input;
+    ASSERT_EQ(Run(setup), 0);
+    EXPECT_EQ(ReadFile(dir / "input.dat"), Join(ReferenceSort(records, setup.entries)));
     EXPECT_FALSE(Exists(dir / "input.dat.kvttmp"));
   }
 }
@@ -249,13 +249,13 @@ TEST_F(SortRunTest, ExistingWorkFilesAndLinksAreReplacedNotFollowed) {
   auto records = RandomRecords(11, 50, 4, kPrintable);
   WriteFile(dir / "input.dat", Join(records));
   WriteFile(dir / "victim", "precious");
-  ControlSpec spec = Spec(2, 25, {{1, 4, 'A'}}, 4);
+  ControlSetup setup = Setup(2, 25, {{1, 4, 'A'}}, 4);
   std::filesystem::create_symlink(dir / "victim", dir / "wrk/tmp000001.WRK");
   WriteFile(dir / "wrk/tmp000002.WRK", std::string(1000, 'z'));
   std::filesystem::create_symlink(dir / "victim", dir / "output.dat.kvttmp");
-  ASSERT_EQ(Run(spec), 0);
+  ASSERT_EQ(Run(setup), 0);
   EXPECT_EQ(ReadFile(dir / "victim"), "precious");
-  EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, spec.entries)));
+  EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, setup.entries)));
   EXPECT_TRUE(WorkFolderEmpty());
 }
 
@@ -264,8 +264,8 @@ TEST_F(SortRunTest, LargeRunAgainstReference) {
   WriteFile(dir / "input.dat", Join(records));
   std::vector<Entry> entries = {{1, 10, 'A'}, {11, 10, ' '}};
   for (int chunks : {1, 12}) {
-    ControlSpec spec = Spec(chunks, 60000 / chunks, entries, 20);
-    ASSERT_EQ(Run(spec), 0);
+    ControlSetup setup = Setup(chunks, 60000 / chunks, entries, 20);
+    ASSERT_EQ(Run(setup), 0);
     EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, entries)));
   }
 }

@@ -37,18 +37,18 @@ std::string Num(int64_t v, int width) {
 std::string Str(const std::string& s) { return Num(static_cast<int64_t>(s.size()), 4) + s; }
 }  // namespace
 
-std::string BuildControlRecord(const ControlSpec& spec) {
+std::string BuildControlRecord(const ControlSetup& setup) {
   std::string out;
-  out += spec.trace;
+  out += setup.trace;
   out += "200080";
-  out += Num(spec.chunks, 5) + Num(spec.upper, 4) + Num(spec.lower, 4);
-  out += spec.order;
-  out += Num(spec.partitions, 4) + Num(spec.per_chunk, 10);
+  out += Num(setup.chunks, 5) + Num(setup.upper, 4) + Num(setup.lower, 4);
+  out += setup.order;
+  out += Num(setup.partitions, 4) + Num(setup.per_chunk, 10);
   out.append(54, ' ');
-  for (const Entry& e : spec.entries) out += Num(e.position, 6) + Num(e.length, 5) + e.code;
+  for (const Entry& e : setup.entries) out += Num(e.position, 6) + Num(e.length, 5) + e.code;
   out += std::string(12, '*');
-  out += Str(spec.record_length) + Str(spec.input) + Str(spec.output) + Str(spec.prefix);
-  if (spec.order == 'U') out += Str(spec.collating);
+  out += Str(setup.record_length) + Str(setup.input) + Str(setup.output) + Str(setup.prefix);
+  if (setup.order == 'U') out += Str(setup.collating);
   return out;
 }
 

@@ -25,7 +25,7 @@ struct Entry {
   char code;
 };
 
-struct ControlSpec {
+struct ControlSetup {
   char trace = '*';
   int chunks = 1;
   int upper = 0;
@@ -41,7 +41,7 @@ struct ControlSpec {
   std::string collating;  // written only when order is 'U'
 };
 
-std::string BuildControlRecord(const ControlSpec& spec);
+std::string BuildControlRecord(const ControlSetup& setup);
 void WriteFile(const std::string& path, const std::string& data);
 std::string ReadFile(const std::string& path);  // "" when missing
 bool Exists(const std::string& path);
