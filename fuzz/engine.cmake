@@ -1,0 +1,1 @@
+kvt_fuzz_target(control_record control_record_fuzz.cc kvtengine)
