@@ -30,7 +30,7 @@ class QTimer;
 
 namespace kvt::util {
 
-// The controls of frmUtil, built in one place (frm_util_ui.cpp). Object names are the
+// The controls of frmUtil, built in one place (frm_util_ui.cc). Object names are the
 // control names, so tests and tools can find them.
 struct FrmUtilUi {
   QListWidget* lstCommand = nullptr;
