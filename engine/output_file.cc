@@ -1,6 +1,7 @@
 #include "engine/output_file.h"
 
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fcntl.h>
@@ -40,7 +41,13 @@ bool RecordWriter::CreateOutput(const std::string& output_path) {
   path_ = TemporaryName(output_path);
   is_output_ = true;
   fd_ = CreateExclusive(path_);
-  if (fd_ < 0) ok_ = false;
+  if (fd_ < 0) return ok_ = false;
+  // The finished output replaces the old file by a rename: it keeps the old file's
+  // permissions, so a sort never makes a private output readable by others.
+  struct stat old;
+  if (::stat(final_path_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    ::fchmod(fd_, old.st_mode & 07777);
+  }
   return ok_;
 }
 
