@@ -1,11 +1,13 @@
 #include "engine/chunk_reader.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 
+#include "engine/input_guard.h"
 #include "engine/posix_io.h"
 #include "engine/return_codes.h"
 
@@ -33,32 +35,83 @@ int InputFile::Open(const std::string& path, int64_t record_length) {
 }
 
 int ChunkReader::Read(int fd, int64_t wanted, SortEntry* entries, ChunkResult* result) {
+  Unmap();
+  const uint8_t* data = records_;
+  int64_t got = layout_.identity() ? Map(fd, wanted) : 0;
+  if (got > 0) {
+    data = mapped_records_;
+  } else {
+    got = ReadInto(fd, wanted);
+  }
+  offset_ += got * layout_.record_length();
+  result->records = got;
+  result->descents = 0;
+  result->data = data;
+  if (got == 0) return kChunkReadFailed;
+  CountDescents(data, entries, result);
+  return kOk;
+}
+
+int64_t ChunkReader::Map(int fd, int64_t wanted) {
   const int64_t length = layout_.record_length();
-  int64_t got = 0;
+  struct stat st;
+  if (::fstat(fd, &st) != 0) return 0;
+  // Only whole records that the file still holds are mapped: touching a page past its end
+  // would stop the program.
+  int64_t available = (static_cast<int64_t>(st.st_size) - offset_) / length;
+  int64_t records = std::min(wanted, available);
+  if (records <= 0) return 0;
+  const int64_t page = ::sysconf(_SC_PAGESIZE);
+  const int64_t start = offset_ / page * page;
+  const size_t size = static_cast<size_t>(offset_ - start + records * length);
+  void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, start);
+  if (p == MAP_FAILED) return 0;
+  ::madvise(p, size, MADV_SEQUENTIAL);
+  input_guard::Watch(p, size);
+  mapping_ = p;
+  mapping_size_ = size;
+  mapped_records_ = static_cast<const uint8_t*>(p) + (offset_ - start);
+  // Later reads through the file descriptor continue after this chunk.
+  ::lseek(fd, offset_ + records * length, SEEK_SET);
+  return records;
+}
+
+int64_t ChunkReader::ReadInto(int fd, int64_t wanted) {
+  const int64_t length = layout_.record_length();
   if (layout_.identity()) {
     // The input form is the internal form: one read straight into the chunk buffer.
     int64_t bytes = ReadFully(fd, records_, static_cast<size_t>(wanted * length));
-    got = bytes < 0 ? 0 : bytes / length;
-  } else {
-    while (got < wanted) {
-      int64_t batch = std::min(wanted - got, staging_records_);
-      int64_t bytes = ReadFully(fd, staging_, static_cast<size_t>(batch * length));
-      int64_t whole = bytes < 0 ? 0 : bytes / length;
-      for (int64_t k = 0; k < whole; ++k)
-        layout_.ToInternal(staging_ + k * length, records_ + (got + k) * length);
-      got += whole;
-      if (whole < batch) break;
-    }
+    return bytes < 0 ? 0 : bytes / length;
   }
-  result->records = got;
-  result->descents = 0;
-  if (got == 0) return kChunkReadFailed;
+  int64_t got = 0;
+  while (got < wanted) {
+    int64_t batch = std::min(wanted - got, staging_records_);
+    int64_t bytes = ReadFully(fd, staging_, static_cast<size_t>(batch * length));
+    int64_t whole = bytes < 0 ? 0 : bytes / length;
+    for (int64_t k = 0; k < whole; ++k)
+      layout_.ToInternal(staging_ + k * length, records_ + (got + k) * length);
+    got += whole;
+    if (whole < batch) break;
+  }
+  return got;
+}
 
+void ChunkReader::Unmap() {
+  if (mapping_ == nullptr) return;
+  input_guard::Unwatch();
+  ::munmap(mapping_, mapping_size_);
+  mapping_ = nullptr;
+  mapping_size_ = 0;
+  mapped_records_ = nullptr;
+}
+
+void ChunkReader::CountDescents(const uint8_t* record, SortEntry* entries,
+                                ChunkResult* result) const {
+  const int64_t length = layout_.record_length();
   const bool needs_rest = cmp_.NeedsRest();
-  const uint8_t* record = records_;
   uint64_t previous = cmp_.Prefix(record);
   entries[0] = SortEntry{previous, 0};
-  for (int64_t k = 1; k < got; ++k) {
+  for (int64_t k = 1; k < result->records; ++k) {
     const uint8_t* next = record + length;
     uint64_t prefix = cmp_.Prefix(next);
     entries[k] = SortEntry{prefix, static_cast<uint32_t>(k)};
@@ -67,7 +120,6 @@ int ChunkReader::Read(int fd, int64_t wanted, SortEntry* entries, ChunkResult* r
     previous = prefix;
     record = next;
   }
-  return kOk;
 }
 
 int64_t EstimatePartitions(int64_t previous, const ChunkResult& chunk) {

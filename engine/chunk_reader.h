@@ -29,8 +29,9 @@ class InputFile {
 };
 
 struct ChunkResult {
-  int64_t records = 0;   // records read
-  int64_t descents = 0;  // neighbours out of order
+  int64_t records = 0;          // records read
+  int64_t descents = 0;         // neighbours out of order
+  const uint8_t* data = nullptr;  // where the chunk's records lie in internal form
 };
 
 class ChunkReader {
@@ -41,18 +42,34 @@ class ChunkReader {
               uint8_t* staging, int64_t staging_records)
       : layout_(layout), cmp_(comparer), records_(records), staging_(staging),
         staging_records_(staging_records) {}
+  ~ChunkReader() { Unmap(); }
+  ChunkReader(const ChunkReader&) = delete;
+  ChunkReader& operator=(const ChunkReader&) = delete;
 
   // Reads up to `wanted` records from fd into the chunk buffer from its start, fills entries in
   // input order with their key prefixes and counts the descents. Returns 0, or 113 when not even
-  // one record could be read.
+  // one record could be read. When the internal form is the input form, the chunk is mapped
+  // from the file instead of copied; result->data tells where the records lie, valid until the
+  // next Read.
   int Read(int fd, int64_t wanted, SortEntry* entries, ChunkResult* result);
 
  private:
+  // Maps the next `wanted` records; returns the records mapped, 0 when mapping is not possible
+  // (the caller then reads into the chunk buffer).
+  int64_t Map(int fd, int64_t wanted);
+  int64_t ReadInto(int fd, int64_t wanted);
+  void Unmap();
+  void CountDescents(const uint8_t* records, SortEntry* entries, ChunkResult* result) const;
+
   const RecordLayout& layout_;
   const KeyComparer& cmp_;
   uint8_t* records_;
   uint8_t* staging_;
   int64_t staging_records_;
+  int64_t offset_ = 0;        // bytes of the input consumed by earlier chunks
+  void* mapping_ = nullptr;   // the current chunk's mapping, page aligned
+  size_t mapping_size_ = 0;
+  const uint8_t* mapped_records_ = nullptr;
 };
 
 // The partition count after a chunk has been read: (records - 1) / (10 x descents), or the

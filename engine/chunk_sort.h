@@ -19,6 +19,8 @@ class ChunkSorter {
 
   // Starts a chunk of n records: the source array holds them in input order.
   void Reset(SortEntry* source, SortEntry* destination, int64_t n);
+  // The chunk's records, when they do not lie in the buffer given at construction.
+  void UseRecords(const uint8_t* records) { records_ = records; }
 
   // Halves P while it exceeds n and cuts the source into P runs (the last takes the remainder).
   // Returns the P that is used.

@@ -11,6 +11,7 @@
 #include "engine/chunk_sort.h"
 #include "engine/collating.h"
 #include "engine/control_record.h"
+#include "engine/input_guard.h"
 #include "engine/log_writer.h"
 #include "engine/merge_passes.h"
 #include "engine/record_layout.h"
@@ -34,6 +35,7 @@ class SortRun {
       : main_dir_(std::move(main_dir)), log_(main_dir_ + "kvtsort.log") {}
 
   int Run() {
+    input_guard::Reset();
     if (status_.Open(main_dir_ + "kvtsort.sts")) status_.WriteStart();
     int code = Steps();
     status_.WriteEnd(partition_text_, merge_pairs_, code);
@@ -130,10 +132,10 @@ int SortRun::SortChunks(const InputFile& input, const RecordLayout& layout,
   const int64_t chunks = control_.chunk_count;
   const int64_t per_chunk = control_.records_per_chunk;
   const int64_t length = control_.record_length;
-  uint8_t* records = chunk_buffer_.data();
+  const uint8_t* records = chunk_buffer_.data();
   SortEntry* a = entries_a_.as<SortEntry>();
   SortEntry* b = entries_b_.as<SortEntry>();
-  ChunkReader reader(layout, cmp, records, staging_.data(), staging_records_);
+  ChunkReader reader(layout, cmp, chunk_buffer_.data(), staging_.data(), staging_records_);
   ChunkSorter sorter(cmp, records, length);
   const KeyGroup first_group = control_.groups.empty() ? KeyGroup{0, 0, 'A'} : control_.groups[0];
   TraceWriter trace(main_dir_ + "kvtsort.trc", first_group.offset, first_group.length);
@@ -145,6 +147,8 @@ int SortRun::SortChunks(const InputFile& input, const RecordLayout& layout,
     ChunkResult chunk;
     int code = reader.Read(input.fd(), wanted, a, &chunk);
     if (code != kOk) return code;
+    records = chunk.data;
+    sorter.UseRecords(records);
     if (chunk.descents > 0) {
       partitions_ = EstimatePartitions(partitions_, chunk);
       log_.Write(11, std::to_string(partitions_));

@@ -1,6 +1,7 @@
 #include "engine/work_files.h"
 
 #include "engine/decimal.h"
+#include "engine/input_guard.h"
 #include "engine/output_file.h"
 #include "engine/return_codes.h"
 
@@ -54,6 +55,11 @@ int WriteChunkToWorkFile(const SortedChunk& chunk, const RecordLayout& layout,
     writer.Commit();
     return kChunkWriteFailed;
   }
+  // Records of an input that was shortened meanwhile are not real records.
+  if (input_guard::Lost()) {
+    writer.Commit();
+    return kChunkReadFailed;
+  }
   return writer.Commit() ? kOk : kChunkWriteFailed;
 }
 
@@ -67,6 +73,10 @@ int WriteChunkToOutput(const SortedChunk& chunk, const RecordLayout& layout,
   if (!written) {
     writer.Abandon();
     return kChunkWriteFailed;
+  }
+  if (input_guard::Lost()) {
+    writer.Abandon();
+    return kChunkReadFailed;
   }
   if (writer.Commit()) return kOk;
   return writer.rename_failed() ? kCreateFailed : kChunkWriteFailed;

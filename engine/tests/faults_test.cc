@@ -159,6 +159,21 @@ TEST_F(ReturnCodeTest, ChunkThatCannotBeReadGives113) {
   EXPECT_EQ(EndRecord().substr(24, 3), "113");
 }
 
+TEST_F(ReturnCodeTest, InputShortenedWhileItsChunkIsSortedGives113AndKeepsTheOutput) {
+  // One chunk, read straight from the file: the first trace block cuts the input short while
+  // the chunk's records are still to be written. Those records are gone, so nothing is written.
+  WriteFile(dir / "output.dat", "previous output");
+  setup.chunks = 1;
+  setup.per_chunk = 400;
+  setup.trace = 'T';
+  setup.upper = 2;
+  setup.lower = 2;
+  std::filesystem::create_symlink(dir / "input.dat", dir / "kvtsort.trc");
+  EXPECT_EQ(Run(), 113);
+  EXPECT_EQ(ReadFile(dir / "output.dat"), "previous output");
+  EXPECT_FALSE(Exists(dir / "output.dat.kvttmp"));
+}
+
 TEST_F(ReturnCodeTest, UncreatableFilesGive114And130) {
   setup.prefix = dir / "nofolder/";
   EXPECT_EQ(Run(), 114);
