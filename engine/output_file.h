@@ -52,6 +52,7 @@ class RecordWriter {
   std::unique_ptr<uint8_t[]> buffer_;
   size_t capacity_;
   uint64_t written_ = 0;  // bytes already in the file
+  uint64_t synced_ = 0;   // bytes whose writeback has been started
   size_t used_ = 0;
   int fd_ = -1;
   bool ok_ = true;
