@@ -8,7 +8,12 @@ namespace kvt::engine {
 RecordLayout::RecordLayout(const ControlRecord& control, const CollatingTables* tables)
     : length_(control.record_length) {
   if (tables != nullptr) tables_ = *tables;
-  const size_t translated = tables != nullptr ? control.groups.size() : 0;
+  // Every byte that the key comparison looks at is translated: the leading run of ascending
+  // and descending entries, however many of them make up one key group.
+  size_t translated = 0;
+  while (tables != nullptr && translated < control.entries.size() &&
+         (control.entries[translated].code == 'A' || control.entries[translated].code == 'D'))
+    ++translated;
   int64_t internal = 0;
   for (size_t k = 0; k < control.entries.size(); ++k) {
     const FieldEntry& e = control.entries[k];

@@ -1,4 +1,4 @@
-// Internal record form: rearrangement, collating translation of the first G entries, restore.
+// Internal record form: rearrangement, collating translation of the key entries, restore.
 #include <gtest/gtest.h>
 
 #include "engine/collating.h"
@@ -30,18 +30,19 @@ TEST(RecordLayoutTest, KeysComeFirstAndRestoreUndoesIt) {
   EXPECT_TRUE(RecordLayout(Control({{1, 2, 'A'}, {3, 6, ' '}}, {{0, 2, 'A'}}, 8), nullptr).identity());
 }
 
-TEST(RecordLayoutTest, TranslatesOnlyAsManyEntriesAsThereAreGroups) {
+TEST(RecordLayoutTest, TranslatesEveryKeyEntryEvenWithinOneGroup) {
   CollatingTables t;
   for (int b = 0; b < 256; ++b) {
     t.input[b] = static_cast<uint8_t>(b ^ 0x80);
     t.output[b] = static_cast<uint8_t>(b ^ 0x80);
   }
-  // Two key entries in one group: the second is carried untranslated.
+  // Two key entries in one group: both are compared, so both are translated; the non-key
+  // entry is carried as it is.
   ControlRecord c = Control({{1, 1, 'A'}, {2, 1, 'A'}, {3, 1, ' '}}, {{0, 2, 'A'}}, 3);
   RecordLayout layout(c, &t);
   std::string in = "\x01\x02\xff", internal(3, '?'), out(3, '?');
   layout.ToInternal(reinterpret_cast<const uint8_t*>(in.data()), reinterpret_cast<uint8_t*>(internal.data()));
-  EXPECT_EQ(internal, std::string("\x81\x02\xff", 3));
+  EXPECT_EQ(internal, std::string("\x81\x82\xff", 3));
   layout.Restore(reinterpret_cast<const uint8_t*>(internal.data()), reinterpret_cast<uint8_t*>(out.data()));
   EXPECT_EQ(out, in);
 }
