@@ -36,6 +36,20 @@ bool isComplete(const QString& ctlName, const QString& inFile, const QString& ou
          !outFile.trimmed().isEmpty() && !recLen.trimmed().isEmpty();
 }
 
+QString unstorableKey(const CtlFileValues& values) {
+  const std::pair<const char*, const QString*> boxes[] = {
+      {"INFILE", &values.inFile},       {"OUTFILE", &values.outFile},
+      {"WORKDIR", &values.workDir},     {"RECLEN", &values.recLen},
+      {"MEMORYUSAGE", &values.memUsage}, {"WORKFILES", &values.workFiles},
+      {"MAXSPLIT", &values.maxSplit},   {"MINSPLIT", &values.minSplit}};
+  for (const auto& [key, text] : boxes) {
+    if (text->contains(QLatin1Char('"')) || text->contains(QLatin1Char('\r')) ||
+        text->contains(QLatin1Char('\n')))
+      return QString::fromLatin1(key);
+  }
+  return QString();
+}
+
 std::string CtlFileReader::value(const std::string& path, const char* key) {
   return file_.ReceiveCtl("FILE", key, path);
 }

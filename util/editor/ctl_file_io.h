@@ -42,6 +42,10 @@ QString versionStamp(const QString& installedVersion);
 bool isComplete(const QString& ctlName, const QString& inFile, const QString& outFile,
                 const QString& recLen);
 
+// The key of the first value that the file cannot hold (a double quote ends a value, a line
+// break ends its line), "" when every value can be stored.
+QString unstorableKey(const CtlFileValues& values);
+
 class CtlFileReader {
  public:
   CtlFileReader(front::clsFile& file, QString mainDir)

@@ -60,6 +60,10 @@ inline QString fieldsLeftOut(const QList<int>& rows) {
 inline QString saveFailed(const QString& path) {
   return "File " + path + " could not be written. The old file is unchanged.";
 }
+inline QString unstorable(const QString& key) {
+  return "The value of " + key +
+         " cannot hold a double quote or a line break. The file was not saved.";
+}
 inline const QString kNoName = QStringLiteral("Enter the name of the sort control file.");
 
 inline const QString kAskExitUnsaved =

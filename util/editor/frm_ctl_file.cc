@@ -383,6 +383,12 @@ void frmCtlFile::cmdSave_Click() {
     setMsg(texts::kNoName, texts::kError);
     return;
   }
+  // A double quote would end the value early and the rest of the line would be lost.
+  const QString badKey = unstorableKey(boxValues());
+  if (!badKey.isEmpty()) {
+    setMsg(texts::unstorable(badKey), texts::kError);
+    return;
+  }
   const QString sorPath = sortOrderPathFor(name);
   setMsg(texts::savePrompt(txtSortCtl->text(), exists(name), sortOrderChanged_, sorPath,
                            exists(sorPath)),

@@ -282,4 +282,17 @@ void EditorLogicTest::namesAndPrompts() {
            QStringLiteral(" Press 'Confirm' to replace /a/j.txt\r\nand replace /a/j.sor"));
 }
 
+void EditorLogicTest::findsValuesTheFileCannotHold() {
+  CtlFileValues values;
+  values.inFile = QStringLiteral("/data/in.dat");
+  values.outFile = QStringLiteral("/data/out.dat");
+  values.recLen = QStringLiteral("80");
+  QCOMPARE(unstorableKey(values), QString());
+  values.outFile = QStringLiteral("/data/\"quoted\".dat");
+  QCOMPARE(unstorableKey(values), QStringLiteral("OUTFILE"));
+  values.outFile = QStringLiteral("/data/out.dat");
+  values.workDir = QStringLiteral("/tmp/\r\n[FIELDS]");
+  QCOMPARE(unstorableKey(values), QStringLiteral("WORKDIR"));
+}
+
 }  // namespace kvt::util::test

@@ -21,6 +21,7 @@ class EditorLogicTest : public QObject {
   void refusesFileOfAnotherProduct();
   void reportsFieldsBeyondGrid();
   void namesAndPrompts();
+  void findsValuesTheFileCannotHold();
 };
 
 }  // namespace kvt::util::test
