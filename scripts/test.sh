@@ -13,7 +13,7 @@ cmake --build build-test -j"$jobs"
 (cd build-test && ctest --output-on-failure -j"$jobs")
 
 if [ "${KVT_SKIP_SANITIZERS:-0}" != 1 ]; then
-  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DKVT_SANITIZE=ON -DKVT_BUILD_GUI=OFF >/dev/null
+  cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVT_SANITIZE=ON -DKVT_BUILD_GUI=OFF >/dev/null
   cmake --build build-asan -j"$jobs"
   (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
      ctest --output-on-failure -j"$jobs")
