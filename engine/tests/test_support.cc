@@ -18,17 +18,6 @@
 
 namespace kvt::engine::test {
 
-TempDir::TempDir() {
-  std::string tmpl = std::filesystem::temp_directory_path().string() + "/kvtengine.XXXXXX";
-  if (::mkdtemp(tmpl.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = tmpl + "/";
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  std::filesystem::remove_all(path_, ec);
-}
-
 namespace {
 std::string Num(int64_t v, int width) {
   std::string s = std::to_string(v);
@@ -50,23 +39,6 @@ std::string BuildControlRecord(const ControlSetup& setup) {
   out += Str(setup.record_length) + Str(setup.input) + Str(setup.output) + Str(setup.prefix);
   if (setup.order == 'U') out += Str(setup.collating);
   return out;
-}
-
-void WriteFile(const std::string& path, const std::string& data) {
-  std::ofstream f(path, std::ios::binary | std::ios::trunc);
-  f.write(data.data(), static_cast<std::streamsize>(data.size()));
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
-}
-
-bool Exists(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
 }
 
 std::string Join(const std::vector<std::string>& records) {

@@ -6,18 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
+
 namespace kvt::engine::test {
 
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  const std::string& path() const { return path_; }  // ends with '/'
-  std::string operator/(const std::string& name) const { return path_ + name; }
-
- private:
-  std::string path_;
-};
+using kvt::testing::Exists;
+using kvt::testing::ReadFile;
+using kvt::testing::TempDir;
+using kvt::testing::WriteFile;
 
 struct Entry {
   int position;
@@ -42,9 +38,6 @@ struct ControlSetup {
 };
 
 std::string BuildControlRecord(const ControlSetup& setup);
-void WriteFile(const std::string& path, const std::string& data);
-std::string ReadFile(const std::string& path);  // "" when missing
-bool Exists(const std::string& path);
 
 // Records back to back.
 std::string Join(const std::vector<std::string>& records);

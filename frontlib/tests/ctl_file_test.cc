@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "frontlib/cls_file.h"
-#include "frontlib/tests/test_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace kvt::front {
 namespace {
 
 using testing::ReadFile;
-using testing::TestDir;
+using testing::TempDir;
 using testing::WriteFile;
 
 class CtlFileTest : public ::testing::Test {
@@ -25,7 +25,7 @@ class CtlFileTest : public ::testing::Test {
     ASSERT_TRUE(ctl_.openCtlFile(path_));
   }
 
-  TestDir dir_;
+  TempDir dir_;
   std::string path_ = dir_ / "job.txt";
   clsFile ctl_;
 };

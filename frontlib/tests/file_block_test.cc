@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "frontlib/tests/test_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace kvt::front {
 namespace {
 
 using testing::ReadFile;
-using testing::TestDir;
+using testing::TempDir;
 using testing::WriteFile;
 
 class FileBlockTest : public ::testing::Test {
@@ -22,7 +22,7 @@ class FileBlockTest : public ::testing::Test {
     return block;
   }
 
-  TestDir dir_;
+  TempDir dir_;
   FileBlock block_;
 };
 

@@ -4,13 +4,13 @@
 
 #include "frontlib/cls_log.h"
 #include "frontlib/shared_routines.h"
-#include "frontlib/tests/test_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace kvt::front {
 namespace {
 
 using testing::ReadFile;
-using testing::TestDir;
+using testing::TempDir;
 using testing::WriteFile;
 
 // A line as the library writes it, with a fixed stamp.
@@ -51,7 +51,7 @@ class LogTest : public ::testing::Test {
     return messages;
   }
 
-  TestDir dir_;
+  TempDir dir_;
   std::string path_ = dir_ / "kvtsort.log";
   clsLog log_;
 };

@@ -7,14 +7,14 @@
 #include <gtest/gtest.h>
 
 #include "frontlib/shared_routines.h"
-#include "frontlib/tests/test_dir.h"
+#include "tests/support/temp_dir.h"
 #include "platform/registry.h"
 
 namespace kvt::front {
 namespace {
 
 using testing::ReadFile;
-using testing::TestDir;
+using testing::TempDir;
 using testing::WriteFile;
 
 constexpr uint32_t kHklm = 0x80000002u;
@@ -25,7 +25,7 @@ class RegistryAccessTest : public ::testing::Test {
   void SetUp() override { ::setenv("KVT_REGISTRY", registry_path_.c_str(), 1); }
   void TearDown() override { ::unsetenv("KVT_REGISTRY"); }
 
-  TestDir dir_;
+  TempDir dir_;
   std::string registry_path_ = dir_ / "registry.reg";
   cRegistryAccess access_;
 };

@@ -4,12 +4,12 @@
 
 #include <limits>
 
-#include "frontlib/tests/test_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace kvt::front {
 namespace {
 
-using testing::TestDir;
+using testing::TempDir;
 using testing::WriteFile;
 
 class ErrTextTest : public ::testing::Test {
@@ -17,7 +17,7 @@ class ErrTextTest : public ::testing::Test {
   void SetUp() override { setErrTextPath(path_); }
   void TearDown() override { setErrTextPath(""); }
 
-  TestDir dir_;
+  TempDir dir_;
   std::string path_ = dir_ / "ErrText.txt";
 };
 
@@ -57,7 +57,7 @@ TEST_F(ErrTextTest, ReadsTheFileAsItIsNow) {
 }
 
 TEST(FileMissingTest, TrimsAndMatchesFilesOnly) {
-  TestDir dir;
+  TempDir dir;
   WriteFile(dir / "kvtsortLog.001", "x");
   EXPECT_FALSE(fileMissing("   " + (dir / "kvtsortLog.001") + "  "));
   EXPECT_TRUE(fileMissing(dir / "kvtsortLog.002"));

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "frontlib/cls_file.h"
-#include "frontlib/tests/test_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace kvt::front {
 namespace {
 
-using testing::TestDir;
+using testing::TempDir;
 using testing::WriteFile;
 
 class StatusReaderTest : public ::testing::Test {
@@ -20,7 +20,7 @@ class StatusReaderTest : public ::testing::Test {
     return rec;
   }
 
-  TestDir dir_;
+  TempDir dir_;
   std::string path_ = dir_ / "kvtsort.sts";
   clsFile reader_;
 };

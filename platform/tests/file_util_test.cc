@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "platform/paths.h"
-#include "platform/tests/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace kvt::platform {
 namespace {

@@ -5,7 +5,7 @@
 #include <csignal>
 
 #include "platform/file_util.h"
-#include "platform/tests/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace kvt::platform {
 namespace {
