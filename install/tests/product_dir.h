@@ -17,20 +17,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/process.h"
+#include "tests/support/temp_dir.h"
 
 namespace kvt::testing {
 
 namespace fs = std::filesystem;
-
-inline std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteFile(const fs::path& path, const std::string& contents) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << contents;
-}
 
 inline void WriteScript(const fs::path& path, const std::string& body) {
   WriteFile(path, "#!/bin/sh\n" + body);
@@ -41,20 +32,11 @@ inline void WriteScript(const fs::path& path, const std::string& body) {
 // registry, which KVT_REGISTRY points at for this process and the programs it starts.
 class ProductDir {
  public:
-  ProductDir() {
-    std::string pattern = (fs::temp_directory_path() / "kvtinst_test.XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (::mkdtemp(buffer.data()) == nullptr) std::abort();
-    root_ = buffer.data();
+  ProductDir() : root_(temp_.path()) {
     fs::create_directory(product());
     ::setenv("KVT_REGISTRY", registry().c_str(), 1);
   }
-  ~ProductDir() {
-    ::unsetenv("KVT_REGISTRY");
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-  }
+  ~ProductDir() { ::unsetenv("KVT_REGISTRY"); }
   ProductDir(const ProductDir&) = delete;
   ProductDir& operator=(const ProductDir&) = delete;
 
@@ -73,6 +55,7 @@ class ProductDir {
   }
 
  private:
+  TempDir temp_;
   fs::path root_;
 };
 
