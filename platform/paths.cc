@@ -34,8 +34,4 @@ std::string CurrentDirectory() {
 
 bool ChangeDirectory(const std::string& dir) { return !dir.empty() && ::chdir(dir.c_str()) == 0; }
 
-std::string ProductRegistryKey(int major, int minor) {
-  return "SOFTWARE\\Halvern\\KV02" + std::to_string(major) + std::to_string(minor);
-}
-
 }  // namespace kvt::platform

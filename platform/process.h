@@ -1,7 +1,9 @@
 // Starting a program with no terminal interaction and following it by its exit code.
 #pragma once
 
+#ifndef _WIN32
 #include <sys/types.h>
+#endif
 
 #include <cstdint>
 #include <string>
@@ -11,17 +13,24 @@ namespace kvt::platform {
 
 inline constexpr uint32_t kStillActive = 259;
 
+// A process id: pid_t on POSIX, the DWORD process id on Windows. 0 is no process.
+#ifdef _WIN32
+using ProcessId = uint32_t;
+#else
+using ProcessId = pid_t;
+#endif
+
 // Starts program with args in folder cwd (empty: the current folder). Standard input is
 // /dev/null. Returns the process id, 0 when the start failed (including a program that
 // cannot be executed).
-pid_t StartHidden(const std::string& program, const std::vector<std::string>& args,
-                  const std::string& cwd = "");
+ProcessId StartHidden(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& cwd = "");
 
 // Stand-in for OpenProcess/GetExitCodeProcess/CloseHandle over a child's pid.
 class ProcessHandle {
  public:
   ProcessHandle() = default;
-  explicit ProcessHandle(pid_t pid) : pid_(pid) {}
+  explicit ProcessHandle(ProcessId pid) : pid_(pid) {}
   ProcessHandle(const ProcessHandle&) = delete;
   ProcessHandle& operator=(const ProcessHandle&) = delete;
   ProcessHandle(ProcessHandle&& other) noexcept;
@@ -29,7 +38,7 @@ class ProcessHandle {
   ~ProcessHandle();
 
   bool valid() const { return pid_ > 0; }
-  pid_t pid() const { return pid_; }
+  ProcessId pid() const { return pid_; }
   // 259 while the child runs; its exit status once ended (128 + signal for a signal).
   // The child is reaped exactly once; later calls repeat the stored code.
   uint32_t ExitCode();
@@ -38,7 +47,7 @@ class ProcessHandle {
   void Close();
 
  private:
-  pid_t pid_ = 0;
+  ProcessId pid_ = 0;
   bool reaped_ = false;
   uint32_t code_ = kStillActive;
 };

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -16,10 +17,18 @@ namespace kvt::testing {
 
 class TempDir {
  public:
+  // A folder of a random name that did not exist before (as mkdtemp makes, on every system).
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kvtXXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern + "/";
+    std::random_device seed;
+    std::mt19937_64 random(seed());
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      std::filesystem::path dir =
+          std::filesystem::temp_directory_path() / ("kvt" + std::to_string(random() % 1000000000));
+      if (std::filesystem::create_directory(dir)) {
+        path_ = dir.string() + static_cast<char>(std::filesystem::path::preferred_separator);
+      }
+    }
+    if (path_.empty()) throw std::runtime_error("no temporary folder");
   }
   ~TempDir() {
     std::error_code ignored;
@@ -28,7 +37,7 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  // Ends with '/'.
+  // Ends with the system's separator.
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + name; }
 
@@ -49,8 +58,8 @@ inline std::string ReadFile(const std::string& path) {
 
 // True for any entry of that name, a dangling link included.
 inline bool Exists(const std::string& path) {
-  struct stat st;
-  return ::lstat(path.c_str(), &st) == 0;
+  std::error_code error;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, error));
 }
 
 }  // namespace kvt::testing

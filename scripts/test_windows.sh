@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds the ported parts for 64-bit Windows with MinGW-w64 and runs their tests under Wine.
+# Installs the cross compiler and Wine when missing (root or sudo needed only then).
+#   KVT_WINDOWS_BUILD_DIR  build folder (default build-windows)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 googletest cmake)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -ne 0 ]; then
+  echo "Installing: ${missing[*]}"
+  SUDO=
+  [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+build=${KVT_WINDOWS_BUILD_DIR:-build-windows}
+jobs=$(nproc)
+
+# A fresh Wine prefix for this run keeps runs apart; one wineserver kept alive for the whole
+# run makes each program start cost milliseconds instead of a second.
+WINEPREFIX=$(mktemp -d "${TMPDIR:-/tmp}/kvt-wine.XXXXXX")
+export WINEPREFIX
+export WINEDLLOVERRIDES="winedbg.exe=d;mscoree=d;mshtml=d"
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEARCH=win64
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+}
+trap cleanup EXIT
+wineserver -p
+wineboot -i >/dev/null 2>&1
+
+cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$jobs"
+(cd "$build" && ctest --output-on-failure -j"$jobs")
