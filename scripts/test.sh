@@ -18,3 +18,8 @@ if [ "${KVT_SKIP_SANITIZERS:-0}" != 1 ]; then
   (cd build-asan && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
      ctest --output-on-failure -j"$jobs")
 fi
+
+# The Windows build (MinGW-w64) of the ported parts, with its tests under Wine.
+if [ "${KVT_SKIP_WINDOWS:-0}" != 1 ]; then
+  bash scripts/test_windows.sh
+fi
