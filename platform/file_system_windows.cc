@@ -227,7 +227,7 @@ class WindowsFileSystem final : public FileSystem {
   }
 
   Status Remove(const std::string& path) override {
-    if (IsFolder(Attributes(path))) return LastErrorStatus("remove", path, ERROR_ACCESS_DENIED);
+    if (IsFolder(Attributes(path))) return LastErrorStatus("remove", path, ERROR_DIRECTORY);
     if (!::DeleteFileA(path.c_str())) return LastError("remove", path);
     return Status::Ok();
   }

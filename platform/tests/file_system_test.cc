@@ -130,6 +130,7 @@ TEST(FileSystem, ReplaceRemoveAndSizeAnswerForEachCase) {
       {"size of missing", Fs().GetFileSize(dir / "missing", &size), Code::kNotFound},
       {"size of folder", Fs().GetFileSize(dir / "folder", &size), Code::kIsDirectory},
       {"remove missing", Fs().Remove(dir / "missing"), Code::kNotFound},
+      {"remove folder", Fs().Remove(dir / "folder"), Code::kIsDirectory},
       {"remove", Fs().Remove(dir / "target"), Code::kOk},
   };
   for (const Row& row : rows) EXPECT_EQ(row.status.code(), row.expected) << row.what;
