@@ -12,8 +12,11 @@ for p in "${packages[@]}"; do
 done
 if [ ${#missing[@]} -ne 0 ]; then
   echo "Installing: ${missing[*]}"
-  SUDO=
-  [ "$(id -u)" -ne 0 ] && SUDO=sudo
+  if [ "$(id -u)" -ne 0 ]; then
+    SUDO=sudo
+  else
+    SUDO=
+  fi
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
@@ -34,8 +37,8 @@ cleanup() {
   rm -rf "$WINEPREFIX"
 }
 trap cleanup EXIT
-wineserver -p
-wineboot -i >/dev/null 2>&1
+wineserver -p </dev/null >/dev/null 2>&1
+wineboot -i </dev/null >/dev/null 2>&1
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
