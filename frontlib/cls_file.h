@@ -21,8 +21,9 @@ class clsFile {
   static FileBlock& controlBlock();
   static FileBlock& statusBlock();
 
-  // Opens the file (a missing file is created empty) and loads the image. False when it could
-  // not be opened or is too large to be a control file (the image is then empty).
+  // Opens the file (a missing file is created empty) and loads the image, its line ends made
+  // CR LF (LF and lone CR are read as line ends too). False when it could not be opened or is
+  // too large to be a control file (the image is then empty).
   bool openCtlFile(const std::string& strInFile);
   std::string ReceiveCtl(const std::string& p_s_section, const std::string& p_s_key,
                          const std::string& p_s_path);
