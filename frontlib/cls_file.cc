@@ -92,6 +92,10 @@ std::string clsFile::getValue(const std::string& p_s_section, const std::string&
   return ctl::ValueAt(ctlBuffer(), offset);
 }
 
+std::vector<std::string> clsFile::keyNames(const std::string& p_s_section) {
+  return ctl::KeyNames(ctlBuffer(), p_s_section);
+}
+
 double clsFile::locateSection(const std::string& p_s_section, const std::string& p_s_callType) {
   ctl::SectionSearch hit = ctl::FindSection(ctlBuffer(), p_s_section);
   if (hit.found) return static_cast<double>(hit.body + 1);

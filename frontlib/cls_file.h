@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "frontlib/file_block.h"
 
@@ -30,6 +31,8 @@ class clsFile {
   void CtlClose();
   std::string getPosition(const std::string& p_s_section, const std::string& p_s_key);
   std::string getValue(const std::string& p_s_section, const std::string& p_s_key);
+  // Names of the key lines of a section, in file order.
+  std::vector<std::string> keyNames(const std::string& p_s_section);
   double locateSection(const std::string& p_s_section, const std::string& p_s_callType);
   void nextGenCtl(const std::string& p_s_section, const std::string& p_s_key);
   void modifyCtl(const std::string& p_s_section, const std::string& p_s_key,

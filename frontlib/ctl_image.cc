@@ -1,5 +1,7 @@
 #include "frontlib/ctl_image.h"
 
+#include <algorithm>
+
 #include "frontlib/shared_routines.h"
 
 namespace kvt::front::ctl {
@@ -96,6 +98,27 @@ size_t FindValue(const std::string& image, const std::string& section, const std
   size_t close_quote = image.find('"', open_quote + 1);
   if (close_quote == std::string::npos || close_quote >= line_end) return kNotFound;
   return open_quote + 1;
+}
+
+std::vector<std::string> KeyNames(const std::string& image, const std::string& section) {
+  std::vector<std::string> names;
+  SectionSearch hit = FindSection(image, section);
+  if (!hit.found || !hit.headerEnded) return names;
+  const size_t end = SectionEnd(image, hit.body);
+  size_t line = hit.body;
+  while (line < end) {
+    size_t line_end = std::min(image.find(kCrLf, line), end);
+    size_t eq = image.find('=', line);
+    if (eq < line_end) {
+      size_t first = line;
+      while (first < eq && IsBlank(image[first])) ++first;
+      size_t last = eq;
+      while (last > first && IsBlank(image[last - 1])) --last;
+      if (last > first) names.push_back(image.substr(first, last - first));
+    }
+    line = line_end + 2;
+  }
+  return names;
 }
 
 std::string ValueAt(const std::string& image, size_t offset) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace kvt::front::ctl {
 
@@ -27,6 +28,10 @@ SectionSearch FindSection(const std::string& image, const std::string& section);
 // section, the key (a prefix match on the line after leading blanks), its '=' or either
 // quote on the key's line is missing.
 size_t FindValue(const std::string& image, const std::string& section, const std::string& key);
+
+// Names of the key lines of section in file order: the text before each line's '=' without
+// the blanks and tabs around it. Lines without '=' are notes and have no name.
+std::vector<std::string> KeyNames(const std::string& image, const std::string& section);
 
 // The text from offset up to the next double quote (or the end).
 std::string ValueAt(const std::string& image, size_t offset);

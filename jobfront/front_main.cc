@@ -66,13 +66,14 @@ int prepareJob(const std::string& mainDir, front::clsFile& ctl, JobSettings* s) 
   SectionLookup lookup = [&](const std::string& section, const std::string& key) {
     return ctl.ReceiveCtl(section, key, s->controlPath);
   };
-  int rc = checkControlFile(mainDir, lookup, s);
+  ControlFileOpener open = [&](const std::string& path) { return ctl.openCtlFile(path); };
+  int rc = checkControlFile(mainDir, open, lookup, s);
   if (rc != kRcOk) return rc;
   ChunkPlan plan;
   rc = planJob(*s, &plan);
   if (rc != kRcOk) return rc;
   FieldLookup fields = [&](const std::string& key) { return lookup("FIELDS", key); };
-  return writeControlRecord(mainDir + "kvtsort.ctl", *s, plan, fields);
+  return writeControlRecord(mainDir + "kvtsort.ctl", *s, plan, fields, ctl.keyNames("FIELDS"));
 }
 
 int endBeforeEngine(front::clsFile& ctl, int rc) {

@@ -18,6 +18,8 @@ inline constexpr int kRcFieldsIncorrect = 167;
 inline constexpr int kRcRecordNotWritten = 168;
 inline constexpr int kRcEngineStartFailed = 169;
 inline constexpr int kRcNoMainDirectory = 170;
+inline constexpr int kRcControlFileUnreadable = 175;  // cannot be read, or too large
+inline constexpr int kRcNotANumber = 176;             // a numeric [FILE] value is no number
 
 // The engine's record buffers hold at most this many bytes per record.
 inline constexpr int kMaxRecordLength = 10000;
