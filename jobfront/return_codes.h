@@ -5,6 +5,7 @@
 namespace kvt::jobfront {
 
 inline constexpr int kRcOk = 0;
+inline constexpr int kRcBadCommandLine = 2;    // an unknown option, or no control file
 inline constexpr int kRcNoMemory = 131;           // too little physical memory for the job
 inline constexpr int kRcPartialRecord = 133;      // input length is not a whole number of records
 inline constexpr int kRcControlFileMissing = 160;

@@ -482,6 +482,62 @@ TEST_P(Kv02sortAcceptedTest, GivesTheEngineTheRecordItMeans) {
 INSTANTIATE_TEST_SUITE_P(Accepted, Kv02sortAcceptedTest, ::testing::ValuesIn(accepted()),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The command line as a person uses it. Standard error is a file here, as it is for a
+// scheduler: only -v makes kv02sort talk there.
+struct Console {
+  const char* name;
+  std::vector<std::string> args;
+  int code;
+  std::vector<std::string> output;  // texts standard output holds
+  std::vector<std::string> errors;  // texts standard error holds; "" for none at all
+  bool logged;                      // whether kvtsort.log was written
+};
+
+void PrintTo(const Console& console, std::ostream* out) { *out << console.name; }
+
+const Console kConsoleCases[] = {
+    {"Help", {"--help"}, 0, {"Usage: kv02sort", "ErrText.txt", "KVTInst --main-dir"}, {""}, false},
+    {"Version", {"--version"}, 0, {"kv02sort (KV Tamsort) "}, {""}, false},
+    {"HelpBeforeAFile", {"--help", "job.txt"}, 0, {"Usage: kv02sort"}, {""}, false},
+    {"UnknownOption", {"--bogus", "job.txt"}, 2, {}, {"unknown option --bogus", "--help"}, false},
+    {"NoControlFile", {}, 2, {}, {"no control file named"}, false},
+    {"NoControlFileAfterVerbose", {"-v"}, 2, {}, {"no control file named"}, false},
+    {"QuietWithoutTerminal", {"job.txt"}, 0, {}, {""}, true},
+    {"Verbose", {"-v", "job.txt"}, 0, {},
+     {"kv02sort: KV Tamsort started.\n", " control file used.\n", "kv02sort:  2 sortorder",
+      "kv02sort: KV Tamsort ended.( 0)\n"}, true},
+    {"VerboseFailure", {"--verbose", "nothing.txt"}, 160, {},
+     {"nothing.txt not found.\n", "kv02sort: ended with code 160: The sort control file was not found.\n"},
+     true},
+    {"NameAfterDoubleDash", {"--", "-job.txt"}, 0, {}, {""}, true},
+};
+
+class Kv02sortConsoleTest : public Kv02sortRunTest,
+                            public ::testing::WithParamInterface<Console> {};
+
+TEST_P(Kv02sortConsoleTest, AnswersOnTheConsole) {
+  const Console& c = GetParam();
+  writeJob(kGoodFile, kGoodFields);
+  dir_.write("SortCtl/-job.txt", controlFile(kGoodFile, kGoodFields));
+  dir_.write("ErrText.txt", "160 The sort control file was not found.\r\n");
+  TestMainDir::Run run = dir_.runKv02sort(c.args);
+  EXPECT_EQ(run.exitCode, c.code);
+  for (const std::string& text : c.output) {
+    EXPECT_NE(run.output.find(text), std::string::npos) << text << " in " << run.output;
+  }
+  for (const std::string& text : c.errors) {
+    if (text.empty()) {
+      EXPECT_EQ(run.errorOutput, "");
+    } else {
+      EXPECT_NE(run.errorOutput.find(text), std::string::npos) << text << " in " << run.errorOutput;
+    }
+  }
+  EXPECT_EQ(dir_.exists("kvtsort.log"), c.logged);
+}
+
+INSTANTIATE_TEST_SUITE_P(Console, Kv02sortConsoleTest, ::testing::ValuesIn(kConsoleCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(Kv02sortMainDirTest, MissingMainDirectoryEndsWithAReasonOnStandardError) {
   TestMainDir dir(false);
   TestMainDir::Run run = dir.runKv02sort({"job.txt"});

@@ -30,8 +30,9 @@ class TestMainDir {
   struct Run {
     int exitCode = -1;
     std::string errorOutput;
+    std::string output;
   };
-  // Runs kv02sort with args and waits for it.
+  // Runs kv02sort with args and waits for it; its standard output and error go to files.
   Run runKv02sort(const std::vector<std::string>& args) const;
 
   // The lines of kvtsort.log, each with its CR LF.
