@@ -2,7 +2,8 @@
 # Installs the Debian packages the build, the tests and the benchmarks need, when missing.
 set -euo pipefail
 
-packages=(cmake g++ make python3 libgtest-dev qt6-base-dev xvfb xauth hyperfine clang libclang-rt-14-dev)
+packages=(cmake g++ make python3 libgtest-dev qt6-base-dev xvfb xauth hyperfine clang libclang-rt-14-dev
+          man-db groff-base fakeroot dpkg-dev lintian)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,0 +1,16 @@
+// The utility's first start for a user who has no main directory yet: the product tree of a
+// package is read-only, so the user is offered a main directory of their own.
+#pragma once
+
+#include <QString>
+
+#include "util/app_context.h"
+
+namespace kvt::util {
+
+// When the registry has no MainDir, asks whether to make dir the user's main directory and,
+// on Yes, runs installer --main-dir dir and tells how that went. True when a main directory
+// is recorded afterwards (or was already); false leaves everything as it was.
+bool offerOwnMainDirectory(QuestionAsker& asker, const QString& installer, const QString& dir);
+
+}  // namespace kvt::util
