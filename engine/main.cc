@@ -2,12 +2,14 @@
 // and exits with the run's return code.
 #include <signal.h>
 
+#include <string>
+
 #include "engine/sort_run.h"
 #include "frontlib/console_info.h"
 
 namespace {
 
-const char kHelp[] =
+const char kHelpHead[] =
     "Usage: kvtsorts\n"
     "       kvtsorts --help | --version\n"
     "\n"
@@ -16,8 +18,10 @@ const char kHelp[] =
     "to kvtsort.sts and its phases to kvtsort.log in the same folder. Any other argument is\n"
     "ignored. Run sorts with kv02sort, not with kvtsorts.\n"
     "\n"
-    "The main directory is the value MainDir of HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV0220\n"
-    "in the registry file ($KVT_REGISTRY, else ~/.config/halvern/registry.reg); without it the\n"
+    "The main directory is the value MainDir of HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV02";
+
+const char kHelpTail[] =
+    "\nin the registry file ($KVT_REGISTRY, else ~/.config/halvern/registry.reg); without it the\n"
     "current directory is used.\n"
     "\n"
     "Exit status: 0 sorted; 1 fewer than 2 records; 101-150 the run failed (the end record of\n"
@@ -27,7 +31,9 @@ const char kHelp[] =
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (kvt::front::answerInfoOption(argc, argv, "kvtsorts", kHelp)) return 0;
+  const std::string help = kHelpHead + std::to_string(KVT_VERSION_MAJOR) +
+                           std::to_string(KVT_VERSION_MINOR) + kHelpTail;
+  if (kvt::front::answerInfoOption(argc, argv, "kvtsorts", help.c_str())) return 0;
   // A file-size limit makes the write fail (reported as a write error) instead of killing the run.
   ::signal(SIGXFSZ, SIG_IGN);
   return kvt::engine::RunSort(kvt::engine::ReadMainDirectory());

@@ -25,9 +25,10 @@ bool SamePlace(const std::string& a, const std::string& b) {
   return fs::equivalent(a, b, ec);
 }
 
-// Copies from to to unless to exists (a user's own copy stays as it is).
+// Copies from to to unless to exists (a user's own copy stays as it is) or the product
+// has no such file.
 Status CopyIfMissing(const fs::path& from, const fs::path& to, std::vector<std::string>* done) {
-  if (Exists(to)) return Status::OK();
+  if (Exists(to) || !Exists(from)) return Status::OK();
   std::error_code ec;
   fs::copy_file(from, to, ec);
   if (ec) return Status::Failed(to.string() + " could not be copied from " + from.string() + ".");
@@ -83,10 +84,8 @@ Status SetUpMainDir(const std::string& productDir, const std::string& dirArg,
   if (!status.ok()) return status;
   status = CopyIfMissing(ShippedSample(productDir), dir + "SortCtl/kvtsort.txt", done);
   if (!status.ok()) return status;
-  if (Exists(productDir + "sample.dat")) {
-    status = CopyIfMissing(productDir + "sample.dat", dir + "sample.dat", done);
-    if (!status.ok()) return status;
-  }
+  status = CopyIfMissing(productDir + "sample.dat", dir + "sample.dat", done);
+  if (!status.ok()) return status;
   for (const char* name : kLinked) {
     status = LinkToProduct(productDir, dir, name, done);
     if (!status.ok()) return status;

@@ -16,7 +16,8 @@ const char kHelp[] =
     "\n"
     "The KV Tamsort utility: edit sort control files, start sorts through kv02sort and\n"
     "follow them, read and archive the log kvtsort.log of the main directory. Without a\n"
-    "main directory in the registry it offers to create ~/kvt with KVTInst --main-dir.\n"
+    "main directory in the registry, started from a read-only product tree, it offers to\n"
+    "create ~/kvt with KVTInst --main-dir.\n"
     "See KVTUtil(1).\n";
 
 }  // namespace
@@ -25,9 +26,11 @@ int main(int argc, char* argv[]) {
   if (kvt::front::answerInfoOption(argc, argv, "KVTUtil", kHelp)) return 0;
   QApplication app(argc, argv);
   kvt::util::MessageBoxAsker asker;
-  kvt::util::offerOwnMainDirectory(
-      asker, QString::fromStdString(kvt::platform::ProgramDirectory() + "KVTInst"),
-      QDir::homePath() + QStringLiteral("/kvt"));
+  const QString programDir = QString::fromStdString(kvt::platform::ProgramDirectory());
+  if (kvt::util::productTreeIsReadOnly(programDir)) {
+    kvt::util::offerOwnMainDirectory(asker, programDir + QStringLiteral("KVTInst"),
+                                     QDir::homePath() + QStringLiteral("/kvt"));
+  }
   kvt::util::AppContext context;
   context.asker = &asker;
   kvt::util::frmUtil window(context);

@@ -1,5 +1,6 @@
 #include "util/main_dir_offer.h"
 
+#include <QFileInfo>
 #include <QProcess>
 
 #include "frontlib/shared_routines.h"
@@ -41,6 +42,10 @@ bool offerOwnMainDirectory(QuestionAsker& asker, const QString& installer, const
                    .arg(why.isEmpty() ? process.errorString() : why));
   }
   return ok;
+}
+
+bool productTreeIsReadOnly(const QString& programDir) {
+  return !QFileInfo(programDir).isWritable();
 }
 
 }  // namespace kvt::util

@@ -13,4 +13,9 @@ namespace kvt::util {
 // is recorded afterwards (or was already); false leaves everything as it was.
 bool offerOwnMainDirectory(QuestionAsker& asker, const QString& installer, const QString& dir);
 
+// True when the user may not write into the program's folder: the product tree of a package,
+// which cannot be the user's main directory. A folder laid out by cmake --install can, and
+// the utility then behaves as ever.
+bool productTreeIsReadOnly(const QString& programDir);
+
 }  // namespace kvt::util

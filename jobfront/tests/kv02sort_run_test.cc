@@ -412,11 +412,9 @@ std::string replacedAll(std::string text, const std::string& from, const std::st
 std::string goodRecord() {
   static const std::string record = [] {
     TestMainDir dir;
-    dir.link(FAKE_ENGINE_PROGRAM, "kvtsorts");
-    dir.write("in.dat", std::string(200, 'r'));
-    dir.write("SortCtl/job.txt", controlFile(kGoodFile, kGoodFields));
-    dir.runKv02sort({"job.txt"});
-    return replacedAll(dir.read("fake_engine.ctl"), dir.path(), "@");
+    TestMainDir::Run run;
+    return replacedAll(dir.engineRecordOf(controlFile(kGoodFile, kGoodFields), 200, &run),
+                       dir.path(), "@");
   }();
   return record;
 }
@@ -471,12 +469,10 @@ class Kv02sortAcceptedTest : public ::testing::TestWithParam<Accepted> {};
 TEST_P(Kv02sortAcceptedTest, GivesTheEngineTheRecordItMeans) {
   const Accepted& c = GetParam();
   TestMainDir dir;
-  dir.link(FAKE_ENGINE_PROGRAM, "kvtsorts");
-  dir.write("in.dat", std::string(200, 'r'));
-  dir.write("SortCtl/job.txt", c.text);
-  TestMainDir::Run run = dir.runKv02sort({"job.txt"});
+  TestMainDir::Run run;
+  std::string record = dir.engineRecordOf(c.text, 200, &run);
   EXPECT_EQ(run.exitCode, 0) << run.errorOutput;
-  c.check(dir.read("fake_engine.ctl"), dir.path());
+  c.check(record, dir.path());
 }
 
 INSTANTIATE_TEST_SUITE_P(Accepted, Kv02sortAcceptedTest, ::testing::ValuesIn(accepted()),

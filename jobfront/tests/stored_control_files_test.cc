@@ -99,15 +99,13 @@ class StoredControlFileTest : public ::testing::TestWithParam<StoredFile> {};
 TEST_P(StoredControlFileTest, GivesTheEngineTheSameRecordAsBefore) {
   const StoredFile& file = GetParam();
   TestMainDir dir;
-  dir.link(FAKE_ENGINE_PROGRAM, "kvtsorts");
-  dir.write("in.dat", std::string(400, 'r'));
-  dir.write("SortCtl/job.txt", file.text);
-  TestMainDir::Run run = dir.runKv02sort({"job.txt"});
+  TestMainDir::Run run;
+  std::string record = dir.engineRecordOf(file.text, 400, &run);
   EXPECT_EQ(run.exitCode, 0) << run.errorOutput;
   std::string expected =
       readFile(std::string(STORED_CTL_DIR) + "/" + file.name + ".ctl");
   ASSERT_FALSE(expected.empty()) << "no stored record for " << file.name;
-  EXPECT_EQ(portable(dir.read("fake_engine.ctl"), dir.path()), expected);
+  EXPECT_EQ(portable(record, dir.path()), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Stored, StoredControlFileTest, ::testing::ValuesIn(kStoredFiles),

@@ -88,6 +88,15 @@ TestMainDir::Run TestMainDir::runKv02sort(const std::vector<std::string>& args) 
   return run;
 }
 
+std::string TestMainDir::engineRecordOf(const std::string& controlText, size_t inputBytes,
+                                        Run* run) {
+  link(FAKE_ENGINE_PROGRAM, "kvtsorts");
+  write("in.dat", std::string(inputBytes, 'r'));
+  write("SortCtl/job.txt", controlText);
+  *run = runKv02sort({"job.txt"});
+  return read("fake_engine.ctl");
+}
+
 std::vector<std::string> TestMainDir::logLines() const {
   std::string log = read("kvtsort.log");
   std::vector<std::string> lines;
