@@ -127,7 +127,8 @@ std::string helpText() {
          "first: a control file whose name starts with '-' is named after --.\n"
          "\n"
          "  -v, --verbose  also write each line logged to standard error, and on failure the\n"
-         "                 text of the code (always so when standard error is a terminal)\n"
+         "                 text of the code (always so in a terminal: when standard input\n"
+         "                 and standard error are both a terminal)\n"
          "  --help         show this text\n"
          "  --version      show the version\n"
          "\n"
@@ -162,8 +163,11 @@ int Main(const std::vector<std::string>& args) {
     case CommandLine::Action::kRun:
       break;
   }
-  // A person at a terminal sees what happens; a scheduler or the utility gets the log only.
-  const bool echo = line.verbose || ::isatty(STDERR_FILENO) == 1;
+  // A person at a terminal sees what happens; a scheduler or the utility (which starts the
+  // front-end with no input, even when the utility itself runs in a terminal) gets the log
+  // only.
+  const bool echo =
+      line.verbose || (::isatty(STDERR_FILENO) == 1 && ::isatty(STDIN_FILENO) == 1);
   if (echo) front::setLogEcho(echoToStandardError);
   int rc = runJob(line.file);
   if (echo && rc != kRcOk && rc != kRcNoMainDirectory) {
