@@ -2,9 +2,38 @@
 // and exits with the run's return code.
 #include <signal.h>
 
-#include "engine/sort_run.h"
+#include <string>
 
-int main() {
+#include "engine/sort_run.h"
+#include "frontlib/console_info.h"
+
+namespace {
+
+const char kHelpHead[] =
+    "Usage: kvtsorts\n"
+    "       kvtsorts --help | --version\n"
+    "\n"
+    "The sort engine. kv02sort starts it in the main directory after writing the engine\n"
+    "control record kvtsort.ctl there; it sorts as that record says and writes its progress\n"
+    "to kvtsort.sts and its phases to kvtsort.log in the same folder. Any other argument is\n"
+    "ignored. Run sorts with kv02sort, not with kvtsorts.\n"
+    "\n"
+    "The main directory is the value MainDir of HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV02";
+
+const char kHelpTail[] =
+    "\nin the registry file ($KVT_REGISTRY, else ~/.config/halvern/registry.reg); without it the\n"
+    "current directory is used.\n"
+    "\n"
+    "Exit status: 0 sorted; 1 fewer than 2 records; 101-150 the run failed (the end record of\n"
+    "kvtsort.sts carries the same code). ErrText.txt in the main directory has a line for each\n"
+    "code; see kvtsorts(1).\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string help = kHelpHead + std::to_string(KVT_VERSION_MAJOR) +
+                           std::to_string(KVT_VERSION_MINOR) + kHelpTail;
+  if (kvt::front::answerInfoOption(argc, argv, "kvtsorts", help.c_str())) return 0;
   // A file-size limit makes the write fail (reported as a write error) instead of killing the run.
   ::signal(SIGXFSZ, SIG_IGN);
   return kvt::engine::RunSort(kvt::engine::ReadMainDirectory());

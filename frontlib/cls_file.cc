@@ -13,6 +13,27 @@ namespace {
 
 constexpr int16_t kControlFileNumber = 1;
 
+// Editors on Linux end lines with LF, old Macintosh ones with CR: the image always holds CR LF,
+// so every lookup sees the same lines and a rewrite keeps the product's own line ends. A file
+// that already has CR LF throughout is left exactly as it is.
+void toCrLf(std::string& image) {
+  if (image.find_first_of("\r\n") == std::string::npos) return;
+  std::string out;
+  out.reserve(image.size() + image.size() / 16);
+  for (size_t i = 0; i < image.size(); ++i) {
+    char c = image[i];
+    if (c == '\r' && i + 1 < image.size() && image[i + 1] == '\n') {
+      out += "\r\n";
+      ++i;
+    } else if (c == '\r' || c == '\n') {
+      out += "\r\n";
+    } else {
+      out += c;
+    }
+  }
+  image.swap(out);
+}
+
 }  // namespace
 
 std::string& clsFile::ctlBuffer() {
@@ -47,6 +68,7 @@ bool clsFile::openCtlFile(const std::string& strInFile) {
   filRead(block);
   image.swap(block.buffer);
   block.buffer.clear();
+  toCrLf(image);
   return true;
 }
 
@@ -68,6 +90,10 @@ std::string clsFile::getValue(const std::string& p_s_section, const std::string&
   size_t offset = ctl::FindValue(ctlBuffer(), p_s_section, p_s_key);
   if (offset == ctl::kNotFound) return std::string();
   return ctl::ValueAt(ctlBuffer(), offset);
+}
+
+std::vector<std::string> clsFile::keyNames(const std::string& p_s_section) {
+  return ctl::KeyNames(ctlBuffer(), p_s_section);
 }
 
 double clsFile::locateSection(const std::string& p_s_section, const std::string& p_s_callType) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "frontlib/file_block.h"
 
@@ -21,14 +22,17 @@ class clsFile {
   static FileBlock& controlBlock();
   static FileBlock& statusBlock();
 
-  // Opens the file (a missing file is created empty) and loads the image. False when it could
-  // not be opened or is too large to be a control file (the image is then empty).
+  // Opens the file (a missing file is created empty) and loads the image, its line ends made
+  // CR LF (LF and lone CR are read as line ends too). False when it could not be opened or is
+  // too large to be a control file (the image is then empty).
   bool openCtlFile(const std::string& strInFile);
   std::string ReceiveCtl(const std::string& p_s_section, const std::string& p_s_key,
                          const std::string& p_s_path);
   void CtlClose();
   std::string getPosition(const std::string& p_s_section, const std::string& p_s_key);
   std::string getValue(const std::string& p_s_section, const std::string& p_s_key);
+  // Names of the key lines of a section, in file order.
+  std::vector<std::string> keyNames(const std::string& p_s_section);
   double locateSection(const std::string& p_s_section, const std::string& p_s_callType);
   void nextGenCtl(const std::string& p_s_section, const std::string& p_s_key);
   void modifyCtl(const std::string& p_s_section, const std::string& p_s_key,

@@ -1,5 +1,7 @@
 #include "frontlib/ctl_image.h"
 
+#include <algorithm>
+
 #include "frontlib/shared_routines.h"
 
 namespace kvt::front::ctl {
@@ -12,11 +14,25 @@ bool EndsWithCrLf(const std::string& text) {
   return text.size() >= 2 && text.compare(text.size() - 2, 2, kCrLf) == 0;
 }
 
-// Where the section's keys end: the next '[' from the first character after the header line
-// on (an empty section directly followed by another header ends right there), or the end.
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The first '[' at or after from that begins a line (after optional blanks and tabs): only
+// such a '[' starts a section, so one inside a value or a note is plain text.
+size_t NextHeaderOpen(const std::string& image, size_t from) {
+  for (size_t open = image.find('[', from); open != std::string::npos;
+       open = image.find('[', open + 1)) {
+    size_t q = open;
+    while (q > 0 && IsBlank(image[q - 1])) --q;
+    if (q == 0 || image[q - 1] == '\n' || image[q - 1] == '\r') return open;
+  }
+  return std::string::npos;
+}
+
+// Where the section's keys end: the next header from the first character after the header
+// line on (an empty section directly followed by another header ends right there), or the end.
 size_t SectionEnd(const std::string& image, size_t body) {
   if (body >= image.size()) return image.size();
-  size_t next = image.find('[', body);
+  size_t next = NextHeaderOpen(image, body);
   return next == std::string::npos ? image.size() : next;
 }
 
@@ -27,7 +43,7 @@ size_t FindKeyLine(const std::string& image, size_t header_end, size_t section_e
   size_t e = header_end;
   while (e < section_end) {
     size_t p = e + 2;
-    while (p < image.size() && image[p] == ' ') ++p;
+    while (p < image.size() && IsBlank(image[p])) ++p;
     if (p >= image.size() || p >= section_end) return kNotFound;
     e = image.find(kCrLf, p);
     // A last line without CR LF ends at the end of the text.
@@ -46,11 +62,16 @@ SectionSearch FindSection(const std::string& image, const std::string& section) 
   SectionSearch result;
   size_t start = 0;
   while (start < image.size()) {
-    size_t open = image.find('[', start);
+    size_t open = NextHeaderOpen(image, start);
     if (open == std::string::npos) break;
+    size_t line_end = image.find(kCrLf, open);
     size_t close = image.find(']', open + 1);
-    if (close == std::string::npos) break;
-    size_t line_end = image.find(kCrLf, close);
+    // A '[' without its ']' on the same line is no header.
+    if (close == std::string::npos || close > line_end) {
+      if (line_end == std::string::npos) break;
+      start = line_end + 2;
+      continue;
+    }
     result.sawHeader = true;
     result.headerEnded = line_end != std::string::npos;
     result.close = close;
@@ -77,6 +98,27 @@ size_t FindValue(const std::string& image, const std::string& section, const std
   size_t close_quote = image.find('"', open_quote + 1);
   if (close_quote == std::string::npos || close_quote >= line_end) return kNotFound;
   return open_quote + 1;
+}
+
+std::vector<std::string> KeyNames(const std::string& image, const std::string& section) {
+  std::vector<std::string> names;
+  SectionSearch hit = FindSection(image, section);
+  if (!hit.found || !hit.headerEnded) return names;
+  const size_t end = SectionEnd(image, hit.body);
+  size_t line = hit.body;
+  while (line < end) {
+    size_t line_end = std::min(image.find(kCrLf, line), end);
+    size_t eq = image.find('=', line);
+    if (eq < line_end) {
+      size_t first = line;
+      while (first < eq && IsBlank(image[first])) ++first;
+      size_t last = eq;
+      while (last > first && IsBlank(image[last - 1])) --last;
+      if (last > first) names.push_back(image.substr(first, last - first));
+    }
+    line = line_end + 2;
+  }
+  return names;
 }
 
 std::string ValueAt(const std::string& image, size_t offset) {

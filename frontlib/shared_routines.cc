@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <limits>
+#include <utility>
 
 #include "frontlib/cls_log.h"
 #include "frontlib/registry_access.h"
@@ -74,9 +75,21 @@ bool fileMissing(const std::string& path) {
   return !found;
 }
 
+namespace {
+std::function<void(const std::string&)>& LogEcho() {
+  static std::function<void(const std::string&)> echo;
+  return echo;
+}
+}  // namespace
+
+void setLogEcho(std::function<void(const std::string& message)> echo) {
+  LogEcho() = std::move(echo);
+}
+
 void logSort(const std::string& subAppl, const std::string& message) {
   clsLog log;
   log.logMsg("SORT", subAppl, "I", message);
+  if (LogEcho()) LogEcho()(message);
 }
 
 std::string regGet(uint32_t root, const std::string& keyPath, const std::string& valueName) {

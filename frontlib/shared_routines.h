@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace kvt::front {
@@ -13,6 +14,9 @@ bool fileMissing(const std::string& path);
 // logMsg with application "SORT", the sub-application, level "I" and the message, on the
 // program's log (clsLog::setProgramLogPath).
 void logSort(const std::string& subAppl, const std::string& message);
+// Hands every later logSort message, as given (not padded), also to echo; an empty echo stops
+// that. A console program uses it to show a person what it logs.
+void setLogEcho(std::function<void(const std::string& message)> echo);
 // Text of a return code from ErrText.txt of the main directory (setErrTextPath): the line's
 // text after the three-digit code and its separator; "" when the file, the code or a line
 // end is missing. The file is read as it is at each call and never created.

@@ -1,8 +1,64 @@
-// KVTInst: finishes an installation in the folder the program was copied to.
+// KVTInst: finishes an installation in the folder the program was copied to, or with
+// --main-dir DIR sets up a main directory of the user's own for a read-only product tree.
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "frontlib/console_info.h"
 #include "install/install_setup.h"
 #include "install/installer.h"
+#include "install/main_dir_setup.h"
+#include "platform/paths.h"
+#include "platform/registry.h"
 
-int main() {
+namespace {
+
+const char kHelp[] =
+    "Usage: KVTInst\n"
+    "       KVTInst --main-dir DIR\n"
+    "       KVTInst --help | --version\n"
+    "\n"
+    "Without arguments: finishes an installation in the folder the program lies in (laid\n"
+    "out by cmake --install), which becomes the main directory: writes kvtinst.cfg, runs\n"
+    "the clean-up program kvtclean, creates SortCtl/ and SortOrder/, moves the sample control\n"
+    "file kvtsort.txt into SortCtl/, records the folder as MainDir in the registry and logs\n"
+    "the result to Install.log there. Nothing is shown; the exit status is 0.\n"
+    "\n"
+    "--main-dir DIR: for a product installed where users may not write (the Debian package\n"
+    "installs it under /opt/halvern/kvtamsort/), makes DIR (created when missing) the user's\n"
+    "own main directory: kvtinst.cfg, SortCtl/ with the sample control file, SortOrder/, the\n"
+    "sample input sample.dat, links to ErrText.txt, kvtmsg.txt and StdOrder/ of the product\n"
+    "tree, and MainDir in the registry. Files the user already has there are kept. The\n"
+    "programs stay in the product tree, where kv02sort and KVTUtil find them. Exit status 0\n"
+    "when done, 1 when a step failed (standard error says which).\n"
+    "\n"
+    "The registry is the file named by $KVT_REGISTRY, else\n"
+    "$XDG_CONFIG_HOME/halvern/registry.reg, else ~/.config/halvern/registry.reg. See KVTInst(1).\n";
+
+int SetUpMainDir(const std::string& dir) {
+  std::vector<std::string> done;
+  const kvt::install::Status status =
+      kvt::install::SetUpMainDir(kvt::platform::ProgramDirectory(), dir, &done);
+  for (const std::string& line : done) std::cout << "KVTInst: " << line << "\n";
+  if (!status.ok()) {
+    std::cerr << "KVTInst: " << status.message() << "\n";
+    return 1;
+  }
+  std::cout << "KVTInst: main directory recorded in " << kvt::platform::RegistryFilePath()
+            << "\n";
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (kvt::front::answerInfoOption(argc, argv, "KVTInst", kHelp)) return 0;
+  if (argc == 3 && std::strcmp(argv[1], "--main-dir") == 0) return SetUpMainDir(argv[2]);
+  if (argc > 1) {
+    std::cerr << "KVTInst: unknown arguments; try 'KVTInst --help'.\n";
+    return 2;
+  }
   kvt::install::frmTmr runner(kvt::install::InstallSetup::ForThisProgram());
   runner.Start();
   runner.Run();

@@ -47,19 +47,30 @@ EngineTrailer engineTrailer(const JobSettings& s) {
 }
 
 int writeControlRecord(const std::string& enginePath, const JobSettings& s,
-                       const ChunkPlan& plan, const FieldLookup& fields) {
+                       const ChunkPlan& plan, const FieldLookup& fields,
+                       const std::vector<std::string>& fieldKeyNames) {
   front::logSort("STA", s.controlPath + " control file used.");
   platform::RemoveFile(enginePath);
   int64_t recordLength = front::numericValue(s.recordLength);
-  FieldList list = readFields(fields, recordLength);
+  FieldList list = readFields(fields, recordLength, fieldKeyNames);
+  const std::string incorrect = s.controlPath + " FIELDS section is incorrect";
+  const EngineTrailer trailer = engineTrailer(s);
+  std::vector<KeyField> fillers = fillerRecords(list.fields, recordLength);
+  // However many fields there are, one check and one message say that they are too many.
+  const bool tooMany =
+      list.tooMany || (list.correct && list.fields.size() + fillers.size() > fieldEntryRoom(trailer));
+  if (tooMany) {
+    return refuse(enginePath, kRcFieldsIncorrect,
+                  incorrect + ": too many fields for the engine control record.");
+  }
   if (!list.correct) {
-    return refuse(enginePath, kRcFieldsIncorrect, s.controlPath + " FIELDS section is incorrect.");
+    return refuse(enginePath, kRcFieldsIncorrect,
+                  list.problem.empty() ? incorrect + "." : incorrect + ": " + list.problem + ".");
   }
   front::logSort("STA", front::numberText(static_cast<int64_t>(list.fields.size())) +
                             " sortorder fields specified.");
   std::string record;
-  if (!buildEngineRecord(engineHeader(s, plan), list.fields,
-                         fillerRecords(list.fields, recordLength), engineTrailer(s), &record)) {
+  if (!buildEngineRecord(engineHeader(s, plan), list.fields, fillers, trailer, &record)) {
     return refuse(enginePath, kRcRecordNotWritten,
                   s.controlPath + " too long for the engine control record.");
   }

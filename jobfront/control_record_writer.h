@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "jobfront/engine_record.h"
 #include "jobfront/job_settings.h"
@@ -15,9 +16,11 @@ EngineHeader engineHeader(const JobSettings& settings, const ChunkPlan& plan);
 // The trailer of the job's record.
 EngineTrailer engineTrailer(const JobSettings& settings);
 
-// Logs the control file in use, reads the key fields and writes enginePath. Returns 0, or
-// 167 (key fields incorrect) or 168 (record not written); on failure no record is left.
+// Logs the control file in use, reads the key fields (fieldKeyNames: the names of the key
+// lines of [FIELDS]) and writes enginePath. Returns 0, or 167 (key fields incorrect or too
+// many) or 168 (record not written); on failure no record is left.
 int writeControlRecord(const std::string& enginePath, const JobSettings& settings,
-                       const ChunkPlan& plan, const FieldLookup& fields);
+                       const ChunkPlan& plan, const FieldLookup& fields,
+                       const std::vector<std::string>& fieldKeyNames = {});
 
 }  // namespace kvt::jobfront

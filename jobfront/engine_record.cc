@@ -1,5 +1,7 @@
 #include "jobfront/engine_record.h"
 
+#include <algorithm>
+
 #include "jobfront/fixed_text.h"
 
 namespace kvt::jobfront {
@@ -42,6 +44,18 @@ bool buildEngineRecord(const EngineHeader& header, const std::vector<KeyField>& 
   if (record.size() > kMaxEngineRecordBytes) return false;
   *out = std::move(record);
   return true;
+}
+
+size_t fieldEntryRoom(const EngineTrailer& trailer) {
+  size_t used = kHeaderLength + kEntryLength;  // the header and the terminator
+  for (const std::string* text : {&trailer.recordLength, &trailer.inputPath,
+                                  &trailer.outputPath, &trailer.workPrefix,
+                                  &trailer.collatingPath}) {
+    used += 4 + text->size();
+  }
+  if (used >= kMaxEngineRecordBytes) return 0;
+  return std::min(static_cast<size_t>(kMaxFieldEntries),
+                  (kMaxEngineRecordBytes - used) / kEntryLength);
 }
 
 std::string collatingTablePath(const std::string& controlPath) {

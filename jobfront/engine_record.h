@@ -48,6 +48,10 @@ bool buildEngineRecord(const EngineHeader& header, const std::vector<KeyField>& 
                        const std::vector<KeyField>& fillers, const EngineTrailer& trailer,
                        std::string* out);
 
+// How many field entries (keys and fillers) fit into the record beside this trailer: the
+// record's byte limit and the engine's entry limit both count.
+size_t fieldEntryRoom(const EngineTrailer& trailer);
+
 // The companion sort-order file of a control file: its path up to and including the last
 // '.' of its file name, then "sor"; "" when the file name has no '.'.
 std::string collatingTablePath(const std::string& controlPath);

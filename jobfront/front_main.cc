@@ -1,12 +1,16 @@
 #include "jobfront/front_main.h"
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <iostream>
 
 #include "frontlib/cls_file.h"
 #include "frontlib/cls_log.h"
+#include "frontlib/console_info.h"
 #include "frontlib/shared_routines.h"
+#include "jobfront/command_line.h"
 #include "jobfront/control_file_check.h"
 #include "jobfront/control_record_writer.h"
 #include "jobfront/job_runner.h"
@@ -35,7 +39,8 @@ int readMainDirectory(std::string* mainDir) {
   std::string dir = front::trim(front::regGet(platform::kHkeyLocalMachine, key, "MainDir"));
   if (dir.empty()) {
     std::cerr << "kv02sort: no main directory: value MainDir of HKEY_LOCAL_MACHINE\\" << key
-              << " is missing or empty in " << platform::RegistryFilePath() << "\n";
+              << " is missing or empty in " << platform::RegistryFilePath() << "\n"
+              << "kv02sort: to make a main directory of your own, run: KVTInst --main-dir DIR\n";
     return kRcNoMainDirectory;
   }
   dir = platform::WithTrailingSeparator(dir);
@@ -66,13 +71,14 @@ int prepareJob(const std::string& mainDir, front::clsFile& ctl, JobSettings* s) 
   SectionLookup lookup = [&](const std::string& section, const std::string& key) {
     return ctl.ReceiveCtl(section, key, s->controlPath);
   };
-  int rc = checkControlFile(mainDir, lookup, s);
+  ControlFileOpener open = [&](const std::string& path) { return ctl.openCtlFile(path); };
+  int rc = checkControlFile(mainDir, open, lookup, s);
   if (rc != kRcOk) return rc;
   ChunkPlan plan;
   rc = planJob(*s, &plan);
   if (rc != kRcOk) return rc;
   FieldLookup fields = [&](const std::string& key) { return lookup("FIELDS", key); };
-  return writeControlRecord(mainDir + "kvtsort.ctl", *s, plan, fields);
+  return writeControlRecord(mainDir + "kvtsort.ctl", *s, plan, fields, ctl.keyNames("FIELDS"));
 }
 
 int endBeforeEngine(front::clsFile& ctl, int rc) {
@@ -82,9 +88,8 @@ int endBeforeEngine(front::clsFile& ctl, int rc) {
   return rc;
 }
 
-}  // namespace
-
-int Main(const std::vector<std::string>& args) {
+// One job: from the control file named by the words to the end of the engine's run.
+int runJob(const std::vector<std::string>& words) {
   std::string mainDir;
   int rc = readMainDirectory(&mainDir);
   if (rc != kRcOk) return rc;
@@ -93,7 +98,7 @@ int Main(const std::vector<std::string>& args) {
 
   JobState state;
   JobSettings settings;
-  settings.controlPath = controlFilePath(mainDir, joinArgs(args));
+  settings.controlPath = controlFilePath(mainDir, joinArgs(words));
   front::clsFile ctl;
   ctl.CtlClose();
   front::logSort("STA", "KV Tamsort started.");
@@ -107,6 +112,71 @@ int Main(const std::vector<std::string>& args) {
   state.jobReady = true;
   frmTmr runner(&state, mainDir, settings.outputPath);
   return runner.runUntilEnded();
+}
+
+std::string helpText() {
+  std::string key = platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR);
+  return "Usage: kv02sort [-v | --verbose] [--] CONTROL-FILE\n"
+         "       kv02sort --help | --version\n"
+         "\n"
+         "Runs one sort job: checks the sort control file, plans the chunks from the input's\n"
+         "size and the free memory, writes kvtsort.ctl and runs the sort engine kvtsorts.\n"
+         "\n"
+         "CONTROL-FILE is a path starting with '/', or a name in the folder SortCtl/ of the\n"
+         "main directory; several words are joined with blanks into one name. Options come\n"
+         "first: a control file whose name starts with '-' is named after --.\n"
+         "\n"
+         "  -v, --verbose  also write each line logged to standard error, and on failure the\n"
+         "                 text of the code (always so in a terminal: when standard input\n"
+         "                 and standard error are both a terminal)\n"
+         "  --help         show this text\n"
+         "  --version      show the version\n"
+         "\n"
+         "The main directory is the value MainDir of HKEY_LOCAL_MACHINE\\" + key + "\n"
+         "in the registry file " + platform::RegistryFilePath() + "\n"
+         "(set KVT_REGISTRY to use another); make one with KVTInst --main-dir DIR. Every step\n"
+         "is logged to kvtsort.log in the main directory.\n"
+         "\n"
+         "Exit status: 0 sorted; 1-150 the engine's codes; 131, 133 and 160-176 the job was\n"
+         "refused before the engine started; 170 no main directory; 2 the command line is not\n"
+         "valid. ErrText.txt in the main directory has the text of each code; see kv02sort(1).\n";
+}
+
+void echoToStandardError(const std::string& message) {
+  std::cerr << "kv02sort: " << message << "\n";
+}
+
+}  // namespace
+
+int Main(const std::vector<std::string>& args) {
+  CommandLine line = parseCommandLine(args);
+  switch (line.action) {
+    case CommandLine::Action::kHelp:
+      std::cout << front::versionLine("kv02sort") << "\n\n" << helpText();
+      return kRcOk;
+    case CommandLine::Action::kVersion:
+      std::cout << front::versionLine("kv02sort") << "\n";
+      return kRcOk;
+    case CommandLine::Action::kInvalid:
+      std::cerr << "kv02sort: " << line.problem << "\nTry 'kv02sort --help'.\n";
+      return kRcBadCommandLine;
+    case CommandLine::Action::kRun:
+      break;
+  }
+  // A person at a terminal sees what happens; a scheduler or the utility (which starts the
+  // front-end with no input, even when the utility itself runs in a terminal) gets the log
+  // only.
+  const bool echo =
+      line.verbose || (::isatty(STDERR_FILENO) == 1 && ::isatty(STDIN_FILENO) == 1);
+  if (echo) front::setLogEcho(echoToStandardError);
+  int rc = runJob(line.file);
+  if (echo && rc != kRcOk && rc != kRcNoMainDirectory) {
+    std::string text = front::errText(rc);
+    echoToStandardError("ended with code " + std::to_string(rc) +
+                        (text.empty() ? "." : ": " + text));
+  }
+  front::setLogEcho(nullptr);
+  return rc;
 }
 
 }  // namespace kvt::jobfront

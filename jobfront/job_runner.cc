@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "frontlib/cls_log.h"
+#include "frontlib/program_path.h"
 #include "frontlib/shared_routines.h"
 #include "jobfront/return_codes.h"
 #include "platform/file_util.h"
@@ -34,7 +35,7 @@ void frmTmr::Timer1_Timer() {
     state_->jobActive = true;
     // The engine appends to the same log; only one program may write it at a time.
     front::clsLog().CloseLog();
-    submitJob(mainDir_ + "kvtsorts");
+    submitJob(front::programPath(mainDir_, "kvtsorts"));
   }
   if (state_->jobEnded) endJob();
 }

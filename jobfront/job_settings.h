@@ -42,7 +42,17 @@ std::string splitLimitText(const std::string& limit);
 char sortOrderChar(const std::string& sortOrder);
 std::string splitsText(const std::string& splits);
 
-// Reads the optional keys and the ones checked later (VERSION, RECLEN) into *settings.
+// Reads the optional keys and the ones checked later (VERSION, RECLEN) into *settings. Values
+// are taken without the blanks and tabs around them; VERSION is copied as written.
 void readFileSettings(const SectionLookup& lookup, JobSettings* settings);
+
+// Text without the blanks and tabs at both ends.
+std::string trimmed(const std::string& text);
+// One or more decimal digits and nothing else.
+bool isPlainNumber(const std::string& text);
+// The first optional numeric key of [FILE] whose trimmed value is neither empty, a plain
+// number nor (where the key allows it) "*", with *value the value as written; "" when every
+// one is good. The engine would read such a value as a different number, or as 0.
+std::string firstBadNumber(const SectionLookup& lookup, std::string* value);
 
 }  // namespace kvt::jobfront

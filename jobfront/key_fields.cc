@@ -1,30 +1,62 @@
 #include "jobfront/key_fields.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "frontlib/shared_routines.h"
+#include "jobfront/job_settings.h"
 
 namespace kvt::jobfront {
 
 namespace {
 
-// Reads field n; false at an error. *end is set when the list ends before field n.
-bool readField(const FieldLookup& lookup, int n, KeyField* field, bool* end) {
+// Reads field n; false at an error, with *problem naming it where it can. *end is set when
+// the list ends before field n.
+bool readField(const FieldLookup& lookup, int n, KeyField* field, bool* end,
+               std::string* problem) {
   std::string number = std::to_string(n);
-  std::string pos = front::trim(lookup(number + "POS"));
+  std::string pos = trimmed(lookup(number + "POS"));
   if (pos.empty()) {
     *end = true;
     return true;
   }
-  std::string len = front::trim(lookup(number + "LEN"));
+  std::string len = trimmed(lookup(number + "LEN"));
   if (len.empty()) return false;
+  for (const auto& [key, value] : {std::pair{"POS", &pos}, std::pair{"LEN", &len}}) {
+    if (!isPlainNumber(*value)) {
+      *problem = number + key + "=\"" + lookup(number + key) + "\" is not a number";
+      return false;
+    }
+  }
   // An empty order means ascending.
-  std::string ord = lookup(number + "ORD");
+  std::string ord = trimmed(lookup(number + "ORD"));
   if (!ord.empty() && ord != "A" && ord != "D") return false;
   field->start = front::numericValue(pos);
   field->length = front::numericValue(len);
   field->order = ord.empty() ? 'A' : ord[0];
   return true;
+}
+
+// The number of a field key ("12POS" gives 12), 0 for any other key.
+int64_t fieldNumber(const std::string& key) {
+  if (key.size() < 4) return 0;
+  std::string suffix = key.substr(key.size() - 3);
+  if (suffix != "POS" && suffix != "LEN" && suffix != "ORD") return 0;
+  std::string digits = key.substr(0, key.size() - 3);
+  return isPlainNumber(digits) && digits.size() < 10 ? front::numericValue(digits) : 0;
+}
+
+// A field written beyond the end of the list would be dropped without a word, and the sort
+// would end well by fewer keys than the file holds: name the number that is missing.
+std::string gapIn(const FieldLookup& lookup, size_t count,
+                  const std::vector<std::string>& keyNames) {
+  const std::string missing = std::to_string(count + 1) + "POS";
+  for (const std::string& key : keyNames) {
+    if (fieldNumber(key) > static_cast<int64_t>(count) && !trimmed(lookup(key)).empty()) {
+      return missing + " is missing, " + key + " follows";
+    }
+  }
+  return std::string();
 }
 
 std::vector<KeyField> byPosition(const std::vector<KeyField>& fields) {
@@ -49,17 +81,23 @@ bool fitRecord(const std::vector<KeyField>& fields, int64_t recordLength) {
 
 }  // namespace
 
-FieldList readFields(const FieldLookup& lookup, int64_t recordLength) {
+FieldList readFields(const FieldLookup& lookup, int64_t recordLength,
+                     const std::vector<std::string>& keyNames) {
   FieldList list;
   for (int n = 1;; ++n) {
-    // The engine takes at most this many field entries; more keys cannot be a valid list.
-    if (n > kMaxFieldEntries) return list;
     KeyField field;
     bool end = false;
-    if (!readField(lookup, n, &field, &end)) return list;
+    if (!readField(lookup, n, &field, &end, &list.problem)) return list;
     if (end) break;
+    // The engine takes at most this many field entries; a longer list cannot be carried.
+    if (n > kMaxFieldEntries) {
+      list.tooMany = true;
+      return list;
+    }
     list.fields.push_back(field);
   }
+  list.problem = gapIn(lookup, list.fields.size(), keyNames);
+  if (!list.problem.empty()) return list;
   list.correct = !list.fields.empty() && fitRecord(list.fields, recordLength);
   return list;
 }

@@ -5,6 +5,7 @@
 namespace kvt::jobfront {
 
 inline constexpr int kRcOk = 0;
+inline constexpr int kRcBadCommandLine = 2;    // an unknown option, or no control file
 inline constexpr int kRcNoMemory = 131;           // too little physical memory for the job
 inline constexpr int kRcPartialRecord = 133;      // input length is not a whole number of records
 inline constexpr int kRcControlFileMissing = 160;
@@ -18,6 +19,8 @@ inline constexpr int kRcFieldsIncorrect = 167;
 inline constexpr int kRcRecordNotWritten = 168;
 inline constexpr int kRcEngineStartFailed = 169;
 inline constexpr int kRcNoMainDirectory = 170;
+inline constexpr int kRcControlFileUnreadable = 175;  // cannot be read, or too large
+inline constexpr int kRcNotANumber = 176;             // a numeric [FILE] value is no number
 
 // The engine's record buffers hold at most this many bytes per record.
 inline constexpr int kMaxRecordLength = 10000;

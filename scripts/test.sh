@@ -12,6 +12,14 @@ cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-test -j"$jobs"
 (cd build-test && ctest --output-on-failure -j"$jobs")
 
+# The manual pages render without a warning, and the Debian package passes lintian.
+for page in man/*.[1-9]; do
+  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
+  if [ -n "$warnings" ]; then echo "$page: $warnings"; exit 1; fi
+done
+deb=$(bash packaging/build_deb.sh build-test build-test/packages)
+lintian --fail-on error "$deb"
+
 if [ "${KVT_SKIP_SANITIZERS:-0}" != 1 ]; then
   cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKVT_SANITIZE=ON -DKVT_BUILD_GUI=OFF >/dev/null
   cmake --build build-asan -j"$jobs"

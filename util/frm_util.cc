@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <exception>
 
+#include "frontlib/program_path.h"
 #include "frontlib/shared_routines.h"
 #include "platform/clock.h"
 #include "platform/file_util.h"
@@ -371,7 +372,7 @@ void frmUtil::Timer1_Timer() {
 
 void frmUtil::submitJob() {
   run_.startTime = nowTime();
-  const std::string program = mainDir_ + "kv02sort";
+  const std::string program = kvt::front::programPath(mainDir_, "kv02sort");
   job_.start(program, s(ui_.txtCtlFile->text().trimmed()));
   run_.startRequested = false;
   if (job_.taskId() == 0) {

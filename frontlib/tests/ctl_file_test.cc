@@ -100,6 +100,49 @@ TEST_F(CtlFileTest, MalformedFilesAnswerNotFound) {
   EXPECT_EQ(ctl_.getValue("FILE", "B"), "");
 }
 
+// Control files as editors on Linux write them, and as people write them by hand.
+struct HandWritten {
+  const char* what;
+  const char* text;
+  const char* section;
+  const char* key;
+  const char* value;
+};
+
+TEST_F(CtlFileTest, HandWrittenFilesReadAsTheirAuthorsMeantThem) {
+  const HandWritten cases[] = {
+      {"LF line ends", "[FILE]\nINFILE=\"a\"\nRECLEN=\"40\"\n[FIELDS]\n1POS=\"1\"\n", "FILE",
+       "RECLEN", "40"},
+      {"LF line ends, second section", "[FILE]\nINFILE=\"a\"\n[FIELDS]\n1POS=\"3\"\n", "FIELDS",
+       "1POS", "3"},
+      {"lone CR line ends", "[FILE]\rINFILE=\"a\"\rRECLEN=\"40\"\r", "FILE", "RECLEN", "40"},
+      {"mixed line ends", "[FILE]\r\nINFILE=\"a\"\nRECLEN=\"40\"\r\n", "FILE", "RECLEN", "40"},
+      {"'[' inside a value", "[FILE]\r\nOUTFILE=\"out[1].srt\"\r\nRECLEN=\"40\"\r\n", "FILE",
+       "RECLEN", "40"},
+      {"'[' inside a value is kept", "[FILE]\r\nOUTFILE=\"out[1].srt\"\r\n", "FILE", "OUTFILE",
+       "out[1].srt"},
+      {"'[' inside a note", "[FILE]\r\nsee [notes]\r\nRECLEN=\"40\"\r\n", "FILE", "RECLEN", "40"},
+      {"tab before a key", "[FILE]\r\n\tRECLEN=\"40\"\r\n", "FILE", "RECLEN", "40"},
+      {"blanks and tabs before a key", "[FILE]\n \t RECLEN\t=\t\"40\"\n", "FILE", "RECLEN", "40"},
+      {"indented header", "[FILE]\r\nA=\"1\"\r\n\t[FIELDS]\r\n1POS=\"7\"\r\n", "FIELDS", "1POS",
+       "7"},
+      {"indented header ends the section before it", "[FILE]\r\n  [FIELDS]\r\nB=\"7\"\r\n", "FILE",
+       "B", ""},
+  };
+  for (const HandWritten& c : cases) {
+    Open(c.text);
+    EXPECT_EQ(ctl_.getValue(c.section, c.key), c.value) << c.what;
+    ctl_.CtlClose();
+  }
+}
+
+TEST_F(CtlFileTest, FileWithLfLineEndsIsRewrittenWithCrLf) {
+  Open("[FILE]\nINFILE=\"a\"\n");
+  ctl_.modifyCtl("FILE", "INFILE", "b");
+  ASSERT_TRUE(ctl_.rewriteCtl("dummy"));
+  EXPECT_EQ(ReadFile(path_), "[FILE]\r\nINFILE=\"b\"\r\n");
+}
+
 TEST_F(CtlFileTest, MissingFileIsCreatedEmpty) {
   EXPECT_TRUE(ctl_.openCtlFile(path_));
   EXPECT_EQ(clsFile::controlBlock().state, 1);

@@ -42,7 +42,7 @@ TEST(ReadFieldsTest, ReadsMoreThanTenFields) {
 TEST(ReadFieldsTest, RefusesMissingLengthsAndUnknownOrders) {
   EXPECT_FALSE(readFields(lookupIn({{"1POS", "1"}, {"1LEN", "5"},
                                     {"2POS", "6"}, {"2LEN", ""}}), 20).correct);
-  for (const char* order : {"X", "a", "d", " A", "AD"}) {
+  for (const char* order : {"X", "a", "d", "A D", "AD"}) {
     EXPECT_FALSE(readFields(lookupIn({{"1POS", "1"}, {"1LEN", "5"},
                                       {"2POS", "6"}, {"2LEN", "5"}, {"2ORD", order}}), 20)
                      .correct)

@@ -1,6 +1,7 @@
 // Runs of kv02sort against a stand-in engine: every log line of a run, its exit status, the
 // engine control record the engine finds, and that no kvtsort.ctl is left behind.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -193,6 +194,25 @@ void writeJobIn(TestMainDir& dir, const Keys& file, const Keys& fields) {
   dir.write("SortCtl/job.txt", controlFile(file, fields));
 }
 
+Keys plus(Keys keys, const std::string& key, const std::string& value) {
+  keys.push_back({key, value});
+  return keys;
+}
+
+// count one-byte fields in records of 200 bytes (the input holds one such record).
+void writeFields(TestMainDir& dir, int count) {
+  Keys fields;
+  for (int n = 1; n <= count; ++n) {
+    fields.push_back({std::to_string(n) + "POS", std::to_string(n)});
+    fields.push_back({std::to_string(n) + "LEN", "1"});
+  }
+  writeJobIn(dir, replaced(kGoodFile, "RECLEN", "200"), fields);
+}
+
+const std::vector<std::string> kTooMany = {
+    "@ control file used.",
+    "@ FIELDS section is incorrect: too many fields for the engine control record."};
+
 const std::vector<Refusal>& refusals() {
   static const std::vector<Refusal> cases = {
       {"ControlFileMissing",
@@ -271,8 +291,77 @@ const std::vector<Refusal>& refusals() {
        [](TestMainDir& d) { writeJobIn(d, kGoodFile, {}); },
        167,
        {"@ control file used.", "@ FIELDS section is incorrect."}},
+      {"MemoryUsageWithPercentSign",
+       [](TestMainDir& d) { writeJobIn(d, plus(kGoodFile, "MEMORYUSAGE", "50%"), kGoodFields); },
+       176,
+       {"@ FILE,MEMORYUSAGE=\"50%\" is not a number."}},
+      {"WorkfilesWithLetters",
+       [](TestMainDir& d) { writeJobIn(d, plus(kGoodFile, "WORKFILES", "0abc"), kGoodFields); },
+       176,
+       {"@ FILE,WORKFILES=\"0abc\" is not a number."}},
+      {"MinsplitRange",
+       [](TestMainDir& d) { writeJobIn(d, plus(kGoodFile, "MINSPLIT", "0-5"), kGoodFields); },
+       176,
+       {"@ FILE,MINSPLIT=\"0-5\" is not a number."}},
+      {"MaxsplitBlankInside",
+       [](TestMainDir& d) { writeJobIn(d, plus(kGoodFile, "MAXSPLIT", "1 6"), kGoodFields); },
+       176,
+       {"@ FILE,MAXSPLIT=\"1 6\" is not a number."}},
+      {"SplitsStarNotAllowed",
+       [](TestMainDir& d) { writeJobIn(d, plus(kGoodFile, "SPLITS", "*"), kGoodFields); },
+       176,
+       {"@ FILE,SPLITS=\"*\" is not a number."}},
+      {"ReclenWithLetters",
+       [](TestMainDir& d) { writeJobIn(d, replaced(kGoodFile, "RECLEN", "20abc"), kGoodFields); },
+       166,
+       {"@ FILE,RECLEN not within 1..10000."}},
+      {"FieldNumberingGap",
+       [](TestMainDir& d) {
+         writeJobIn(d, kGoodFile, {{"1POS", "1"}, {"1LEN", "5"}, {"3POS", "11"}, {"3LEN", "5"}});
+       },
+       167,
+       {"@ control file used.", "@ FIELDS section is incorrect: 2POS is missing, 3POS follows."}},
+      {"FieldNumberingGapByLengthOnly",
+       [](TestMainDir& d) {
+         writeJobIn(d, kGoodFile, {{"1POS", "1"}, {"1LEN", "5"}, {"2LEN", "5"}});
+       },
+       167,
+       {"@ control file used.", "@ FIELDS section is incorrect: 2POS is missing, 2LEN follows."}},
+      {"FieldPositionNotANumber",
+       [](TestMainDir& d) {
+         writeJobIn(d, kGoodFile, {{"1POS", "1"}, {"1LEN", "5"}, {"2POS", "11x"}, {"2LEN", "5"}});
+       },
+       167,
+       {"@ control file used.", "@ FIELDS section is incorrect: 2POS=\"11x\" is not a number."}},
+      {"FieldLengthNotANumber",
+       [](TestMainDir& d) { writeJobIn(d, kGoodFile, {{"1POS", "1"}, {"1LEN", "0-5"}}); },
+       167,
+       {"@ control file used.", "@ FIELDS section is incorrect: 1LEN=\"0-5\" is not a number."}},
+      // Whether the record's byte limit or the engine's 200 entries stop them, and whether
+      // the list ends at 200 or goes on: one code and one message.
+      {"TooManyFields180", [](TestMainDir& d) { writeFields(d, 180); }, 167, kTooMany},
+      {"TooManyFields199", [](TestMainDir& d) { writeFields(d, 199); }, 167, kTooMany},
+      {"TooManyFields200", [](TestMainDir& d) { writeFields(d, 200); }, 167, kTooMany},
+      {"TooManyFields201", [](TestMainDir& d) { writeFields(d, 201); }, 167, kTooMany},
+      {"ControlFileTooLarge",
+       [](TestMainDir& d) {
+         std::string text = controlFile(kGoodFile, kGoodFields);
+         d.write("SortCtl/job.txt", text + std::string((2 << 20) - text.size(), ' '));
+       },
+       175,
+       {"@ is too large for a control file (2097152 bytes, at most 1048576)."}},
   };
   return cases;
+}
+
+TEST_F(Kv02sortRunTest, UnreadableControlFileIsNamedAsSuch) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  writeJob(kGoodFile, kGoodFields);
+  ::chmod(ctlPath().c_str(), 0);
+  EXPECT_EQ(dir_.runKv02sort({"job.txt"}).exitCode, 175);
+  expectLines({{"STA", "KV Tamsort started."},
+               {"STA", ctlPath() + " cannot be read."},
+               {"TMR", "KV Tamsort ended.( 175)"}});
 }
 
 class Kv02sortRefusalTest : public Kv02sortRunTest,
@@ -299,6 +388,150 @@ TEST_P(Kv02sortRefusalTest, LogsWhyAndEndsWithTheCodeBeforeTheEngine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Refusals, Kv02sortRefusalTest, ::testing::ValuesIn(refusals()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Control files as Linux editors and people write them: each gives the engine the record
+// the check says, and the engine runs.
+struct Accepted {
+  const char* name;
+  std::string text;
+  // Checks the engine control record; dir is the main directory.
+  std::function<void(const std::string& record, const std::string& dir)> check;
+};
+
+void PrintTo(const Accepted& accepted, std::ostream* out) { *out << accepted.name; }
+
+std::string replacedAll(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+// The record of the good job written the product's way, for comparing.
+std::string goodRecord() {
+  static const std::string record = [] {
+    TestMainDir dir;
+    TestMainDir::Run run;
+    return replacedAll(dir.engineRecordOf(controlFile(kGoodFile, kGoodFields), 200, &run),
+                       dir.path(), "@");
+  }();
+  return record;
+}
+
+void sameAsGood(const std::string& record, const std::string& dir) {
+  EXPECT_EQ(replacedAll(record, dir, "@"), goodRecord());
+}
+
+const std::string kGoodText = controlFile(kGoodFile, kGoodFields);
+
+const std::vector<Accepted>& accepted() {
+  static const std::vector<Accepted> cases = {
+      {"LfLineEnds", replacedAll(kGoodText, "\r\n", "\n"), sameAsGood},
+      {"CrLineEnds", replacedAll(kGoodText, "\r\n", "\r"), sameAsGood},
+      {"TabsBeforeKeysAndAroundValues",
+       replacedAll(replacedAll(kGoodText, "\r\n", "\r\n\t"), "=\"", "\t=\t\""), sameAsGood},
+      // VERSION is the one value copied as written.
+      {"BlanksAndTabsInsideTheQuotes",
+       replacedAll(replacedAll(replacedAll(kGoodText, "=\"", "=\" \t"), "\"\r\n", "\t \"\r\n"),
+                   "VERSION=\" \t020\t \"", "VERSION=\"020\""),
+       sameAsGood},
+      {"BracketInsideAValue", replacedAll(kGoodText, "out.dat", "out[1].dat"),
+       [](const std::string& record, const std::string& dir) {
+         std::string out = dir + "out[1].dat";
+         EXPECT_NE(record.find(std::to_string(out.size()) + out), std::string::npos) << record;
+       }},
+      {"BlanksAroundSplitValues",
+       controlFile(plus(plus(kGoodFile, "MINSPLIT", " 8"), "MAXSPLIT", "\t64 "), kGoodFields),
+       [](const std::string& record, const std::string&) {
+         EXPECT_EQ(record.substr(12, 8), "00640008") << record;
+       }},
+      {"SixtyFields",
+       controlFile(replaced(kGoodFile, "RECLEN", "200"),
+                   [] {
+                     Keys fields;
+                     for (int n = 1; n <= 60; ++n) {
+                       fields.push_back({std::to_string(n) + "POS", std::to_string(2 * n)});
+                       fields.push_back({std::to_string(n) + "LEN", "1"});
+                     }
+                     return fields;
+                   }()),
+       [](const std::string& record, const std::string&) {
+         // 60 keys on the even bytes 2 to 120, 60 gaps before them and one after.
+         EXPECT_EQ(record.find("************"), 89u + 121 * 12) << record;
+       }},
+  };
+  return cases;
+}
+
+class Kv02sortAcceptedTest : public ::testing::TestWithParam<Accepted> {};
+
+TEST_P(Kv02sortAcceptedTest, GivesTheEngineTheRecordItMeans) {
+  const Accepted& c = GetParam();
+  TestMainDir dir;
+  TestMainDir::Run run;
+  std::string record = dir.engineRecordOf(c.text, 200, &run);
+  EXPECT_EQ(run.exitCode, 0) << run.errorOutput;
+  c.check(record, dir.path());
+}
+
+INSTANTIATE_TEST_SUITE_P(Accepted, Kv02sortAcceptedTest, ::testing::ValuesIn(accepted()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The command line as a person uses it. Standard error is a file here, as it is for a
+// scheduler: only -v makes kv02sort talk there.
+struct Console {
+  const char* name;
+  std::vector<std::string> args;
+  int code;
+  std::vector<std::string> output;  // texts standard output holds
+  std::vector<std::string> errors;  // texts standard error holds; "" for none at all
+  bool logged;                      // whether kvtsort.log was written
+};
+
+void PrintTo(const Console& console, std::ostream* out) { *out << console.name; }
+
+const Console kConsoleCases[] = {
+    {"Help", {"--help"}, 0, {"Usage: kv02sort", "ErrText.txt", "KVTInst --main-dir"}, {""}, false},
+    {"Version", {"--version"}, 0, {"kv02sort (KV Tamsort) "}, {""}, false},
+    {"HelpBeforeAFile", {"--help", "job.txt"}, 0, {"Usage: kv02sort"}, {""}, false},
+    {"UnknownOption", {"--bogus", "job.txt"}, 2, {}, {"unknown option --bogus", "--help"}, false},
+    {"NoControlFile", {}, 2, {}, {"no control file named"}, false},
+    {"NoControlFileAfterVerbose", {"-v"}, 2, {}, {"no control file named"}, false},
+    {"QuietWithoutTerminal", {"job.txt"}, 0, {}, {""}, true},
+    {"Verbose", {"-v", "job.txt"}, 0, {},
+     {"kv02sort: KV Tamsort started.\n", " control file used.\n", "kv02sort:  2 sortorder",
+      "kv02sort: KV Tamsort ended.( 0)\n"}, true},
+    {"VerboseFailure", {"--verbose", "nothing.txt"}, 160, {},
+     {"nothing.txt not found.\n", "kv02sort: ended with code 160: The sort control file was not found.\n"},
+     true},
+    {"NameAfterDoubleDash", {"--", "-job.txt"}, 0, {}, {""}, true},
+};
+
+class Kv02sortConsoleTest : public Kv02sortRunTest,
+                            public ::testing::WithParamInterface<Console> {};
+
+TEST_P(Kv02sortConsoleTest, AnswersOnTheConsole) {
+  const Console& c = GetParam();
+  writeJob(kGoodFile, kGoodFields);
+  dir_.write("SortCtl/-job.txt", controlFile(kGoodFile, kGoodFields));
+  dir_.write("ErrText.txt", "160 The sort control file was not found.\r\n");
+  TestMainDir::Run run = dir_.runKv02sort(c.args);
+  EXPECT_EQ(run.exitCode, c.code);
+  for (const std::string& text : c.output) {
+    EXPECT_NE(run.output.find(text), std::string::npos) << text << " in " << run.output;
+  }
+  for (const std::string& text : c.errors) {
+    if (text.empty()) {
+      EXPECT_EQ(run.errorOutput, "");
+    } else {
+      EXPECT_NE(run.errorOutput.find(text), std::string::npos) << text << " in " << run.errorOutput;
+    }
+  }
+  EXPECT_EQ(dir_.exists("kvtsort.log"), c.logged);
+}
+
+INSTANTIATE_TEST_SUITE_P(Console, Kv02sortConsoleTest, ::testing::ValuesIn(kConsoleCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Kv02sortMainDirTest, MissingMainDirectoryEndsWithAReasonOnStandardError) {

@@ -60,6 +60,7 @@ void TestMainDir::link(const std::string& program, const std::string& name) cons
 
 TestMainDir::Run TestMainDir::runKv02sort(const std::vector<std::string>& args) const {
   std::string errPath = path_ + "kv02sort.stderr";
+  std::string outPath = path_ + "kv02sort.stdout";
   std::vector<std::string> store = {KV02SORT_PROGRAM};
   store.insert(store.end(), args.begin(), args.end());
   std::vector<char*> argv;
@@ -67,6 +68,8 @@ TestMainDir::Run TestMainDir::runKv02sort(const std::vector<std::string>& args) 
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
   pid_t pid = 0;
@@ -79,8 +82,19 @@ TestMainDir::Run TestMainDir::runKv02sort(const std::vector<std::string>& args) 
   }
   posix_spawn_file_actions_destroy(&actions);
   run.errorOutput = read("kv02sort.stderr");
+  run.output = read("kv02sort.stdout");
   std::filesystem::remove(errPath);
+  std::filesystem::remove(outPath);
   return run;
+}
+
+std::string TestMainDir::engineRecordOf(const std::string& controlText, size_t inputBytes,
+                                        Run* run) {
+  link(FAKE_ENGINE_PROGRAM, "kvtsorts");
+  write("in.dat", std::string(inputBytes, 'r'));
+  write("SortCtl/job.txt", controlText);
+  *run = runKv02sort({"job.txt"});
+  return read("fake_engine.ctl");
 }
 
 std::vector<std::string> TestMainDir::logLines() const {

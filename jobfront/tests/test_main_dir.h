@@ -30,9 +30,14 @@ class TestMainDir {
   struct Run {
     int exitCode = -1;
     std::string errorOutput;
+    std::string output;
   };
-  // Runs kv02sort with args and waits for it.
+  // Runs kv02sort with args and waits for it; its standard output and error go to files.
   Run runKv02sort(const std::vector<std::string>& args) const;
+
+  // Runs the job controlText (written as SortCtl/job.txt, with an input in.dat of inputBytes
+  // bytes) with the stand-in engine and returns the engine control record the engine found.
+  std::string engineRecordOf(const std::string& controlText, size_t inputBytes, Run* run);
 
   // The lines of kvtsort.log, each with its CR LF.
   std::vector<std::string> logLines() const;

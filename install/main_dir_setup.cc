@@ -1,0 +1,98 @@
+#include "install/main_dir_setup.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "install/install_setup.h"
+#include "platform/paths.h"
+
+namespace kvt::install {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Shipped files the main directory refers to rather than owns: linked, so that an update of
+// the product reaches every user's main directory.
+constexpr const char* kLinked[] = {"ErrText.txt", "kvtmsg.txt", "StdOrder"};
+
+bool Exists(const fs::path& path) {
+  std::error_code ec;
+  return fs::exists(fs::symlink_status(path, ec));
+}
+
+bool SamePlace(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return fs::equivalent(a, b, ec);
+}
+
+// Copies from to to unless to exists (a user's own copy stays as it is) or the product
+// has no such file.
+Status CopyIfMissing(const fs::path& from, const fs::path& to, std::vector<std::string>* done) {
+  if (Exists(to) || !Exists(from)) return Status::OK();
+  std::error_code ec;
+  fs::copy_file(from, to, ec);
+  if (ec) return Status::Failed(to.string() + " could not be copied from " + from.string() + ".");
+  // The product tree is read-only; the user's copy must not be.
+  fs::permissions(to, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add, ec);
+  done->push_back("copied " + to.string());
+  return Status::OK();
+}
+
+// Points name in dir at the product's file; an older link is pointed anew, a file or folder
+// of the user's own under that name is kept.
+Status LinkToProduct(const std::string& productDir, const std::string& dir,
+                     const std::string& name, std::vector<std::string>* done) {
+  const fs::path target = productDir + name;
+  const fs::path link = dir + name;
+  if (!Exists(target)) return Status::OK();
+  std::error_code ec;
+  if (fs::is_symlink(fs::symlink_status(link, ec))) {
+    fs::remove(link, ec);
+  } else if (Exists(link)) {
+    return Status::OK();
+  }
+  fs::create_symlink(target, link, ec);
+  if (ec) return Status::Failed(link.string() + " could not be linked to " + target.string() + ".");
+  done->push_back("linked " + link.string() + " -> " + target.string());
+  return Status::OK();
+}
+
+// The sample control file lies at the top of a product tree until KVTInst moves it.
+fs::path ShippedSample(const std::string& productDir) {
+  fs::path top = productDir + "kvtsort.txt";
+  return Exists(top) ? top : fs::path(productDir + "SortCtl/kvtsort.txt");
+}
+
+}  // namespace
+
+Status SetUpMainDir(const std::string& productDir, const std::string& dirArg,
+                    std::vector<std::string>* done) {
+  if (dirArg.empty()) return Status::Failed("No folder given for the main directory.");
+  std::string dir = platform::IsAbsolutePath(dirArg) ? dirArg
+                                                     : platform::CurrentDirectory() + dirArg;
+  dir = platform::WithTrailingSeparator(dir);
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  if (ec || !fs::is_directory(dir)) return Status::Failed("Folder " + dir + " could not be created.");
+  if (SamePlace(dir, productDir)) {
+    return Status::Failed(dir + " is the product directory: run KVTInst there without --main-dir.");
+  }
+  const InstallSetup setup = InstallSetup::ForDirectory(dir);
+  Status status = WriteInstallConfig(setup);
+  if (status.ok()) status = CreateProductFolder(setup, "SortCtl");
+  if (status.ok()) status = CreateProductFolder(setup, "SortOrder");
+  if (!status.ok()) return status;
+  status = CopyIfMissing(ShippedSample(productDir), dir + "SortCtl/kvtsort.txt", done);
+  if (!status.ok()) return status;
+  status = CopyIfMissing(productDir + "sample.dat", dir + "sample.dat", done);
+  if (!status.ok()) return status;
+  for (const char* name : kLinked) {
+    status = LinkToProduct(productDir, dir, name, done);
+    if (!status.ok()) return status;
+  }
+  status = SaveMainDir(setup);
+  if (status.ok()) done->push_back("MainDir = " + dir);
+  return status;
+}
+
+}  // namespace kvt::install
