@@ -7,13 +7,17 @@
 #include "frontlib/cls_file.h"
 #include "frontlib/cls_log.h"
 #include "frontlib/shared_routines.h"
+#include "frontlib/writable_file.h"
 #include "jobfront/control_file_check.h"
 #include "jobfront/control_record_writer.h"
+#include "jobfront/job_lock.h"
 #include "jobfront/job_runner.h"
 #include "jobfront/job_settings.h"
 #include "jobfront/job_state.h"
 #include "jobfront/memory_plan.h"
+#include "jobfront/reserved_names.h"
 #include "jobfront/return_codes.h"
+#include "jobfront/stale_files.h"
 #include "platform/file_util.h"
 #include "platform/memory_status.h"
 #include "platform/paths.h"
@@ -33,6 +37,10 @@ std::string joinArgs(const std::vector<std::string>& args) {
 int readMainDirectory(std::string* mainDir) {
   std::string key = platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR);
   std::string dir = front::trim(front::regGet(platform::kHkeyLocalMachine, key, "MainDir"));
+  if (dir.empty() && !platform::LastRegistryProblem().empty()) {
+    std::cerr << "kv02sort: no main directory: " << platform::LastRegistryProblem() << "\n";
+    return kRcNoMainDirectory;
+  }
   if (dir.empty()) {
     std::cerr << "kv02sort: no main directory: value MainDir of HKEY_LOCAL_MACHINE\\" << key
               << " is missing or empty in " << platform::RegistryFilePath() << "\n";
@@ -45,6 +53,18 @@ int readMainDirectory(std::string* mainDir) {
     return kRcNoMainDirectory;
   }
   *mainDir = dir;
+  return kRcOk;
+}
+
+// A job never reads or writes the product's own files: the engine would sort its own log or
+// overwrite its control record, and the job runner would delete the output afterwards.
+int refuseProductFiles(const std::string& mainDir, const JobSettings& s) {
+  for (const std::string& path : {s.inputPath, s.outputPath}) {
+    if (isProductFile(mainDir, path)) {
+      front::logSort("STA", path + " is one of the product's own files.");
+      return kRcProductFile;
+    }
+  }
   return kRcOk;
 }
 
@@ -67,6 +87,7 @@ int prepareJob(const std::string& mainDir, front::clsFile& ctl, JobSettings* s) 
     return ctl.ReceiveCtl(section, key, s->controlPath);
   };
   int rc = checkControlFile(mainDir, lookup, s);
+  if (rc == kRcOk) rc = refuseProductFiles(mainDir, *s);
   if (rc != kRcOk) return rc;
   ChunkPlan plan;
   rc = planJob(*s, &plan);
@@ -84,12 +105,32 @@ int endBeforeEngine(front::clsFile& ctl, int rc) {
 
 }  // namespace
 
+// A job that cannot write its log or take the job lock has nowhere to report: standard error
+// says why.
+int startJob(const std::string& mainDir, JobLock* lock) {
+  const std::string logPath = mainDir + "kvtsort.log";
+  std::string problem = front::appendProblem(logPath);
+  if (!problem.empty()) {
+    std::cerr << "kv02sort: the log " << logPath << " cannot be written: " << problem << "\n";
+    return kRcRecordNotWritten;
+  }
+  if (!lock->acquire(mainDir, &problem)) {
+    std::cerr << "kv02sort: the job lock cannot be taken: " << problem << "\n";
+    return kRcRecordNotWritten;
+  }
+  return kRcOk;
+}
+
 int Main(const std::vector<std::string>& args) {
   std::string mainDir;
   int rc = readMainDirectory(&mainDir);
   if (rc != kRcOk) return rc;
   front::clsLog::setProgramLogPath(mainDir + "kvtsort.log");
   front::setErrTextPath(mainDir + "ErrText.txt");
+  // Held until this function returns, after the last log line; the engine holds it as well.
+  JobLock lock;
+  rc = startJob(mainDir, &lock);
+  if (rc != kRcOk) return rc;
 
   JobState state;
   JobSettings settings;
@@ -102,6 +143,8 @@ int Main(const std::vector<std::string>& args) {
     state.jobRc = rc;
     return endBeforeEngine(ctl, rc);
   }
+  // What a killed earlier run of this job left would otherwise stay for good.
+  removeStaleFiles(mainDir, settings.workDir, settings.outputPath);
   state.jobActive = false;
   ctl.CtlClose();
   state.jobReady = true;

@@ -18,6 +18,7 @@ inline constexpr int kRcFieldsIncorrect = 167;
 inline constexpr int kRcRecordNotWritten = 168;
 inline constexpr int kRcEngineStartFailed = 169;
 inline constexpr int kRcNoMainDirectory = 170;
+inline constexpr int kRcProductFile = 171;        // INFILE or OUTFILE names a file of the product
 
 // The engine's record buffers hold at most this many bytes per record.
 inline constexpr int kMaxRecordLength = 10000;
