@@ -73,8 +73,8 @@ SortJob ProductDir::defaultJob() const {
   return SortJob{data() + "in.dat", data() + "out.dat", work()};
 }
 
-void ProductDir::writeJob(const SortJob& job) const {
-  writeFile(main_ + "SortCtl/job.txt", controlText(job));
+void ProductDir::writeJob(const SortJob& job, const std::string& name) const {
+  writeFile(main_ + "SortCtl/" + name, controlText(job));
 }
 
 pid_t ProductDir::start(const RunOptions& options) const {
@@ -82,9 +82,9 @@ pid_t ProductDir::start(const RunOptions& options) const {
   // functions afterwards.
   std::string program = main_ + "kv02sort";
   std::string outPath = root_ + "kv02sort.out";
-  char arg0[] = "kv02sort";
-  char arg1[] = "job.txt";
-  char* argv[] = {arg0, arg1, nullptr};
+  std::string arg0 = "kv02sort";
+  std::string arg1 = options.controlFile;
+  char* argv[] = {arg0.data(), arg1.data(), nullptr};
   rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
   pid_t pid = ::fork();
   if (pid != 0) return pid;
@@ -98,6 +98,13 @@ pid_t ProductDir::start(const RunOptions& options) const {
   ::signal(SIGXFSZ, SIG_IGN);
   ::setrlimit(RLIMIT_FSIZE, &limit);
   ::umask(options.umask);
+  if (options.ignoreSigchld) ::signal(SIGCHLD, SIG_IGN);
+  if (options.startGate >= 0) {
+    char byte;
+    while (::read(options.startGate, &byte, 1) < 0 && errno == EINTR) {
+    }
+    ::close(options.startGate);
+  }
   ::execv(program.c_str(), argv);
   ::_exit(127);
 }
