@@ -70,7 +70,7 @@ int refuseProductFiles(const std::string& mainDir, const JobSettings& s) {
 
 int planJob(const JobSettings& s, ChunkPlan* plan) {
   *plan = planChunks(platform::FileSize(s.inputPath), front::numericValue(s.recordLength),
-                     s.memoryUsage, platform::ReadMemoryStatus().available_physical,
+                     s.memoryUsage, plannableMemory(platform::ReadMemoryStatus()),
                      s.workFiles);
   if (plan->rc == kRcInputMissing) {
     // Removed since it was checked.

@@ -86,6 +86,7 @@ pid_t ProductDir::start(const RunOptions& options) const {
   std::string arg1 = options.controlFile;
   char* argv[] = {arg0.data(), arg1.data(), nullptr};
   rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+  rlimit addressSpace{options.addressSpaceLimit, options.addressSpaceLimit};
   pid_t pid = ::fork();
   if (pid != 0) return pid;
   ::setpgid(0, 0);
@@ -97,6 +98,7 @@ pid_t ProductDir::start(const RunOptions& options) const {
   // Writes past the limit then fail with EFBIG instead of killing the writer.
   ::signal(SIGXFSZ, SIG_IGN);
   ::setrlimit(RLIMIT_FSIZE, &limit);
+  if (options.addressSpaceLimit != RLIM_INFINITY) ::setrlimit(RLIMIT_AS, &addressSpace);
   ::umask(options.umask);
   if (options.ignoreSigchld) ::signal(SIGCHLD, SIG_IGN);
   if (options.startGate >= 0) {

@@ -32,6 +32,7 @@ struct RunOptions {
   std::string controlFile = "job.txt";   // in SortCtl/
   int startGate = -1;  // when set, kv02sort starts once it has read one byte from this pipe
   bool ignoreSigchld = false;  // the parent's SIGCHLD setting that kv02sort inherits
+  rlim_t addressSpaceLimit = RLIM_INFINITY;  // RLIMIT_AS of kv02sort and so of the engine
 };
 
 class ProductDir {
