@@ -103,8 +103,6 @@ int endBeforeEngine(front::clsFile& ctl, int rc) {
   return rc;
 }
 
-}  // namespace
-
 // A job that cannot write its log or take the job lock has nowhere to report: standard error
 // says why.
 int startJob(const std::string& mainDir, JobLock* lock) {
@@ -120,6 +118,8 @@ int startJob(const std::string& mainDir, JobLock* lock) {
   }
   return kRcOk;
 }
+
+}  // namespace
 
 int Main(const std::vector<std::string>& args) {
   std::string mainDir;

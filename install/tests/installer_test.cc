@@ -203,6 +203,15 @@ TEST_F(InstallerRun, ALogThatCannotBeWrittenStopsBeforeAnythingIsWritten) {
   EXPECT_FALSE(fs::exists(dir_ / "SortCtl"));
 }
 
+TEST_F(InstallerRun, ARegistryFileThatIsNoRegistryIsLeftAsItIs) {
+  AddDeliveredFiles();
+  WriteFile(dir_.registry(), "my notes\n");
+  EXPECT_EQ(RunInstallerWith(false), 1);
+  EXPECT_EQ(ReadFile(dir_.registry()), "my notes\n");
+  EXPECT_NE(ReadFile(dir_.root() / "err.txt").find("does not start with REGEDIT4"),
+            std::string::npos);
+}
+
 TEST_F(InstallerRun, AReadOnlyProductDirectoryIsReportedAndNotRecorded) {
   AddDeliveredFiles();
   const auto readOnly = fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
