@@ -144,6 +144,7 @@ int Main(const std::vector<std::string>& args) {
     return endBeforeEngine(ctl, rc);
   }
   // What a killed earlier run of this job left would otherwise stay for good.
+  lock.lockWorkFolder(workFolder(mainDir, settings.workDir));
   removeStaleFiles(mainDir, settings.workDir, settings.outputPath);
   state.jobActive = false;
   ctl.CtlClose();

@@ -11,13 +11,22 @@ bool JobLock::acquire(const std::string& mainDir, std::string* reason) {
     *reason = path + ": " + *reason;
     return false;
   }
-  if (lock_.TryLock()) return true;
-  front::logSort("STA", "Waiting for the sort running in " + mainDir + " to end.");
-  // The running job appends to the log meanwhile; this one holds no log open while it waits.
-  front::clsLog().CloseLog();
-  if (lock_.Lock()) return true;
+  if (waitFor(lock_, "Waiting for the sort running in " + mainDir + " to end.")) return true;
   *reason = path + ": the lock cannot be taken";
   return false;
+}
+
+void JobLock::lockWorkFolder(const std::string& folder) {
+  if (!workLock_.OpenFolder(folder, nullptr)) return;
+  waitFor(workLock_, "Waiting for the sort using the work folder " + folder + " to end.");
+}
+
+bool JobLock::waitFor(platform::FileLock& lock, const std::string& what) {
+  if (lock.TryLock()) return true;
+  front::logSort("STA", what);
+  // The running job appends to the log meanwhile; this one holds no log open while it waits.
+  front::clsLog().CloseLog();
+  return lock.Lock();
 }
 
 }  // namespace kvt::jobfront

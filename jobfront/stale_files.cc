@@ -28,13 +28,17 @@ std::string temporaryOutputPath(const std::string& outputPath) {
   return outputPath + ".kvttmp";
 }
 
+std::string workFolder(const std::string& mainDir, const std::string& workPrefix) {
+  std::string folder = platform::DirectoryPart(workPrefix);
+  return platform::IsAbsolutePath(folder) ? folder : mainDir + folder;
+}
+
 std::vector<std::string> removeStaleFiles(const std::string& mainDir,
                                           const std::string& workPrefix,
                                           const std::string& outputPath) {
   std::vector<std::string> removed;
-  std::string folder = platform::DirectoryPart(workPrefix);
-  const std::string namePrefix = workPrefix.substr(folder.size());
-  if (!platform::IsAbsolutePath(folder)) folder = mainDir + folder;
+  const std::string namePrefix = workPrefix.substr(platform::DirectoryPart(workPrefix).size());
+  const std::string folder = workFolder(mainDir, workPrefix);
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();

@@ -15,6 +15,10 @@ bool isWorkFileName(const std::string& name, const std::string& namePrefix);
 // The engine's temporary name for an output while it writes it.
 std::string temporaryOutputPath(const std::string& outputPath);
 
+// The folder of the work files: that of workPrefix, taken from the main directory (where the
+// engine runs) when it is relative.
+std::string workFolder(const std::string& mainDir, const std::string& workPrefix);
+
 // Removes the work files under workPrefix (as in the control file; relative to the main
 // directory, where the engine runs) and the temporary output of outputPath. Returns the paths
 // removed.

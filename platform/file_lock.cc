@@ -41,6 +41,13 @@ bool FileLock::Open(const std::string& path, std::string* reason) {
   return true;
 }
 
+bool FileLock::OpenFolder(const std::string& path, std::string* reason) {
+  Close();
+  fd_ = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | (inheritable_ ? 0 : O_CLOEXEC));
+  if (fd_ < 0 && reason != nullptr) *reason = std::strerror(errno);
+  return fd_ >= 0;
+}
+
 bool FileLock::TryLock() {
   if (fd_ < 0) return false;
   int r;

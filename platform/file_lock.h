@@ -18,6 +18,8 @@ class FileLock {
   // so a user's narrow umask never keeps another user out. False (and *reason set) when the
   // file can be neither opened nor created.
   bool Open(const std::string& path, std::string* reason);
+  // Uses a folder itself as the lock, so that nothing is created in it.
+  bool OpenFolder(const std::string& path, std::string* reason);
   // Takes the lock at once when it is free; false when another holder has it.
   bool TryLock();
   // Waits until the lock is free and takes it; false only on an error.

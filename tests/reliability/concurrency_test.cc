@@ -158,5 +158,45 @@ INSTANTIATE_TEST_SUITE_P(Shapes, ConcurrentJobs,
                                            Shape{"ThreeJobsSeveralChunks", 3, "5"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Two installations whose jobs use one work folder: their work-file names are the same, so
+// they take turns there too, and neither removes the other's files as stale.
+TEST(ConcurrentMainDirectories, JobsSharingAWorkFolderTakeTurns) {
+  ProductDir first;
+  ProductDir second;
+  std::vector<const ProductDir*> dirs = {&first, &second};
+  std::vector<SortJob> jobs;
+  std::vector<std::string> sorted;
+  for (size_t d = 0; d < dirs.size(); ++d) {
+    SortJob job = dirs[d]->defaultJob();
+    job.workDir = first.work();
+    job.workFiles = "5";
+    std::string input = makeInput(kRecords, 80 + static_cast<unsigned>(d));
+    writeFile(job.input, input);
+    sorted.push_back(sortedByKey(input));
+    dirs[d]->writeJob(job);
+    jobs.push_back(job);
+  }
+  for (int trial = 0; trial < kTrials; ++trial) {
+    SCOPED_TRACE("trial " + std::to_string(trial));
+    int gate[2];
+    ASSERT_EQ(::pipe2(gate, O_CLOEXEC), 0);
+    std::vector<pid_t> pids;
+    for (const ProductDir* dir : dirs) {
+      RunOptions options;
+      options.startGate = gate[0];
+      pids.push_back(dir->start(options));
+    }
+    EXPECT_EQ(::write(gate[1], "xx", 2), 2);
+    ::close(gate[0]);
+    ::close(gate[1]);
+    for (size_t d = 0; d < dirs.size(); ++d) {
+      EXPECT_EQ(waitFor(pids[d]), 0) << "main directory " << d;
+      EXPECT_TRUE(sameBytes(readFile(jobs[d].output), sorted[d])) << "main directory " << d;
+    }
+    EXPECT_TRUE(listFolder(first.work()).empty());
+    if (HasFailure()) break;
+  }
+}
+
 }  // namespace
 }  // namespace kvt::reliability

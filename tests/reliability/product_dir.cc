@@ -82,6 +82,7 @@ pid_t ProductDir::start(const RunOptions& options) const {
   // functions afterwards.
   std::string program = main_ + "kv02sort";
   std::string outPath = root_ + "kv02sort.out";
+  std::string registry = root_ + "registry.reg";
   std::string arg0 = "kv02sort";
   std::string arg1 = options.controlFile;
   char* argv[] = {arg0.data(), arg1.data(), nullptr};
@@ -101,6 +102,8 @@ pid_t ProductDir::start(const RunOptions& options) const {
   if (options.addressSpaceLimit != RLIM_INFINITY) ::setrlimit(RLIMIT_AS, &addressSpace);
   ::umask(options.umask);
   if (options.ignoreSigchld) ::signal(SIGCHLD, SIG_IGN);
+  // Each product directory's jobs read its own registry, also when a test has several.
+  ::setenv("KVT_REGISTRY", registry.c_str(), 1);
   if (options.startGate >= 0) {
     char byte;
     while (::read(options.startGate, &byte, 1) < 0 && errno == EINTR) {
