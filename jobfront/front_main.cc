@@ -38,7 +38,9 @@ int readMainDirectory(std::string* mainDir) {
   std::string key = platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR);
   std::string dir = front::trim(front::regGet(platform::kHkeyLocalMachine, key, "MainDir"));
   if (dir.empty() && !platform::LastRegistryProblem().empty()) {
-    std::cerr << "kv02sort: no main directory: " << platform::LastRegistryProblem() << "\n";
+    // The registry layer has said what is wrong with the file.
+    std::cerr << "kv02sort: no main directory: the registry file "
+              << platform::RegistryFilePath() << " cannot be used.\n";
     return kRcNoMainDirectory;
   }
   if (dir.empty()) {
