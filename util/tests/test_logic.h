@@ -28,6 +28,7 @@ class TestLogic : public QObject {
   void elapsedTimeAcrossMidnight();
   void outcomeOfFinishedRun();
   void progressTrackerFollowsRecords();
+  void sortProgressFollowsRecordedRuns();
   void memoryReportFormat();
   void recordCountRoundsHalfToEven();
   void controlFileChecks();
