@@ -5,11 +5,11 @@
 # (xvfb-run), where kvtutil_screenshots starts the sort, grabs the main window while it runs,
 # the log viewer after it and the control-file editor.
 #
-#   bash scripts/screenshots.sh [RECORDS]      (default 4000000 records of 40 bytes)
+#   bash scripts/screenshots.sh [RECORDS]      (default 8000000 records of 40 bytes)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-records=${1:-4000000}
+records=${1:-8000000}
 build=${BUILD_DIR:-build}
 out=$PWD/doc/screenshots
 command -v xvfb-run >/dev/null || { echo "xvfb-run is missing (Debian package xvfb)" >&2; exit 1; }
@@ -28,7 +28,7 @@ export KVT_REGISTRY=$work/registry.reg
 bash scripts/make_sample_input.sh "$records" "$product/sample.dat"
 # The shipped example, split into four chunks so that the picture shows a merge to come.
 ctl=$product/SortCtl/screenshots.txt
-sed -e 's/^WORKFILES=.*/WORKFILES="4"/' "$product/SortCtl/kvtsort.txt" > "$ctl"
+sed -e 's/^WORKFILES=.*\r$/WORKFILES="4"\r/' "$product/SortCtl/kvtsort.txt" > "$ctl"
 
 mkdir -p "$out"
 # A fixed font size and style make the pictures alike from one run to the next.

@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 
 #include "util/app_context.h"
 #include "util/editor/frm_ctl_file.h"
@@ -24,9 +25,8 @@
 namespace {
 
 // A palette image keeps the files small; the windows use few colours.
-bool save(QWidget* widget, const QString& folder, const QString& name) {
-  const QImage image = widget->grab().toImage().convertToFormat(QImage::Format_Indexed8,
-                                                                Qt::ThresholdDither);
+bool save(const QImage& picture, const QString& folder, const QString& name) {
+  const QImage image = picture.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
   const QString path = QDir(folder).filePath(name);
   const bool saved = image.save(path, "PNG", 0);
   std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
@@ -70,25 +70,45 @@ int main(int argc, char* argv[]) {
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
 
-  // The main window during the sort: once the bar has moved well into the run.
+  // The main window during the sort: a picture each time the bar moves; the one nearest the
+  // middle of the run is kept.
   child<QLineEdit>(&window, "txtCtlFile")->setText(ctlFile);
   child<QPushButton>(&window, "cmdSort")->click();
   auto* bar = child<QProgressBar>(&window, "prgSort");
-  const bool running =
-      waitFor([&] { return bar->value() >= 350 || !window.runActive(); }, 600000);
-  if (!running || !window.runActive()) {
-    std::fprintf(stderr, "the sort ended before it could be shown running\n");
+  auto* detail = child<QLabel>(&window, "lblProgress");
+  QImage running;
+  int runningValue = -1;
+  QString lastDetail;
+  // "The sort is running" shows from the start request to the end of the run.
+  auto* runningLabel = child<QLabel>(&window, "lblSort");
+  const bool ended = waitFor(
+      [&] {
+        if (!runningLabel->isVisible()) return true;
+        if (bar->value() > 0 && detail->text() != lastDetail) {
+          lastDetail = detail->text();
+          if (runningValue < 0 || std::abs(bar->value() - 500) < std::abs(runningValue - 500)) {
+            QTest::qWait(50);
+            running = window.grab().toImage();
+            runningValue = bar->value();
+          }
+        }
+        return false;
+      },
+      600000);
+  if (!ended || running.isNull()) {
+    std::fprintf(stderr, "the sort was not seen running: %s\n",
+                 qPrintable(child<QLabel>(&window, "lblMsg")->text()));
     return 1;
   }
-  QTest::qWait(300);
-  bool ok = save(&window, folder, QStringLiteral("utility-running.png"));
-  if (!waitFor([&] { return !window.runActive(); }, 600000)) return 1;
+  bool ok = save(running, folder, QStringLiteral("utility-running.png"));
 
   // The log viewer with the engine's own lines shown too.
   child<QCheckBox>(&window, "chkLog")->setChecked(true);
   child<QPushButton>(&window, "cmdRefresh")->click();
   QTest::qWait(300);
-  ok = save(child<QGroupBox>(&window, "frmLog"), folder, QStringLiteral("log-viewer.png")) && ok;
+  ok = save(child<QGroupBox>(&window, "frmLog")->grab().toImage(), folder,
+            QStringLiteral("log-viewer.png")) &&
+       ok;
 
   // The editor on the control file that was sorted.
   ctx.mainCtlFileText = ctlFile;
@@ -97,7 +117,7 @@ int main(int argc, char* argv[]) {
   editor.show();
   if (!QTest::qWaitForWindowExposed(&editor)) return 1;
   QTest::qWait(500);
-  ok = save(&editor, folder, QStringLiteral("editor.png")) && ok;
+  ok = save(editor.grab().toImage(), folder, QStringLiteral("editor.png")) && ok;
   editor.reject();
   return ok ? 0 : 1;
 }
