@@ -1,5 +1,6 @@
 #include "util/tests/test_logic.h"
 
+#include <QFile>
 #include <QtTest>
 
 #include "frontlib/cls_log.h"
@@ -419,6 +420,39 @@ void TestLogic::sortProgressFollowsRecordedRuns() {
   QCOMPARE(SortProgress::passCount(8), 1);
   QCOMPARE(SortProgress::passCount(9), 2);
   QCOMPARE(SortProgress::passCount(65), 3);
+}
+
+// kvtsort.sts as the engine wrote it for 3,000,000 records in ten chunks (two merge passes),
+// read back as the window met it: the start record, one more record at a time, and at the end
+// the end record written over the start record.
+void TestLogic::sortProgressFollowsEngineStatusFile() {
+  QFile file(QStringLiteral(KVT_UTIL_TEST_FILES "/kvtsort-ten-chunks.sts"));
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  const std::string recorded = file.readAll().toStdString();
+  QCOMPARE(recorded.size() % StatusRecord::kLength, size_t{0});
+  const StatusRecord end(recorded.substr(0, StatusRecord::kLength));
+  QVERIFY(end.isEnd());
+  SortProgress progress;
+  progress.reset(3000000);
+  progress.apply(StatusRecord(statusRecord("000", 0, 0, 0, end.startTime())));
+  QStringList phases;
+  int last = 0;
+  for (size_t at = StatusRecord::kLength; at < recorded.size(); at += StatusRecord::kLength) {
+    progress.apply(StatusRecord(recorded.substr(at, StatusRecord::kLength)));
+    const ProgressView shown = progress.view(end.endTime());
+    QVERIFY(shown.value >= last && shown.value < ProgressView::kScale);
+    last = shown.value;
+    if (phases.isEmpty() || phases.last() != shown.phase) phases << shown.phase;
+  }
+  QVERIFY(phases.contains("Chunk 5 of 10: 1,500,000 of 3,000,000 records read, 1,200,000 sorted"));
+  QVERIFY(phases.contains("Chunk 10 of 10: 3,000,000 of 3,000,000 records read, 3,000,000 sorted"));
+  QCOMPARE(phases.mid(phases.size() - 3),
+           QStringList({"Merge pass 1 of 2: group 1 of 2", "Merge pass 1 of 2: group 2 of 2",
+                        "Merge pass 2 of 2: group 1 of 1"}));
+  progress.apply(end);
+  QVERIFY(progress.view(end.endTime()).value < ProgressView::kScale);
+  progress.finish(end.returnCode() == 0, end.returnCode());
+  QCOMPARE(progress.view(end.endTime()).value, ProgressView::kScale);
 }
 
 }  // namespace kvt::util::test

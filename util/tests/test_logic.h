@@ -29,6 +29,7 @@ class TestLogic : public QObject {
   void outcomeOfFinishedRun();
   void progressTrackerFollowsRecords();
   void sortProgressFollowsRecordedRuns();
+  void sortProgressFollowsEngineStatusFile();
   void memoryReportFormat();
   void recordCountRoundsHalfToEven();
   void controlFileChecks();
