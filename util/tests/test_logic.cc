@@ -340,6 +340,16 @@ std::string chunkRecords(int chunk, int chunks, int partitions, const std::strin
   return records;
 }
 
+// A progress that has read every record of file.
+SortProgress replayed(int64_t records, const std::string& file) {
+  SortProgress progress;
+  progress.reset(records);
+  for (size_t at = 0; at < file.size(); at += StatusRecord::kLength) {
+    progress.apply(StatusRecord(file.substr(at, StatusRecord::kLength)));
+  }
+  return progress;
+}
+
 }  // namespace
 
 // The status file of a run read tick by tick, a few records at a time, as the window reads it.
@@ -398,22 +408,14 @@ void TestLogic::sortProgressFollowsRecordedRuns() {
   }
 
   // Reading and sorting are counted by chunks; the time left follows the share done.
-  SortProgress progress;
-  progress.reset(1000);
-  const std::string tenChunks = statusRecord("000", 0, 0, 0, t) + chunkRecords(1, 10, 2, t) +
-                                chunkRecords(2, 10, 2, t) + statusRecord("004", 2, 3, 10, t);
-  for (size_t at = 0; at < tenChunks.size(); at += StatusRecord::kLength) {
-    progress.apply(StatusRecord(tenChunks.substr(at, StatusRecord::kLength)));
-  }
+  const SortProgress progress = replayed(
+      1000, statusRecord("000", 0, 0, 0, t) + chunkRecords(1, 10, 2, t) +
+                chunkRecords(2, 10, 2, t) + statusRecord("004", 2, 3, 10, t));
   QCOMPARE(progress.view(t).phase, QStringLiteral("Chunk 3 of 10: 300 of 1,000 records read, 200 sorted"));
   QCOMPARE(progress.view("100001").time, QStringLiteral("Elapsed 0:01"));  // too early to say
-  SortProgress merging;
-  merging.reset(40);
-  const std::string twoChunks = statusRecord("000", 0, 0, 0, t) + chunkRecords(1, 2, 4, t) +
-                                chunkRecords(2, 2, 4, t) + statusRecord("002", 1, 2, 2, t);
-  for (size_t at = 0; at < twoChunks.size(); at += StatusRecord::kLength) {
-    merging.apply(StatusRecord(twoChunks.substr(at, StatusRecord::kLength)));
-  }
+  const SortProgress merging = replayed(
+      40, statusRecord("000", 0, 0, 0, t) + chunkRecords(1, 2, 4, t) + chunkRecords(2, 2, 4, t) +
+              statusRecord("002", 1, 2, 2, t));
   QCOMPARE(merging.view("100010").value, 500);  // both chunks done, the one merge pass to go
   QCOMPARE(merging.view("100010").time, QStringLiteral("Elapsed 0:10, about 0:10 left"));
   QCOMPARE(SortProgress::passCount(1), 0);
