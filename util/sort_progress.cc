@@ -78,7 +78,8 @@ void SortProgress::applyPartition(const StatusRecord& record) {
   const int64_t j = record.firstValue();
   partitions_ = std::max<int64_t>(record.secondValue(), 1);
   const double share = static_cast<double>(std::max<int64_t>(j - 1, 0)) / partitions_;
-  advanceTo(static_cast<double>(chunk_ - 1) + kChunkRead + (kPartitionsSorted - kChunkRead) * share);
+  advanceTo(static_cast<double>(chunk_ - 1) + kChunkRead +
+            (kPartitionsSorted - kChunkRead) * share);
 }
 
 // The merge records of a chunk's in-memory levels name the chunk and its pair count; those of

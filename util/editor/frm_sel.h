@@ -1,6 +1,6 @@
 // frmSel: the utility's file chooser made of a drive list, a directory list and a file list
-// ("*.txt" control files, or all files for the data files of a sort). It leaves the chosen full path in the current control-file name, or ""
-// when the user leaves with Exit.
+// ("*.txt" control files, or all files for the data files of a sort). It leaves the chosen
+// full path in the current control-file name, or "" when the user leaves with Exit.
 #pragma once
 
 #include <QDialog>

@@ -681,7 +681,9 @@ void TestFrmUtil::refusedStartCreatesNothing() {
   f.open();
   f.field("txtCtlFile")->setText(q(f.product.path(ctlName.toStdString())));
   f.click("cmdSort");
-  if (message.contains(QStringLiteral("%1"))) message = message.arg(q(f.product.path("missing.dat")));
+  if (message.contains(QStringLiteral("%1"))) {
+    message = message.arg(q(f.product.path("missing.dat")));
+  }
   QCOMPARE(f.message()->text(), message);
   QCOMPARE(f.messageColour(), kRed);
   QVERIFY(!f.product.exists("SortCtl/jbo.txt"));

@@ -364,7 +364,8 @@ void TestLogic::sortProgressFollowsRecordedRuns() {
     QString lastPhase;
   };
   const std::vector<Run> runs = {
-      {"one chunk", 500, chunkRecords(1, 1, 4, t), "Chunk 1 of 1: 500 of 500 records read, 500 sorted"},
+      {"one chunk", 500, chunkRecords(1, 1, 4, t),
+       "Chunk 1 of 1: 500 of 500 records read, 500 sorted"},
       {"two chunks", 40, chunkRecords(1, 2, 4, t) + chunkRecords(2, 2, 4, t) +
            statusRecord("002", 1, 2, 2, t), "Merge pass 1 of 1: group 1 of 1"},
       {"chunk in order", 40, statusRecord("004", 4, 1, 2, t) + chunkRecords(2, 2, 2, t) +
@@ -402,7 +403,8 @@ void TestLogic::sortProgressFollowsRecordedRuns() {
       progress.finish(success, success ? 0 : 132);
       const ProgressView end = progress.view("100010");
       QCOMPARE(end.value, success ? ProgressView::kScale : last);
-      QCOMPARE(end.phase, success ? QStringLiteral("Sort complete") : QStringLiteral("Sort failed rc= 132"));
+      QCOMPARE(end.phase, success ? QStringLiteral("Sort complete")
+                                  : QStringLiteral("Sort failed rc= 132"));
       QCOMPARE(end.time, QStringLiteral("Elapsed 0:10"));
     }
   }
@@ -411,7 +413,8 @@ void TestLogic::sortProgressFollowsRecordedRuns() {
   const SortProgress progress = replayed(
       1000, statusRecord("000", 0, 0, 0, t) + chunkRecords(1, 10, 2, t) +
                 chunkRecords(2, 10, 2, t) + statusRecord("004", 2, 3, 10, t));
-  QCOMPARE(progress.view(t).phase, QStringLiteral("Chunk 3 of 10: 300 of 1,000 records read, 200 sorted"));
+  QCOMPARE(progress.view(t).phase,
+           QStringLiteral("Chunk 3 of 10: 300 of 1,000 records read, 200 sorted"));
   QCOMPARE(progress.view("100001").time, QStringLiteral("Elapsed 0:01"));  // too early to say
   const SortProgress merging = replayed(
       40, statusRecord("000", 0, 0, 0, t) + chunkRecords(1, 2, 4, t) + chunkRecords(2, 2, 4, t) +

@@ -680,7 +680,8 @@ void FrmCtlFileTest::browseDataFileStartsInItsFolder_data() {
   QTest::addColumn<QString>("folder");
   QTest::addColumn<QString>("chosen");
   QTest::newRow("input in its folder") << "txtInFile" << "data/in.dat" << "data" << "data/in.srt";
-  QTest::newRow("output in its folder") << "txtOutFile" << "data/new.srt" << "data" << "data/in.dat";
+  QTest::newRow("output in its folder")
+      << "txtOutFile" << "data/new.srt" << "data" << "data/in.dat";
   QTest::newRow("empty box") << "txtInFile" << "" << "" << "top.dat";
   QTest::newRow("folder gone") << "txtOutFile" << "gone/x.srt" << "" << "top.dat";
 }
