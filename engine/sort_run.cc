@@ -112,7 +112,7 @@ int SortRun::Steps() {
   staging_.Release();
 
   if (control_.records_per_chunk < records_) {
-    Merger merger(layout, cmp);
+    Merger merger(layout, cmp, &pool_);
     MergePlan plan{control_.work_prefix, control_.output_path, control_.chunk_count};
     code = merger.RunPasses(plan, &status_);
     if (code != kOk) return code;
