@@ -35,8 +35,13 @@ class WorkerPool {
   void Start(int64_t count, Task task);
   // Works on the remaining pieces and returns when all of them are done.
   void Wait();
-  void Run(int64_t count, Task task) {
-    Start(count, std::move(task));
+  // Start and Wait; a single piece runs on the calling thread without waking anyone.
+  void Run(int64_t count, const Task& task) {
+    if (count <= 1) {
+      if (count == 1) task(0);
+      return;
+    }
+    Start(count, task);
     Wait();
   }
 
