@@ -15,6 +15,8 @@ struct CommitCase {
   int64_t commits;  // commits to disk over the whole run, end record included
 };
 
+void PrintTo(const CommitCase& c, std::ostream* os) { *os << c.what; }
+
 class StatusCommitTest : public ::testing::TestWithParam<CommitCase> {};
 
 TEST_P(StatusCommitTest, CommitsAtMostOnceASecondAndAtTheEnd) {
