@@ -35,8 +35,9 @@ bool WriteWhole(const SortedChunk& chunk, int64_t length, RecordWriter* writer) 
 
 // Collects the records in sorted order into blocks and writes the blocks in order. The threads
 // gather the next block while the calling thread writes the one before, and then help.
-bool WriteGathered(const SortedChunk& chunk, const RecordLayout& layout, bool restore,
-                   RecordWriter* writer, WorkerPool* pool) {
+// Returns 0, 115 or 150.
+int WriteGathered(const SortedChunk& chunk, const RecordLayout& layout, bool restore,
+                  RecordWriter* writer, WorkerPool* pool) {
   const int64_t length = layout.record_length();
   const int64_t per_block = std::max<int64_t>(1, kBlockBytes / length);
   const int64_t blocks = (chunk.count + per_block - 1) / per_block;
@@ -44,7 +45,7 @@ bool WriteGathered(const SortedChunk& chunk, const RecordLayout& layout, bool re
   std::unique_ptr<uint8_t[]> buffers[2] = {
       std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[block_size]),
       std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[block_size])};
-  if (!buffers[0] || !buffers[1]) return false;
+  if (!buffers[0] || !buffers[1]) return kOutOfMemory;
   const int pieces = pool->threads() == 1 ? 1 : 2 * pool->threads();
   auto gather = [&](int64_t block) {
     uint8_t* out = buffers[block % 2].get();
@@ -72,9 +73,17 @@ bool WriteGathered(const SortedChunk& chunk, const RecordLayout& layout, bool re
     const int64_t count = std::min(per_block, chunk.count - block * per_block);
     if (ok) ok = writer->Append(buffers[block % 2].get(), static_cast<size_t>(count * length));
     pool->Wait();
-    if (!ok) return false;
+    if (!ok) return kChunkWriteFailed;
   }
-  return true;
+  return kOk;
+}
+
+int WriteSorted(const SortedChunk& chunk, const RecordLayout& layout, bool restore,
+                RecordWriter* writer, WorkerPool* pool) {
+  if (chunk.in_input_order && !restore) {
+    return WriteWhole(chunk, layout.record_length(), writer) ? kOk : kChunkWriteFailed;
+  }
+  return WriteGathered(chunk, layout, restore, writer, pool);
 }
 
 size_t WriterBufferSize(int64_t length) {
@@ -93,12 +102,10 @@ int WriteChunkToWorkFile(const SortedChunk& chunk, const RecordLayout& layout,
   RecordWriter writer(WriterBufferSize(layout.record_length()));
   if (!writer.has_buffer()) return kOutOfMemory;
   if (!writer.CreateWorkFile(path)) return kCreateFailed;
-  bool written = chunk.in_input_order
-                     ? WriteWhole(chunk, layout.record_length(), &writer)
-                     : WriteGathered(chunk, layout, false, &writer, pool);
-  if (!written) {
+  int code = WriteSorted(chunk, layout, false, &writer, pool);
+  if (code != kOk) {
     writer.Commit();
-    return kChunkWriteFailed;
+    return code;
   }
   // Records of an input that was shortened meanwhile are not real records.
   if (input_guard::Lost()) {
@@ -113,12 +120,10 @@ int WriteChunkToOutput(const SortedChunk& chunk, const RecordLayout& layout,
   RecordWriter writer(WriterBufferSize(layout.record_length()));
   if (!writer.has_buffer()) return kOutOfMemory;
   if (!writer.CreateOutput(output_path)) return kCreateFailed;
-  bool written = chunk.in_input_order && layout.identity()
-                     ? WriteWhole(chunk, layout.record_length(), &writer)
-                     : WriteGathered(chunk, layout, !layout.identity(), &writer, pool);
-  if (!written) {
+  int code = WriteSorted(chunk, layout, !layout.identity(), &writer, pool);
+  if (code != kOk) {
     writer.Abandon();
-    return kChunkWriteFailed;
+    return code;
   }
   if (input_guard::Lost()) {
     writer.Abandon();

@@ -1,5 +1,7 @@
 #include "engine/worker_pool.h"
 
+#include <sched.h>
+
 #include <cstdlib>
 
 namespace kvt::engine {
@@ -23,7 +25,12 @@ int WorkerPool::DefaultThreads() {
     long value = std::strtol(text, &end, 10);
     if (end != text && *end == '\0' && value >= 1) return static_cast<int>(value > 64 ? 64 : value);
   }
-  unsigned cores = std::thread::hardware_concurrency();
+  // The processors this process may run on, which a container or taskset may keep below the
+  // machine's count.
+  cpu_set_t allowed;
+  int cores = ::sched_getaffinity(0, sizeof(allowed), &allowed) == 0
+                  ? CPU_COUNT(&allowed)
+                  : static_cast<int>(std::thread::hardware_concurrency());
   if (cores < 1) return 1;
   return cores > 64 ? 64 : static_cast<int>(cores);
 }
