@@ -51,21 +51,21 @@ struct Merger::Input {
       if (want > 0) {
         if (!PreadFully(fd, buffer, static_cast<size_t>(want * length), next * length)) {
           failed = true;
-          want_done();
+          Finish();
           return;
         }
         count = want;
         next += want;
       }
       if (count == 0) {
-        want_done();
+        Finish();
         return;
       }
     }
     current = buffer + position * length;
     prefix = cmp.Prefix(current);
   }
-  void want_done() {
+  void Finish() {
     done = true;
     current = nullptr;
   }

@@ -40,14 +40,14 @@ class Merger {
 
  private:
   struct Input;
-  struct Piece;
   // Where each input is cut for `pieces` pieces: cuts[t][q] is the first record of input q that
   // belongs to piece t (cuts[0] all 0, cuts[pieces] the input sizes).
   bool CutPoints(const std::vector<int>& fds, const std::vector<int64_t>& sizes, int pieces,
                  std::vector<std::vector<int64_t>>* cuts) const;
-  // Records of input q whose place in the merged order is before record `at` of input `from`.
+  // How many records of a sorted work file have a key below `key` (or equal to it, with_equal).
   bool RecordsBefore(int fd, int64_t size, bool with_equal, const uint8_t* key,
                      int64_t* count) const;
+  // Merges records first[q] .. last[q] - 1 of every input q and writes them from out_offset on.
   int MergePiece(const std::vector<int>& fds, const std::vector<int64_t>& first,
                  const std::vector<int64_t>& last, int64_t out_offset, bool final,
                  int out_fd) const;
