@@ -23,7 +23,7 @@ constexpr size_t kInputBufferBytes = size_t{1} << 20;
 constexpr size_t kOutputBufferBytes = size_t{4} << 20;
 // Bytes after which a merged output's writeback is started, so the final sync has little left.
 constexpr int64_t kWritebackSpan = int64_t{8} << 20;
-// Groups smaller than this are merged in one piece.
+// Records a piece has at least.
 constexpr int64_t kPieceRecords = int64_t{1} << 16;
 }  // namespace
 
@@ -249,8 +249,8 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::string
     total += sizes[q];
   }
 
-  int pieces = pool_->threads();
-  if (total < kPieceRecords * pieces) pieces = 1;
+  const int pieces = static_cast<int>(
+      std::max<int64_t>(1, std::min<int64_t>(pool_->threads(), total / kPieceRecords)));
   std::vector<std::vector<int64_t>> cuts;
   if (!CutPoints(fds, sizes, pieces, &cuts)) return kMergeOpenFailed;
   std::vector<int> codes(static_cast<size_t>(pieces), kOk);

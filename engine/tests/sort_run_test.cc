@@ -211,12 +211,12 @@ TEST_F(SortRunTest, MergesCutIntoPiecesKeepEqualKeysInInputOrder) {
   // Enough records for the merges to be shared out among threads, and so few distinct keys
   // that every cut between pieces falls inside a run of equal keys.
   std::vector<std::string> records;
-  auto keys = RandomRecords(13, 300000, 2, "AB");
+  auto keys = RandomRecords(13, 200000, 2, "AB");
   for (size_t k = 0; k < keys.size(); ++k) records.push_back(keys[k] + std::to_string(1000000 + k));
   WriteFile(dir / "input.dat", Join(records));
   std::vector<Entry> entries = {{1, 2, 'D'}, {3, 7, ' '}};
   for (int chunks : {3, 10}) {
-    ControlSetup setup = Setup(chunks, 300000 / chunks, entries, 9);
+    ControlSetup setup = Setup(chunks, (200000 + chunks - 1) / chunks, entries, 9);
     ASSERT_EQ(Run(setup), 0);
     EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, entries))) << chunks;
     EXPECT_TRUE(WorkFolderEmpty());
