@@ -25,6 +25,7 @@
 #include "util/log_archive.h"
 #include "util/memory_report.h"
 #include "util/program_identity.h"
+#include "util/running_job.h"
 #include "util/sort_request.h"
 
 #ifdef KVT_HAVE_EDITOR
@@ -364,7 +365,15 @@ bool frmUtil::requestSort() {
   statusRec.replace(33, 3, "999");
   progress_.reset();
   status_.close();
-  kvt::platform::RemoveFile(statusPath_);
+  // While another job of this main directory runs, its status file is its progress: this
+  // sort's front-end waits for it, and its engine starts the file anew.
+  foreignStart_.reset();
+  if (anotherJobRuns(mainDir_)) {
+    foreignStart_ = status_.readFirst(statusPath_).startTime();
+    status_.close();
+  } else {
+    kvt::platform::RemoveFile(statusPath_);
+  }
   return true;
 }
 
@@ -420,7 +429,7 @@ void frmUtil::dsplyProgress() {
   try {
     // The front-end may wait for another job of this main directory before the engine starts
     // and writes the status file; until then the bar says that it waits.
-    if (!status_.ensureOpen(statusPath_)) {
+    if (waitsForAnotherJob() || !status_.ensureOpen(statusPath_)) {
       showSortProgress(sortProgress_.view(nowTime()));
       return;
     }
@@ -440,6 +449,16 @@ void frmUtil::dsplyProgress() {
     msg_.show(QString::fromLocal8Bit(error.what()) + QStringLiteral(" (dsplyProgress)"),
               MsgColour::ErrorRed);
   }
+}
+
+bool frmUtil::waitsForAnotherJob() {
+  if (!foreignStart_) return false;
+  const std::string start = status_.readFirst(statusPath_).startTime();
+  status_.close();
+  if (start.find_first_not_of(" ") == std::string::npos || start == *foreignStart_) return true;
+  // This sort's engine has started its status file anew.
+  foreignStart_.reset();
+  return false;
 }
 
 void frmUtil::showProgressFields() {

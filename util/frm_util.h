@@ -142,6 +142,8 @@ class frmUtil : public QWidget {
   void chkActiveJobEnded();
   void blinkRunningLabel();
   void dsplyProgress();
+  // True while the status file still belongs to the job that ran when this sort started.
+  bool waitsForAnotherJob();
   void finishRun();
   void showProgressFields();
   void showSortProgress(const ProgressView& shown);
@@ -169,6 +171,9 @@ class frmUtil : public QWidget {
   std::string msgTextPath_;
   std::string helpFileName_;
   std::string helpFile_;
+  // The start time in the first status record of another job that ran when this sort was
+  // started: that job's records are not this sort's progress.
+  std::optional<std::string> foreignStart_;
   std::string outFile_;        // the running sort's output
   int64_t recordLength_ = 0;   // and its record length
 };

@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "platform/clock.h"
+#include "platform/file_lock.h"
 #include "util/app_context.h"
 #include "util/frm_util.h"
 #include "util/message_line.h"
@@ -767,6 +768,40 @@ void TestFrmUtil::progressBarFollowsLateStatusFile() {
   QVERIFY(f.tickUntilIdle(20000));
   QCOMPARE(bar->value(), bar->maximum());
   QVERIFY(text->text().startsWith(QStringLiteral("Sort complete")));
+}
+
+// A sort started while another job of the main directory runs leaves that job's status file
+// alone, and shows none of its records as its own progress.
+void TestFrmUtil::startWhileAnotherJobRunsKeepsItsStatus() {
+  Fixture f;
+  f.product.writeFile("in.dat", std::string(400, 'x'));
+  f.writeControlFile("job.txt", "INFILE=\"in.dat\"\r\nRECLEN=\"10\"\r\n");
+  f.product.writeFakeFrontEnd("while [ ! -f go ]; do sleep 0.05; done\nexit 0");
+  kvt::platform::FileLock otherJob;
+  std::string reason;
+  QVERIFY2(otherJob.Open(f.product.path("kvtsort.lck"), &reason), reason.c_str());
+  QVERIFY(otherJob.TryLock());
+  const std::string foreign = statusRecord("000", 0, 0, 0, "090000") +
+                              statusRecord("004", 2, 1, 2, "090000");
+  f.product.writeFile("kvtsort.sts", foreign);
+  f.open();
+  f.field("txtCtlFile")->setText(q(f.product.path("SortCtl/job.txt")));
+  f.click("cmdSort");
+  f.child<QTimer>("Timer1")->stop();
+  for (int tick = 0; tick < 3; ++tick) f.window->Timer1_Timer();
+  QVERIFY(f.product.readFile("kvtsort.sts") == foreign);
+  QCOMPARE(f.child<QProgressBar>("prgSort")->value(), 0);
+  QCOMPARE(f.child<QLabel>("lblProgress")->text(), QStringLiteral("Waiting for the sort to start"));
+
+  otherJob.Close();
+  const std::string start = kvt::platform::NowLocal().time;
+  f.product.writeFile("kvtsort.sts", statusRecord("000", 0, 0, 0, start) +
+                                         statusRecord("004", 2, 1, 2, start));
+  f.window->Timer1_Timer();
+  QVERIFY2(f.child<QLabel>("lblProgress")->text().startsWith(QStringLiteral("Chunk 1 of 2")),
+           qPrintable(f.child<QLabel>("lblProgress")->text()));
+  f.product.writeFile("go", "");
+  QVERIFY(f.tickUntilIdle(20000));
 }
 
 }  // namespace kvt::util::test

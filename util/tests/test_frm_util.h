@@ -32,6 +32,7 @@ class TestFrmUtil : public QObject {
   void refusedStartCreatesNothing();
   void keyboardReachesEveryControl();
   void progressBarFollowsLateStatusFile();
+  void startWhileAnotherJobRunsKeepsItsStatus();
 };
 
 }  // namespace kvt::util::test

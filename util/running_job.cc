@@ -1,0 +1,17 @@
+#include "util/running_job.h"
+
+#include "platform/file_lock.h"
+
+namespace kvt::util {
+
+bool anotherJobRuns(const std::string& mainDir) {
+  platform::FileLock lock;
+  std::string reason;
+  // A lock file that cannot be opened tells nothing; kv02sort reports that problem itself.
+  if (!lock.Open(mainDir + "kvtsort.lck", &reason)) return false;
+  const bool taken = !lock.TryLock();
+  lock.Close();
+  return taken;
+}
+
+}  // namespace kvt::util
