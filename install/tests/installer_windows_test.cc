@@ -1,6 +1,7 @@
-// KVTInst.exe run end to end on Windows with the delivered kvtclean.exe. A started program does
-// not share the test's private registry, so these runs write the registry of the machine (under
-// Wine, the test run's own prefix); only this test writes the product's key there.
+// KVTInst.exe run end to end on Windows: an installation with the delivered kvtclean.exe, and a
+// main directory of the user's own. A started program does not share a test's private registry,
+// so these runs write the registry of the machine (under Wine, the test run's own prefix); the
+// tests hold a ctest resource lock on it.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -67,6 +68,33 @@ TEST(InstallerWindows, FinishesAnInstallationWithOrWithoutTheCleanupProgram) {
     auto mainDir = platform::Registry().Query("SOFTWARE\\Halvern\\KV0220", "MainDir");
     ASSERT_TRUE(mainDir.has_value());
     EXPECT_EQ(mainDir->text, product);
+  }
+}
+
+TEST(InstallerWindows, MainDirOfTheUsersOwnGetsCopiesWhereNoLinkCanBeMade) {
+  TempDir product;
+  TempDir user;
+  fs::copy_file(Built("KVTInst"), product / "KVTInst.exe");
+  WriteFile(product / "kvtsort.txt", kSample);
+  WriteFile(product / "ErrText.txt", "131 product\r\n");
+  fs::create_directory(product / "StdOrder");
+  WriteFile(product / "StdOrder\\binary.sor", "order");
+  const std::string mine = user / "mine\\";
+  // The second run finds the user's own edit and keeps it.
+  const std::string errText[] = {"131 product\r\n", "131 mine\r\n"};
+  for (const std::string& expected : errText) {
+    platform::ProcessHandle run(
+        platform::StartHidden(product / "KVTInst.exe", {"--main-dir", mine}));
+    ASSERT_TRUE(run.valid());
+    EXPECT_EQ(run.WaitExitCode(30000), 0u);
+    EXPECT_EQ(ReadFile(mine + "ErrText.txt"), expected);
+    EXPECT_EQ(ReadFile(mine + "StdOrder\\binary.sor"), "order");
+    EXPECT_EQ(ReadFile(mine + "SortCtl\\kvtsort.txt"), kSample);
+    EXPECT_TRUE(fs::is_directory(mine + "SortOrder"));
+    auto mainDir = platform::Registry().Query("SOFTWARE\\Halvern\\KV0220", "MainDir");
+    ASSERT_TRUE(mainDir.has_value());
+    EXPECT_EQ(mainDir->text, mine);
+    WriteFile(mine + "ErrText.txt", "131 mine\r\n");
   }
 }
 
