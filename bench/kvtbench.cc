@@ -3,14 +3,22 @@
 //
 //   kvtbench gen OUT COUNT LENGTH KEYLEN SEED [sorted|random]
 //       COUNT records of LENGTH bytes; bytes 1..KEYLEN random printable (no blank, no tab),
-//       the rest filler with the record number, the last byte a newline.
-//   kvtbench ctl OUT C R L P ORDER INFILE OUTFILE WORKPREFIX [TABLE] -- POS:LEN:CODE ...
+//       the rest filler with the record number, the last byte a newline (KEYLEN = LENGTH: the
+//       whole record is random, no newline).
+//   kvtbench ctl [--limits N] OUT C R L P ORDER INFILE OUTFILE WORKPREFIX [TABLE] -- POS:LEN:CODE ...
+//       (--limits N: N as both the upper and the lower partition limit)
 //       an engine control record; ORDER is the sort-order character; the field list must
 //       cover every byte of the record (a blank CODE is written as "_").
 //   kvtbench table OUT
 //       a collating table file (1536 digits) that reverses the letters and digits.
 //   kvtbench translate TABLE IN OUT LENGTH KEYLEN
 //       copies records, translating bytes 1..KEYLEN through the table's input half.
+//   kvtbench copy IN OUT
+//       copies a file in 4 MiB pieces and syncs the copy to disk: the floor for writing a
+//       sorted output.
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -43,7 +51,8 @@ int Generate(int argc, char** argv) {
   int key_len = std::atoi(argv[5]);
   uint64_t seed = std::strtoull(argv[6], nullptr, 10);
   bool sorted = argc > 7 && std::strcmp(argv[7], "sorted") == 0;
-  if (length < 2 || key_len < 1 || key_len >= length) return Usage();
+  if (length < 1 || key_len < 1 || key_len > length) return Usage();
+  const bool newline = key_len < length;
   std::FILE* f = std::fopen(out, "wb");
   if (f == nullptr) return 1;
   std::mt19937_64 rng(seed);
@@ -69,10 +78,10 @@ int Generate(int argc, char** argv) {
     }
     for (int k = key_len; k < length - 1; ++k) record[k] = static_cast<char>('a' + (i + k) % 26);
     std::string number = std::to_string(i);
-    if (length - 1 - key_len > static_cast<int>(number.size()) + 1) {
+    if (newline && length - 1 - key_len > static_cast<int>(number.size()) + 1) {
       std::memcpy(&record[length - 1 - number.size()], number.data(), number.size());
     }
-    record[length - 1] = '\n';
+    if (newline) record[length - 1] = '\n';
     block.insert(block.end(), record.begin(), record.end());
     if (block.size() >= (1 << 22)) {
       std::fwrite(block.data(), 1, block.size(), f);
@@ -83,7 +92,7 @@ int Generate(int argc, char** argv) {
   return std::fclose(f) == 0 ? 0 : 1;
 }
 
-int ControlRecord(int argc, char** argv) {
+int ControlRecord(int argc, char** argv, uint64_t limits) {
   int sep = 0;
   for (int i = 2; i < argc; ++i) {
     if (std::strcmp(argv[i], "--") == 0) sep = i;
@@ -96,7 +105,8 @@ int ControlRecord(int argc, char** argv) {
   uint64_t partitions = std::strtoull(argv[6], nullptr, 10);
   char order = argv[7][0];
   std::string table = sep > 11 ? argv[11] : "";
-  std::string header = "*200080" + Digits(chunks, 5) + "00000000" + std::string(1, order) +
+  std::string header = "*200080" + Digits(chunks, 5) + Digits(limits, 4) + Digits(limits, 4) +
+                       std::string(1, order) +
                        Digits(partitions, 4) + Digits(per_chunk, 10);
   header.resize(89, ' ');
   std::string fields;
@@ -156,14 +166,38 @@ int Translate(int argc, char** argv) {
   return std::fclose(out) == 0 ? 0 : 1;
 }
 
+int Copy(int argc, char** argv) {
+  if (argc < 4) return Usage();
+  int in = ::open(argv[2], O_RDONLY);
+  int out = ::open(argv[3], O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (in < 0 || out < 0) return 1;
+  std::vector<char> buffer(size_t{4} << 20);
+  for (;;) {
+    ssize_t n = ::read(in, buffer.data(), buffer.size());
+    if (n < 0) return 1;
+    if (n == 0) break;
+    if (::write(out, buffer.data(), static_cast<size_t>(n)) != n) return 1;
+  }
+  ::close(in);
+  return ::fsync(out) == 0 && ::close(out) == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   std::string verb = argv[1];
   if (verb == "gen") return Generate(argc, argv);
-  if (verb == "ctl") return ControlRecord(argc, argv);
+  if (verb == "ctl") {
+    if (argc > 3 && std::strcmp(argv[2], "--limits") == 0) {
+      uint64_t limits = std::strtoull(argv[3], nullptr, 10);
+      argv[3] = argv[1];
+      return ControlRecord(argc - 2, argv + 2, limits);
+    }
+    return ControlRecord(argc, argv, 0);
+  }
   if (verb == "table") return Table(argc, argv);
   if (verb == "translate") return Translate(argc, argv);
+  if (verb == "copy") return Copy(argc, argv);
   return Usage();
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "engine/input_guard.h"
 #include "engine/posix_io.h"
@@ -34,7 +35,8 @@ int InputFile::Open(const std::string& path, int64_t record_length) {
   return kOk;
 }
 
-int ChunkReader::Read(int fd, int64_t wanted, SortEntry* entries, ChunkResult* result) {
+int ChunkReader::Read(int fd, int64_t wanted, SortEntry* entries, EntryFormat format,
+                      ChunkResult* result) {
   Unmap();
   const uint8_t* data = records_;
   int64_t got = layout_.identity() ? Map(fd, wanted) : 0;
@@ -44,11 +46,13 @@ int ChunkReader::Read(int fd, int64_t wanted, SortEntry* entries, ChunkResult* r
     got = ReadInto(fd, wanted);
   }
   offset_ += got * layout_.record_length();
+  // The next chunk is read into the system's cache while this one is sorted and written.
+  ::posix_fadvise(fd, offset_, wanted * layout_.record_length(), POSIX_FADV_WILLNEED);
   result->records = got;
   result->descents = 0;
   result->data = data;
   if (got == 0) return kChunkReadFailed;
-  CountDescents(data, entries, result);
+  CountDescents(data, entries, format, result);
   return kOk;
 }
 
@@ -87,9 +91,12 @@ int64_t ChunkReader::ReadInto(int fd, int64_t wanted) {
   while (got < wanted) {
     int64_t batch = std::min(wanted - got, staging_records_);
     int64_t bytes = ReadFully(fd, staging_, static_cast<size_t>(batch * length));
-    int64_t whole = bytes < 0 ? 0 : bytes / length;
-    for (int64_t k = 0; k < whole; ++k)
-      layout_.ToInternal(staging_ + k * length, records_ + (got + k) * length);
+    const int64_t whole = bytes < 0 ? 0 : bytes / length;
+    const int pieces = Pieces();
+    pool_->Run(pieces, [&](int64_t p) {
+      for (int64_t k = whole * p / pieces; k < whole * (p + 1) / pieces; ++k)
+        layout_.ToInternal(staging_ + k * length, records_ + (got + k) * length);
+    });
     got += whole;
     if (whole < batch) break;
   }
@@ -105,21 +112,36 @@ void ChunkReader::Unmap() {
   mapped_records_ = nullptr;
 }
 
-void ChunkReader::CountDescents(const uint8_t* record, SortEntry* entries,
+void ChunkReader::CountDescents(const uint8_t* records, SortEntry* entries, EntryFormat format,
                                 ChunkResult* result) const {
   const int64_t length = layout_.record_length();
+  const int64_t n = result->records;
   const bool needs_rest = cmp_.NeedsRest();
-  uint64_t previous = cmp_.Prefix(record);
-  entries[0] = SortEntry{previous, 0};
-  for (int64_t k = 1; k < result->records; ++k) {
-    const uint8_t* next = record + length;
-    uint64_t prefix = cmp_.Prefix(next);
-    entries[k] = SortEntry{prefix, static_cast<uint32_t>(k)};
-    if (previous > prefix || (previous == prefix && needs_rest && cmp_.CompareRest(record, next) > 0))
-      ++result->descents;
-    previous = prefix;
-    record = next;
-  }
+  const int pieces = Pieces();
+  std::vector<int64_t> descents(static_cast<size_t>(pieces), 0);
+  // Each piece also compares its first record with the one before it, so every neighbouring
+  // pair is counted exactly once.
+  pool_->Run(pieces, [&](int64_t p) {
+    const int64_t first = n * p / pieces;
+    const int64_t last = n * (p + 1) / pieces;
+    if (first >= last) return;
+    const uint8_t* record = records + first * length;
+    const uint8_t* before = first > 0 ? record - length : nullptr;
+    uint64_t previous = before ? cmp_.Prefix(before) : 0;
+    int64_t count = 0;
+    for (int64_t k = first; k < last; ++k, record += length) {
+      uint64_t prefix = cmp_.Prefix(record);
+      entries[k] = format.Make(prefix, k);
+      if (before != nullptr &&
+          (previous > prefix ||
+           (previous == prefix && needs_rest && cmp_.CompareRest(before, record) > 0)))
+        ++count;
+      previous = prefix;
+      before = record;
+    }
+    descents[static_cast<size_t>(p)] = count;
+  });
+  for (int64_t d : descents) result->descents += d;
 }
 
 int64_t EstimatePartitions(int64_t previous, const ChunkResult& chunk) {

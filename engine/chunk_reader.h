@@ -6,6 +6,7 @@
 
 #include "engine/record_layout.h"
 #include "engine/sort_entry.h"
+#include "engine/worker_pool.h"
 
 namespace kvt::engine {
 
@@ -39,9 +40,9 @@ class ChunkReader {
   // records: the chunk buffer; staging: a buffer for input records when the internal form differs
   // from the input form (null otherwise), staging_records records large.
   ChunkReader(const RecordLayout& layout, const KeyComparer& comparer, uint8_t* records,
-              uint8_t* staging, int64_t staging_records)
+              uint8_t* staging, int64_t staging_records, WorkerPool* pool)
       : layout_(layout), cmp_(comparer), records_(records), staging_(staging),
-        staging_records_(staging_records) {}
+        staging_records_(staging_records), pool_(pool) {}
   ~ChunkReader() { Unmap(); }
   ChunkReader(const ChunkReader&) = delete;
   ChunkReader& operator=(const ChunkReader&) = delete;
@@ -51,7 +52,7 @@ class ChunkReader {
   // one record could be read. When the internal form is the input form, the chunk is mapped
   // from the file instead of copied; result->data tells where the records lie, valid until the
   // next Read.
-  int Read(int fd, int64_t wanted, SortEntry* entries, ChunkResult* result);
+  int Read(int fd, int64_t wanted, SortEntry* entries, EntryFormat format, ChunkResult* result);
 
  private:
   // Maps the next `wanted` records; returns the records mapped, 0 when mapping is not possible
@@ -59,13 +60,17 @@ class ChunkReader {
   int64_t Map(int fd, int64_t wanted);
   int64_t ReadInto(int fd, int64_t wanted);
   void Unmap();
-  void CountDescents(const uint8_t* records, SortEntry* entries, ChunkResult* result) const;
+  // Fills the entries and counts the descents, the chunk shared out among the threads.
+  void CountDescents(const uint8_t* records, SortEntry* entries, EntryFormat format,
+                     ChunkResult* result) const;
+  int Pieces() const { return pool_->threads() == 1 ? 1 : 4 * pool_->threads(); }
 
   const RecordLayout& layout_;
   const KeyComparer& cmp_;
   uint8_t* records_;
   uint8_t* staging_;
   int64_t staging_records_;
+  WorkerPool* pool_;
   int64_t offset_ = 0;        // bytes of the input consumed by earlier chunks
   void* mapping_ = nullptr;   // the current chunk's mapping, page aligned
   size_t mapping_size_ = 0;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "engine/output_file.h"
@@ -19,12 +20,19 @@ namespace kvt::engine {
 
 namespace {
 constexpr size_t kInputBufferBytes = size_t{1} << 20;
+constexpr size_t kOutputBufferBytes = size_t{4} << 20;
+// Bytes after which a merged output's writeback is started, so the final sync has little left.
+constexpr int64_t kWritebackSpan = int64_t{8} << 20;
+// Records a piece has at least.
+constexpr int64_t kPieceRecords = int64_t{1} << 16;
 }  // namespace
 
-// One input of a group: its file, a buffer of whole records and the current record.
+// One input of a piece: records first .. last of a work file, read through a buffer of whole
+// records, and the current record.
 struct Merger::Input {
-  std::string path;
   int fd = -1;
+  int64_t next = 0;  // next record to read from the file
+  int64_t last = 0;
   uint8_t* buffer = nullptr;
   int64_t capacity = 0;  // records the buffer holds
   int64_t count = 0;     // records in the buffer
@@ -34,67 +42,116 @@ struct Merger::Input {
   bool done = false;
   bool failed = false;
 
-  ~Input() {
-    if (fd >= 0) ::close(fd);
-  }
-
-  // Moves to the next record; at the end closes and deletes the file.
+  // Moves to the next record.
   void Advance(int64_t length, const KeyComparer& cmp) {
     if (++position >= count) {
-      int64_t bytes = ReadFully(fd, buffer, static_cast<size_t>(capacity * length));
-      if (bytes < 0) failed = true;
-      count = bytes < 0 ? 0 : bytes / length;
+      const int64_t want = std::min(capacity, last - next);
+      count = 0;
       position = 0;
+      if (want > 0) {
+        if (!PreadFully(fd, buffer, static_cast<size_t>(want * length), next * length)) {
+          failed = true;
+          Finish();
+          return;
+        }
+        count = want;
+        next += want;
+      }
       if (count == 0) {
-        done = true;
-        current = nullptr;
-        ::close(fd);
-        fd = -1;
-        ::unlink(path.c_str());
+        Finish();
         return;
       }
     }
     current = buffer + position * length;
     prefix = cmp.Prefix(current);
   }
+  void Finish() {
+    done = true;
+    current = nullptr;
+  }
+
+  static bool PreadFully(int fd, uint8_t* into, size_t size, int64_t offset) {
+    while (size > 0) {
+      ssize_t n = ::pread(fd, into, size, static_cast<off_t>(offset));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      into += n;
+      offset += n;
+      size -= static_cast<size_t>(n);
+    }
+    return true;
+  }
 };
 
-bool Merger::AllocateBuffers() {
-  if (!buffers_.empty()) return true;
+bool Merger::RecordsBefore(int fd, int64_t size, bool with_equal, const uint8_t* key,
+                           int64_t* count) const {
   const int64_t length = layout_.record_length();
-  records_per_buffer_ = std::max<int64_t>(1, static_cast<int64_t>(kInputBufferBytes) / length);
-  try {
-    buffers_.resize(static_cast<size_t>(kMergeFanIn * records_per_buffer_ * length));
-  } catch (const std::bad_alloc&) {
-    return false;
+  std::unique_ptr<uint8_t[]> record(new (std::nothrow) uint8_t[static_cast<size_t>(length)]);
+  if (!record) return false;
+  int64_t low = 0, high = size;  // the answer lies in [low, high]
+  while (low < high) {
+    const int64_t middle = low + (high - low) / 2;
+    if (!Input::PreadFully(fd, record.get(), static_cast<size_t>(length), middle * length))
+      return false;
+    int r = cmp_.Compare(record.get(), key);
+    if (r < 0 || (r == 0 && with_equal)) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  *count = low;
+  return true;
+}
+
+bool Merger::CutPoints(const std::vector<int>& fds, const std::vector<int64_t>& sizes,
+                       int pieces, std::vector<std::vector<int64_t>>* cuts) const {
+  const size_t k = fds.size();
+  cuts->assign(static_cast<size_t>(pieces) + 1, std::vector<int64_t>(k, 0));
+  (*cuts)[static_cast<size_t>(pieces)] = sizes;
+  // The splitting records are taken at even places of the largest input.
+  const size_t from = static_cast<size_t>(std::max_element(sizes.begin(), sizes.end()) - sizes.begin());
+  const int64_t length = layout_.record_length();
+  std::unique_ptr<uint8_t[]> splitter(new (std::nothrow) uint8_t[static_cast<size_t>(length)]);
+  if (!splitter) return false;
+  for (int t = 1; t < pieces; ++t) {
+    const int64_t at = sizes[from] * t / pieces;
+    if (!Input::PreadFully(fds[from], splitter.get(), static_cast<size_t>(length), at * length))
+      return false;
+    std::vector<int64_t>& cut = (*cuts)[static_cast<size_t>(t)];
+    for (size_t q = 0; q < k; ++q) {
+      // Equal keys go to the earlier input first: an earlier input gives its equal records to
+      // this piece's predecessor, a later one keeps them.
+      if (q == from) {
+        cut[q] = at;
+      } else if (!RecordsBefore(fds[q], sizes[q], q < from, splitter.get(), &cut[q])) {
+        return false;
+      }
+    }
   }
   return true;
 }
 
-int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::string& target,
-                       bool final) {
-  if (inputs.size() == 1 && !final) {
-    if (!RemoveIfExists(target) || ::rename(inputs[0].c_str(), target.c_str()) != 0)
-      return kMergeCreateFailed;
-    return kOk;
-  }
-  if (!AllocateBuffers()) return kOutOfMemory;
+int Merger::MergePiece(const std::vector<int>& fds, const std::vector<int64_t>& first,
+                       const std::vector<int64_t>& last, int64_t out_offset, bool final,
+                       int out_fd) const {
   const int64_t length = layout_.record_length();
-  RecordWriter writer(std::max<size_t>(size_t{4} << 20, static_cast<size_t>(length)));
-  if (!writer.has_buffer()) return kOutOfMemory;
-  bool created = final ? writer.CreateOutput(target) : writer.CreateWorkFile(target);
-  if (!created) return kMergeCreateFailed;
+  const int k = static_cast<int>(fds.size());
+  const int64_t per_buffer = std::max<int64_t>(1, static_cast<int64_t>(kInputBufferBytes) / length);
+  const size_t out_capacity = std::max(kOutputBufferBytes, static_cast<size_t>(length));
+  std::unique_ptr<uint8_t[]> in_buffers(
+      new (std::nothrow) uint8_t[static_cast<size_t>(k * per_buffer * length)]);
+  std::unique_ptr<uint8_t[]> out(new (std::nothrow) uint8_t[out_capacity]);
+  if (!in_buffers || !out) return kOutOfMemory;
 
-  const int k = static_cast<int>(inputs.size());
   std::vector<Input> heads(static_cast<size_t>(k));
   for (int q = 0; q < k; ++q) {
     Input& in = heads[static_cast<size_t>(q)];
-    in.path = inputs[static_cast<size_t>(q)];
-    in.fd = ::open(in.path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-    if (in.fd < 0) return kMergeOpenFailed;
-    ::posix_fadvise(in.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    in.buffer = buffers_.data() + static_cast<size_t>(q) * records_per_buffer_ * length;
-    in.capacity = records_per_buffer_;
+    in.fd = fds[static_cast<size_t>(q)];
+    in.next = first[static_cast<size_t>(q)];
+    in.last = last[static_cast<size_t>(q)];
+    in.buffer = in_buffers.get() + static_cast<size_t>(q * per_buffer * length);
+    in.capacity = per_buffer;
     in.position = -1;
     in.Advance(length, cmp_);
     if (in.failed) return kMergeOpenFailed;
@@ -123,28 +180,98 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::string
         better(tree[static_cast<size_t>(2 * t)], tree[static_cast<size_t>(2 * t + 1)]);
 
   const bool restore = final && !layout_.identity();
+  size_t used = 0;
+  int64_t written = out_offset;
+  int64_t started = out_offset;  // writeback started up to here
+  auto flush = [&]() {
+    if (used == 0) return true;
+    if (!PwriteAll(out_fd, out.get(), used, static_cast<off_t>(written))) return false;
+    written += static_cast<int64_t>(used);
+    used = 0;
+    if (final && written - started >= kWritebackSpan) {
+      ::sync_file_range(out_fd, started, written - started, SYNC_FILE_RANGE_WRITE);
+      started = written;
+    }
+    return true;
+  };
   for (;;) {
     int w = tree[1];
     if (w < 0 || heads[static_cast<size_t>(w)].done) break;
     Input& in = heads[static_cast<size_t>(w)];
-    uint8_t* out = writer.Reserve(static_cast<size_t>(length));
-    if (out == nullptr) {
-      writer.Abandon();
-      return kMergeWriteFailed;
-    }
+    if (used + static_cast<size_t>(length) > out_capacity && !flush()) return kMergeWriteFailed;
+    uint8_t* to = out.get() + used;
     if (restore) {
-      layout_.Restore(in.current, out);
+      layout_.Restore(in.current, to);
     } else {
-      std::memcpy(out, in.current, static_cast<size_t>(length));
+      std::memcpy(to, in.current, static_cast<size_t>(length));
     }
+    used += static_cast<size_t>(length);
     in.Advance(length, cmp_);
-    if (in.failed) {
-      writer.Abandon();
-      return kMergeOpenFailed;
-    }
+    if (in.failed) return kMergeOpenFailed;
     for (int t = (leaves + w) / 2; t >= 1; t /= 2)
       tree[static_cast<size_t>(t)] =
           better(tree[static_cast<size_t>(2 * t)], tree[static_cast<size_t>(2 * t + 1)]);
+  }
+  return flush() ? kOk : kMergeWriteFailed;
+}
+
+int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::string& target,
+                       bool final) {
+  if (inputs.size() == 1 && !final) {
+    if (!RemoveIfExists(target) || ::rename(inputs[0].c_str(), target.c_str()) != 0)
+      return kMergeCreateFailed;
+    return kOk;
+  }
+  const int64_t length = layout_.record_length();
+  RecordWriter writer(static_cast<size_t>(length));
+  if (!writer.has_buffer()) return kOutOfMemory;
+  bool created = final ? writer.CreateOutput(target) : writer.CreateWorkFile(target);
+  if (!created) return kMergeCreateFailed;
+
+  const size_t k = inputs.size();
+  std::vector<int> fds(k, -1);
+  std::vector<int64_t> sizes(k, 0);
+  struct Closer {
+    std::vector<int>& fds;
+    ~Closer() {
+      for (int fd : fds)
+        if (fd >= 0) ::close(fd);
+    }
+  } closer{fds};
+  int64_t total = 0;
+  for (size_t q = 0; q < k; ++q) {
+    fds[q] = ::open(inputs[q].c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+    if (fds[q] < 0) return kMergeOpenFailed;
+    ::posix_fadvise(fds[q], 0, 0, POSIX_FADV_SEQUENTIAL);
+    off_t end = ::lseek(fds[q], 0, SEEK_END);
+    if (end < 0) return kMergeOpenFailed;
+    sizes[q] = static_cast<int64_t>(end) / length;
+    total += sizes[q];
+  }
+
+  const int pieces = static_cast<int>(
+      std::max<int64_t>(1, std::min<int64_t>(pool_->threads(), total / kPieceRecords)));
+  std::vector<std::vector<int64_t>> cuts;
+  if (!CutPoints(fds, sizes, pieces, &cuts)) return kMergeOpenFailed;
+  std::vector<int> codes(static_cast<size_t>(pieces), kOk);
+  pool_->Run(pieces, [&](int64_t t) {
+    const std::vector<int64_t>& from = cuts[static_cast<size_t>(t)];
+    int64_t offset = 0;
+    for (int64_t c : from) offset += c * length;
+    codes[static_cast<size_t>(t)] =
+        MergePiece(fds, from, cuts[static_cast<size_t>(t) + 1], offset, final, writer.fd());
+  });
+  for (int code : codes) {
+    if (code != kOk) {
+      writer.Abandon();
+      return code;
+    }
+  }
+  // The inputs are used up.
+  for (size_t q = 0; q < k; ++q) {
+    ::close(fds[q]);
+    fds[q] = -1;
+    ::unlink(inputs[q].c_str());
   }
   if (writer.Commit()) return kOk;
   return writer.rename_failed() ? kMergeCreateFailed : kMergeWriteFailed;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/record_layout.h"
+#include "engine/worker_pool.h"
 
 namespace kvt::engine {
 
@@ -19,10 +20,14 @@ struct MergePlan {
 
 inline constexpr int kMergeFanIn = 8;
 
+// A group is merged in pieces, one per thread: records of equal key are taken from the inputs
+// in input order, so the pieces are cut where that order says, each piece merges its part of
+// every input, and writes it at its own place in the target. The result is the same bytes
+// whatever the number of pieces.
 class Merger {
  public:
-  Merger(const RecordLayout& layout, const KeyComparer& comparer)
-      : layout_(layout), cmp_(comparer) {}
+  Merger(const RecordLayout& layout, const KeyComparer& comparer, WorkerPool* pool)
+      : layout_(layout), cmp_(comparer), pool_(pool) {}
 
   // Runs every pass, writing a merge status record before each group. Returns 0, 130, 131, 132
   // or 150.
@@ -35,12 +40,21 @@ class Merger {
 
  private:
   struct Input;
-  bool AllocateBuffers();
+  // Where each input is cut for `pieces` pieces: cuts[t][q] is the first record of input q that
+  // belongs to piece t (cuts[0] all 0, cuts[pieces] the input sizes).
+  bool CutPoints(const std::vector<int>& fds, const std::vector<int64_t>& sizes, int pieces,
+                 std::vector<std::vector<int64_t>>* cuts) const;
+  // How many records of a sorted work file have a key below `key` (or equal to it, with_equal).
+  bool RecordsBefore(int fd, int64_t size, bool with_equal, const uint8_t* key,
+                     int64_t* count) const;
+  // Merges records first[q] .. last[q] - 1 of every input q and writes them from out_offset on.
+  int MergePiece(const std::vector<int>& fds, const std::vector<int64_t>& first,
+                 const std::vector<int64_t>& last, int64_t out_offset, bool final,
+                 int out_fd) const;
 
   const RecordLayout& layout_;
   const KeyComparer& cmp_;
-  std::vector<uint8_t> buffers_;
-  int64_t records_per_buffer_ = 0;
+  WorkerPool* pool_;
 };
 
 }  // namespace kvt::engine

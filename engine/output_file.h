@@ -26,6 +26,10 @@ class RecordWriter {
   // After a failed Commit: the complete output could not be put at the output path.
   bool rename_failed() const { return rename_failed_; }
   bool has_buffer() const { return buffer_ != nullptr; }
+  // The open file, for writers that put their bytes at given places themselves (and say
+  // whether that worked through Abandon).
+  int fd() const { return fd_; }
+  bool is_output() const { return is_output_; }
 
   // Room for `size` bytes at the end of the buffer (size <= buffer size); null after a failure.
   uint8_t* Reserve(size_t size) {

@@ -72,6 +72,24 @@ KeyComparer::KeyComparer(const std::vector<KeyGroup>& groups) {
       if (g.code == 'D') flip_ |= byte_mask;
     }
   }
+  std::vector<bool> descending(static_cast<size_t>(key_length_), false);
+  for (const KeyGroup& g : groups_)
+    for (int64_t b = g.offset; b < g.offset + g.length; ++b)
+      descending[static_cast<size_t>(b)] = g.code == 'D';
+  flips_.assign(static_cast<size_t>(key_length_), 0);
+  for (int64_t at = 0; at < key_length_; ++at)
+    for (int64_t k = 0; k < 8 && at + k < key_length_; ++k)
+      if (descending[static_cast<size_t>(at + k)])
+        flips_[static_cast<size_t>(at)] |= uint64_t{0xFF} << (8 * (7 - k));
+}
+
+uint64_t KeyComparer::PrefixAt(const uint8_t* record, int64_t offset) const {
+  const int64_t left = key_length_ - offset;
+  if (left <= 0) return 0;
+  uint64_t raw = 0;
+  std::memcpy(&raw, record + offset, static_cast<size_t>(left < 8 ? left : 8));
+  uint64_t value = __builtin_bswap64(raw) ^ flips_[static_cast<size_t>(offset)];
+  return left < 8 ? value & (~uint64_t{0} << (8 * (8 - left))) : value;
 }
 
 uint64_t KeyComparer::Prefix(const uint8_t* record) const {

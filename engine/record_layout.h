@@ -49,7 +49,11 @@ class KeyComparer {
   // Bytes of the comparison key.
   int64_t key_length() const { return key_length_; }
 
+  // The first 8 comparison-key bytes, big-endian, descending bytes complemented, bytes past
+  // the key zero.
   uint64_t Prefix(const uint8_t* record) const;
+  // The same for the 8 key bytes from key byte `offset` on.
+  uint64_t PrefixAt(const uint8_t* record, int64_t offset) const;
   // Compares the key bytes after the first 8; <0, 0, >0.
   int CompareRest(const uint8_t* a, const uint8_t* b) const;
   // The full comparison: <0 when a comes first, >0 when b comes first, 0 when equal.
@@ -63,6 +67,7 @@ class KeyComparer {
   bool all_ascending_ = true;
   uint64_t flip_ = 0;  // bits of descending bytes within the prefix
   uint64_t keep_ = 0;  // bits of the prefix that belong to the key
+  std::vector<uint64_t> flips_;  // per key offset: the bits of descending bytes of 8 bytes there
 };
 
 }  // namespace kvt::engine

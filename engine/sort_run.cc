@@ -19,6 +19,7 @@
 #include "engine/status_writer.h"
 #include "engine/trace_writer.h"
 #include "engine/work_files.h"
+#include "engine/worker_pool.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 
@@ -32,7 +33,8 @@ constexpr int64_t kStagingBytes = int64_t{4} << 20;
 class SortRun {
  public:
   explicit SortRun(std::string main_dir)
-      : main_dir_(std::move(main_dir)), log_(main_dir_ + "kvtsort.log") {}
+      : main_dir_(std::move(main_dir)), log_(main_dir_ + "kvtsort.log"),
+        pool_(WorkerPool::DefaultThreads()) {}
 
   int Run() {
     input_guard::Reset();
@@ -50,8 +52,7 @@ class SortRun {
   // Refuses a plan whose chunks cannot hold the input or would leave a chunk empty.
   bool PlanFits(int64_t records) const;
   int SortChunks(const InputFile& input, const RecordLayout& layout, const KeyComparer& cmp);
-  int SortInMemory(ChunkSorter* sorter, int64_t chunk, const uint8_t* records,
-                   TraceWriter* trace);
+  void SortInMemory(ChunkSorter* sorter, int64_t chunk, TraceWriter* trace);
 
   std::string main_dir_;
   StatusFile status_;
@@ -62,9 +63,9 @@ class SortRun {
   int64_t partitions_ = 0;
   int64_t records_ = 0;
 
+  WorkerPool pool_;
   BigBuffer chunk_buffer_;
-  BigBuffer entries_a_;
-  BigBuffer entries_b_;
+  BigBuffer entries_;
   BigBuffer staging_;
   int64_t staging_records_ = 0;
 };
@@ -95,8 +96,7 @@ int SortRun::Steps() {
   const int64_t capacity = std::min(control_.records_per_chunk, records_);
   if (capacity > int64_t{std::numeric_limits<uint32_t>::max()} + 1) return kOutOfMemory;
   if (!chunk_buffer_.Allocate(static_cast<size_t>(capacity * length)) ||
-      !entries_a_.Allocate(static_cast<size_t>(capacity) * sizeof(SortEntry)) ||
-      !entries_b_.Allocate(static_cast<size_t>(capacity) * sizeof(SortEntry)))
+      !entries_.Allocate(static_cast<size_t>(capacity) * sizeof(SortEntry)))
     return kOutOfMemory;
   if (!layout.identity()) {
     staging_records_ = std::min(capacity, std::max<int64_t>(1, kStagingBytes / length));
@@ -106,9 +106,13 @@ int SortRun::Steps() {
   code = SortChunks(input, layout, cmp);
   if (code != kOk) return code;
   log_.Write(49, " ");
+  // The merge passes need none of the chunk's memory.
+  chunk_buffer_.Release();
+  entries_.Release();
+  staging_.Release();
 
   if (control_.records_per_chunk < records_) {
-    Merger merger(layout, cmp);
+    Merger merger(layout, cmp, &pool_);
     MergePlan plan{control_.work_prefix, control_.output_path, control_.chunk_count};
     code = merger.RunPasses(plan, &status_);
     if (code != kOk) return code;
@@ -132,11 +136,10 @@ int SortRun::SortChunks(const InputFile& input, const RecordLayout& layout,
   const int64_t chunks = control_.chunk_count;
   const int64_t per_chunk = control_.records_per_chunk;
   const int64_t length = control_.record_length;
-  const uint8_t* records = chunk_buffer_.data();
-  SortEntry* a = entries_a_.as<SortEntry>();
-  SortEntry* b = entries_b_.as<SortEntry>();
-  ChunkReader reader(layout, cmp, chunk_buffer_.data(), staging_.data(), staging_records_);
-  ChunkSorter sorter(cmp, records, length);
+  SortEntry* entries = entries_.as<SortEntry>();
+  const EntryFormat format = EntryFormat::For(std::min(per_chunk, records_), cmp.key_length());
+  ChunkReader reader(layout, cmp, chunk_buffer_.data(), staging_.data(), staging_records_, &pool_);
+  ChunkSorter sorter(cmp, length, &pool_);
   const KeyGroup first_group = control_.groups.empty() ? KeyGroup{0, 0, 'A'} : control_.groups[0];
   TraceWriter trace(main_dir_ + "kvtsort.trc", first_group.offset, first_group.length);
   partitions_ = control_.partitions;
@@ -145,10 +148,8 @@ int SortRun::SortChunks(const InputFile& input, const RecordLayout& layout,
     log_.Write(9, " ");
     int64_t wanted = i == chunks ? records_ - (chunks - 1) * per_chunk : per_chunk;
     ChunkResult chunk;
-    int code = reader.Read(input.fd(), wanted, a, &chunk);
+    int code = reader.Read(input.fd(), wanted, entries, format, &chunk);
     if (code != kOk) return code;
-    records = chunk.data;
-    sorter.UseRecords(records);
     if (chunk.descents > 0) {
       partitions_ = EstimatePartitions(partitions_, chunk);
       log_.Write(11, std::to_string(partitions_));
@@ -157,41 +158,46 @@ int SortRun::SortChunks(const InputFile& input, const RecordLayout& layout,
     status_.WriteProgress(StatusType::kChunk, partitions_, i, chunks);
     if (partitions_ < 2) partitions_ = 2;
 
-    sorter.Reset(a, b, chunk.records);
+    sorter.Reset(entries, chunk.records, chunk.data, format);
     partitions_ = sorter.SetPartitions(partitions_);
     partition_text_ = ChunkSorter::PartitionText(partitions_);
     log_.Write(10, partition_text_);
     // A chunk that is already in order skips the partition sort and the merge levels.
-    if (chunk.descents > 0) SortInMemory(&sorter, i, records, control_.trace ? &trace : nullptr);
+    if (chunk.descents > 0) SortInMemory(&sorter, i, control_.trace ? &trace : nullptr);
     log_.Write(40, " ");
 
-    SortedChunk sorted{sorter.source(), chunk.records, records};
-    code = chunks == 1 ? WriteChunkToOutput(sorted, layout, control_.output_path)
-                       : WriteChunkToWorkFile(sorted, layout,
-                                              WorkFileName(control_.work_prefix, 0, i));
+    SortedChunk sorted{entries, chunk.records, chunk.data, format, chunk.descents == 0};
+    code = chunks == 1
+               ? WriteChunkToOutput(sorted, layout, control_.output_path, &pool_)
+               : WriteChunkToWorkFile(sorted, layout, WorkFileName(control_.work_prefix, 0, i),
+                                      &pool_);
     if (code != kOk) return code;
   }
   return kOk;
 }
 
-int SortRun::SortInMemory(ChunkSorter* sorter, int64_t chunk, const uint8_t* records,
-                          TraceWriter* trace) {
+// Without a trace the chunk is sorted as a whole, its share of the work done after each
+// partition record; with a trace each partition and each level is sorted as the trace shows it.
+void SortRun::SortInMemory(ChunkSorter* sorter, int64_t chunk, TraceWriter* trace) {
   log_.Write(20, " ");
   for (int64_t j = 0; j < partitions_; ++j) {
     status_.WriteProgress(StatusType::kPartition, j + 1, partitions_, chunk);
-    sorter->SortPartition(j);
+    if (trace != nullptr) {
+      sorter->SortPartition(j);
+    } else {
+      sorter->SortStep(j);
+    }
   }
   log_.Write(30, " ");
   const int64_t pairs = partitions_ / 2;
   merge_pairs_ = pairs;
   for (int64_t m = pairs; m > 0; m /= 2) {
     status_.WriteProgress(StatusType::kMerge, m, pairs, chunk);
+    if (trace == nullptr) continue;
     sorter->MergeLevel(m);
-    if (trace != nullptr)
-      trace->WriteBlock(sorter->destination(), sorter->size(), records, control_.record_length);
-    sorter->NextLevel();
+    trace->WriteBlock(sorter->entries(), sorter->size(), sorter->format(), sorter->records(),
+                      control_.record_length);
   }
-  return kOk;
 }
 
 }  // namespace

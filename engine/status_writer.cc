@@ -3,6 +3,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <chrono>
+
 #include "engine/decimal.h"
 #include "engine/posix_io.h"
 #include "platform/clock.h"
@@ -12,6 +14,13 @@ namespace kvt::engine {
 namespace {
 
 const std::string kTrailingBlanks(28, ' ');
+constexpr int64_t kCommitIntervalMs = 1000;
+
+int64_t SteadyMilliseconds() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 std::string TypeText(StatusType type) { return ZeroPadded(static_cast<int>(type), 3); }
 
@@ -38,37 +47,45 @@ std::string StatusFile::FormatEnd(const std::string& partition_text, int64_t mer
          kTrailingBlanks;
 }
 
+StatusFile::StatusFile() : clock_(SteadyMilliseconds) {}
+
 bool StatusFile::Open(const std::string& path) {
   Close();
   fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   end_ = 0;
+  last_commit_ms_ = clock_();
   return fd_ >= 0;
 }
 
 void StatusFile::WriteStart() {
   start_time_ = platform::NowLocal().time;
-  Put(FormatStart(start_time_), 0);
+  Put(FormatStart(start_time_), 0, false);
   end_ = kStatusRecordSize;
 }
 
 void StatusFile::WriteProgress(StatusType type, int64_t first, int64_t second, int64_t third) {
   if (type != StatusType::kChunk && type != StatusType::kPartition && type != StatusType::kMerge)
     return;
-  Put(FormatProgress(type, first, second, third, start_time_), end_);
+  Put(FormatProgress(type, first, second, third, start_time_), end_, false);
   end_ += kStatusRecordSize;
 }
 
 void StatusFile::WriteEnd(const std::string& partition_text, int64_t merge_pairs,
                           int return_code) {
   std::string end_time = platform::NowLocal().time;
-  Put(FormatEnd(partition_text, merge_pairs, return_code, start_time_, end_time), 0);
+  Put(FormatEnd(partition_text, merge_pairs, return_code, start_time_, end_time), 0, true);
   if (end_ < kStatusRecordSize) end_ = kStatusRecordSize;
 }
 
-void StatusFile::Put(const std::string& record, int64_t offset) {
+void StatusFile::Put(const std::string& record, int64_t offset, bool commit) {
   if (fd_ < 0) return;
   // Write errors on the status file do not change the run's result.
-  if (PwriteAll(fd_, record.data(), record.size(), offset)) ::fdatasync(fd_);
+  if (!PwriteAll(fd_, record.data(), record.size(), offset)) return;
+  int64_t now = clock_();
+  if (!commit && now - last_commit_ms_ < kCommitIntervalMs) return;
+  ::fdatasync(fd_);
+  last_commit_ms_ = now;
+  ++commits_;
 }
 
 void StatusFile::Close() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace kvt::engine {
@@ -10,9 +11,15 @@ inline constexpr int kStatusRecordSize = 64;
 
 enum class StatusType { kStart = 0, kPartition = 1, kMerge = 2, kEnd = 3, kChunk = 4 };
 
+// Every record is written in one piece, so a reader on this machine sees it whole at once; only
+// the end record must survive a crash, so the file is committed to disk at most about once a
+// second while the run goes on, and always at its end.
 class StatusFile {
  public:
-  StatusFile() = default;
+  // Milliseconds of a steady clock; the default reads the system's monotonic clock.
+  using Clock = std::function<int64_t()>;
+  StatusFile();
+  explicit StatusFile(Clock clock) : clock_(std::move(clock)) {}
   StatusFile(const StatusFile&) = delete;
   StatusFile& operator=(const StatusFile&) = delete;
   ~StatusFile() { Close(); }
@@ -27,6 +34,8 @@ class StatusFile {
   void WriteEnd(const std::string& partition_text, int64_t merge_pairs, int return_code);
   void Close();
   bool is_open() const { return fd_ >= 0; }
+  // Commits to disk so far (for tests of the commit policy).
+  int64_t commits() const { return commits_; }
 
   static std::string FormatStart(const std::string& start_time);
   static std::string FormatProgress(StatusType type, int64_t first, int64_t second, int64_t third,
@@ -36,9 +45,13 @@ class StatusFile {
                                const std::string& end_time);
 
  private:
-  // One write of the whole record, then a commit to disk, so a reader never sees half a record.
-  void Put(const std::string& record, int64_t offset);
+  // One write of the whole record; a commit to disk when `commit` is set or a second has passed
+  // since the last one.
+  void Put(const std::string& record, int64_t offset, bool commit);
 
+  Clock clock_;
+  int64_t last_commit_ms_ = 0;
+  int64_t commits_ = 0;
   int fd_ = -1;
   int64_t end_ = 0;
   std::string start_time_ = "000000";

@@ -11,8 +11,8 @@
 
 namespace kvt::engine {
 
-void TraceWriter::WriteBlock(const SortEntry* entries, int64_t count, const uint8_t* records,
-                             int64_t record_length) {
+void TraceWriter::WriteBlock(const SortEntry* entries, int64_t count, EntryFormat format,
+                             const uint8_t* records, int64_t record_length) {
   if (failed_) return;
   int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (created_ ? O_APPEND : O_TRUNC);
   int fd = ::open(path_.c_str(), flags, 0666);
@@ -26,8 +26,7 @@ void TraceWriter::WriteBlock(const SortEntry* entries, int64_t count, const uint
   std::vector<char> buffer;
   buffer.reserve(lines_per_write * line_size);
   for (int64_t k = 0; k < count; ++k) {
-    const uint8_t* key = records + static_cast<int64_t>(entries[k].index) * record_length +
-                         key_offset_;
+    const uint8_t* key = records + format.Index(entries[k]) * record_length + key_offset_;
     size_t at = buffer.size();
     buffer.resize(at + line_size, '\0');
     const void* nul = std::memchr(key, 0, static_cast<size_t>(key_length_));

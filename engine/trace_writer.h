@@ -17,8 +17,8 @@ class TraceWriter {
   // One line per record in the order of entries: the key bytes as a character string (the copy
   // stops at a zero byte, the rest of the width is zero-filled), then LF CR. The first block of a
   // run creates the file; later blocks are appended. Errors are ignored.
-  void WriteBlock(const SortEntry* entries, int64_t count, const uint8_t* records,
-                  int64_t record_length);
+  void WriteBlock(const SortEntry* entries, int64_t count, EntryFormat format,
+                  const uint8_t* records, int64_t record_length);
 
  private:
   std::string path_;

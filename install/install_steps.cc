@@ -26,10 +26,10 @@ Status WriteInstallConfig(const InstallSetup& setup) {
   const std::string path = setup.cfgPath();
   // The file is written anew, never merged: the class pads a rewrite to the old length.
   if (platform::FileExists(path) && !platform::RemoveFile(path)) {
-    return Status::Failed("kvtinst.cfg could not be replaced.");
+    return Status::NotWritten("kvtinst.cfg could not be replaced.");
   }
   front::clsFile cfg;
-  if (!cfg.openCtlFile(path)) return Status::Failed("kvtinst.cfg could not be created.");
+  if (!cfg.openCtlFile(path)) return Status::NotWritten("kvtinst.cfg could not be created.");
   cfg.addSectionToCtl(kSection);
   // Each key goes straight under the header, so the file reads them in the reverse order.
   cfg.addKeyToCtl(kSection, "APPPATH", setup.ownDir);
@@ -38,13 +38,13 @@ Status WriteInstallConfig(const InstallSetup& setup) {
   cfg.addKeyToCtl(kSection, "EDITING", "MODIFYING THIS FILE WILL CAUSE THE SORT TO FAIL.");
   const bool written = cfg.rewriteCtl("dummy");
   cfg.CtlClose();
-  if (!written) return Status::Failed("kvtinst.cfg could not be written.");
+  if (!written) return Status::NotWritten("kvtinst.cfg could not be written.");
   return Status::OK();
 }
 
 Status SaveMainDir(const InstallSetup& setup) {
   if (!front::regPut(platform::kHkeyLocalMachine, setup.registryKey, "MainDir", setup.ownDir)) {
-    return Status::Failed("MainDir could not be written to the registry.");
+    return Status::NotWritten("MainDir could not be written to the registry.");
   }
   return Status::OK();
 }
@@ -71,22 +71,33 @@ Status CreateProductFolder(const InstallSetup& setup, const std::string& name) {
   // A reinstallation finds the folders in place, with the user's files in them.
   if (platform::IsDirectory(path)) return Status::OK();
   if (!platform::MakeDirectory(path)) {
-    return Status::Failed("Folder " + name + " could not be created.");
+    return Status::NotWritten("Folder " + name + " could not be created.");
   }
   return Status::OK();
 }
 
-Status PlaceSampleControlFile(const InstallSetup& setup) {
-  const std::string from = setup.ownDir + setup.sampleName();
-  if (!IsRegularFile(from)) return Status::Failed(setup.sampleName() + " not found.");
+Status PlaceSampleControlFile(const InstallSetup& setup, std::string* message) {
+  const std::string name = setup.sampleName();
+  const std::string from = setup.ownDir + name;
+  if (!IsRegularFile(from)) return Status::Failed(name + " not found.");
   if (!platform::IsDirectory(setup.ownDir + "SortCtl")) {
-    return Status::Failed(setup.sampleName() + " not moved: folder SortCtl is missing.");
+    return Status::NotWritten(name + " not moved: folder SortCtl is missing.");
+  }
+  std::string to = setup.ownDir + "SortCtl/" + name;
+  std::string installed;
+  std::string delivered;
+  // A sample the user changed is theirs: the new one goes beside it.
+  if (platform::ReadWholeFile(to, &installed) && platform::ReadWholeFile(from, &delivered) &&
+      installed != delivered) {
+    to += ".new";
+    *message = "SortCtl/" + name + " was changed and is kept; the new sample is SortCtl/" +
+               name + ".new.";
   }
   // One rename moves the file: the target is replaced whole, and the source goes only
   // when the target is in place.
   std::error_code ec;
-  fs::rename(from, setup.ownDir + "SortCtl/" + setup.sampleName(), ec);
-  if (ec) return Status::Failed("Move of " + setup.sampleName() + " to SortCtl failed.");
+  fs::rename(from, to, ec);
+  if (ec) return Status::NotWritten("Move of " + name + " to SortCtl failed.");
   return Status::OK();
 }
 

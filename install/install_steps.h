@@ -8,19 +8,24 @@
 
 namespace kvt::install {
 
-// Outcome of one step: ok, or the log text that says what failed.
+// Outcome of one step: ok, or the log text that says what failed. A step that could not write
+// what the installation needs leaves it unfinished (notWritten); the others are only logged.
 class Status {
  public:
   static Status OK() { return Status(); }
-  static Status Failed(std::string message) { return Status(std::move(message)); }
+  static Status Failed(std::string message) { return Status(std::move(message), false); }
+  static Status NotWritten(std::string message) { return Status(std::move(message), true); }
 
   bool ok() const { return message_.empty(); }
+  bool notWritten() const { return notWritten_; }
   const std::string& message() const { return message_; }
 
  private:
   Status() = default;
-  explicit Status(std::string message) : message_(std::move(message)) {}
+  Status(std::string message, bool notWritten)
+      : message_(std::move(message)), notWritten_(notWritten) {}
   std::string message_;
+  bool notWritten_ = false;
 };
 
 // Replaces kvtinst.cfg with a fresh [DEFINITIONS] section (APPPATH, VERSION, PRODUCT, EDITING).
@@ -33,7 +38,9 @@ Status PrepareCleanupProgram(const InstallSetup& setup);
 Status RemoveCleanupProgram(const InstallSetup& setup);
 // Creates a folder of the product directory; one that already exists is kept as it is.
 Status CreateProductFolder(const InstallSetup& setup, const std::string& name);
-// Moves the sample control file kvtsort.txt into SortCtl/, replacing an older copy there.
-Status PlaceSampleControlFile(const InstallSetup& setup);
+// Moves the sample control file kvtsort.txt into SortCtl/. A copy there that differs from it
+// (the user may have changed it) is kept: the new sample goes beside it as kvtsort.txt.new,
+// and the message says so.
+Status PlaceSampleControlFile(const InstallSetup& setup, std::string* message);
 
 }  // namespace kvt::install

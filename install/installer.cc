@@ -1,11 +1,13 @@
 #include "install/installer.h"
 
 #include <chrono>
+#include <iostream>
 #include <thread>
 #include <utility>
 
 #include "frontlib/cls_log.h"
 #include "frontlib/shared_routines.h"
+#include "frontlib/writable_file.h"
 #include "platform/file_util.h"
 
 namespace kvt::install {
@@ -20,6 +22,15 @@ frmTmr::frmTmr(InstallSetup setup) : setup_(std::move(setup)) {
 }
 
 void frmTmr::Start() {
+  // With no log to report to, nothing is done: standard error says why.
+  const std::string problem = front::appendProblem(setup_.logPath());
+  if (!problem.empty()) {
+    std::cerr << "KVTInst: " << setup_.logPath() << " cannot be written: " << problem
+              << "; nothing was installed.\n";
+    failed_ = true;
+    stop_ = true;
+    return;
+  }
   logIfFailed(WriteInstallConfig(setup_));
   const Status renamed = PrepareCleanupProgram(setup_);
   // A clean-up program left by an interrupted earlier run may still be there to be run.
@@ -47,7 +58,7 @@ void frmTmr::Timer1_Timer() {
   if (stop_) return;
   if (running_) chkActiveJobEnded();
   if (startPending_) {
-    saveInReg();
+    // MainDir is recorded only when the installation is complete (finishInstallation).
     running_ = true;
     submitJob();
     startPending_ = false;
@@ -92,13 +103,18 @@ void frmTmr::saveInReg() { logIfFailed(SaveMainDir(setup_)); }
 void frmTmr::finishInstallation() {
   logIfFailed(RemoveCleanupProgram(setup_));
   if (platform::FileExists(setup_.cfgPath())) {
-    saveInReg();
     logIfFailed(CreateProductFolder(setup_, "SortCtl"));
     logIfFailed(CreateProductFolder(setup_, "SortOrder"));
-    logIfFailed(PlaceSampleControlFile(setup_));
+    std::string placed;
+    logIfFailed(PlaceSampleControlFile(setup_, &placed));
+    if (!placed.empty()) logLine(placed);
   } else {
-    logLine("kvtinst.cfg missing: folders and sample control file not installed.");
+    logIfFailed(Status::NotWritten(
+        "kvtinst.cfg missing: folders and sample control file not installed."));
   }
+  // Programs find the product through MainDir: it names only a complete installation.
+  if (!failed_) saveInReg();
+  if (failed_) logLine("MainDir not recorded: the installation is not complete.");
   logLine("Installation rc = " + front::numberText(exitCode_));
   front::clsLog().CloseLog();
 }
@@ -106,7 +122,12 @@ void frmTmr::finishInstallation() {
 void frmTmr::logLine(const std::string& message) { front::logSort(kSubAppl, message); }
 
 void frmTmr::logIfFailed(const Status& status) {
-  if (!status.ok()) logLine(status.message());
+  if (status.ok()) return;
+  logLine(status.message());
+  if (!status.notWritten()) return;
+  // What the installation needs could not be written: the user hears of it at once.
+  std::cerr << "KVTInst: " << status.message() << "\n";
+  failed_ = true;
 }
 
 }  // namespace kvt::install

@@ -29,6 +29,9 @@ class frmTmr {
   void Timer1_Timer();
 
   bool stopped() const { return stop_; }
+  // True when something the installation needs could not be written (said on standard error);
+  // MainDir is then not recorded.
+  bool failed() const { return failed_; }
   int64_t exitCode() const { return exitCode_; }
 
  private:
@@ -47,6 +50,7 @@ class frmTmr {
   bool running_ = false;
   bool ended_ = false;
   bool stop_ = false;
+  bool failed_ = false;
   platform::ProcessHandle handle_;
   int64_t exitCode_ = 0;  // the clean-up program's, 0 until one comes back
 };

@@ -62,6 +62,6 @@ int main(int argc, char** argv) {
   kvt::install::frmTmr runner(kvt::install::InstallSetup::ForThisProgram());
   runner.Start();
   runner.Run();
-  // The result is reported in Install.log only.
-  return 0;
+  // The result is reported in Install.log; a failure to write is also said on standard error.
+  return runner.failed() ? 1 : 0;
 }

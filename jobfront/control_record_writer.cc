@@ -1,6 +1,9 @@
 #include "jobfront/control_record_writer.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <iostream>
 
 #include "frontlib/shared_routines.h"
 #include "jobfront/fixed_text.h"
@@ -75,6 +78,10 @@ int writeControlRecord(const std::string& enginePath, const JobSettings& s,
                   s.controlPath + " too long for the engine control record.");
   }
   if (!writeBytes(enginePath, record)) {
+    int error = errno;
+    // The log may be writable where the main directory is not; standard error always is.
+    std::cerr << "kv02sort: " << enginePath << " could not be written: " << std::strerror(error)
+              << "\n";
     return refuse(enginePath, kRcRecordNotWritten, enginePath + " could not be written.");
   }
   return kRcOk;

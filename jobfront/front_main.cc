@@ -11,13 +11,17 @@
 #include "frontlib/console_info.h"
 #include "frontlib/shared_routines.h"
 #include "jobfront/command_line.h"
+#include "frontlib/writable_file.h"
 #include "jobfront/control_file_check.h"
 #include "jobfront/control_record_writer.h"
+#include "jobfront/job_lock.h"
 #include "jobfront/job_runner.h"
 #include "jobfront/job_settings.h"
 #include "jobfront/job_state.h"
 #include "jobfront/memory_plan.h"
+#include "jobfront/reserved_names.h"
 #include "jobfront/return_codes.h"
+#include "jobfront/stale_files.h"
 #include "platform/file_util.h"
 #include "platform/memory_status.h"
 #include "platform/paths.h"
@@ -37,6 +41,12 @@ std::string joinArgs(const std::vector<std::string>& args) {
 int readMainDirectory(std::string* mainDir) {
   std::string key = platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR);
   std::string dir = front::trim(front::regGet(platform::kHkeyLocalMachine, key, "MainDir"));
+  if (dir.empty() && !platform::LastRegistryProblem().empty()) {
+    // The registry layer has said what is wrong with the file.
+    std::cerr << "kv02sort: no main directory: the registry file "
+              << platform::RegistryFilePath() << " cannot be used.\n";
+    return kRcNoMainDirectory;
+  }
   if (dir.empty()) {
     std::cerr << "kv02sort: no main directory: value MainDir of HKEY_LOCAL_MACHINE\\" << key
               << " is missing or empty in " << platform::RegistryFilePath() << "\n"
@@ -53,9 +63,21 @@ int readMainDirectory(std::string* mainDir) {
   return kRcOk;
 }
 
+// A job never reads or writes the product's own files: the engine would sort its own log or
+// overwrite its control record, and the job runner would delete the output afterwards.
+int refuseProductFiles(const std::string& mainDir, const JobSettings& s) {
+  for (const std::string& path : {s.inputPath, s.outputPath}) {
+    if (isProductFile(mainDir, path)) {
+      front::logSort("STA", path + " is one of the product's own files.");
+      return kRcProductFile;
+    }
+  }
+  return kRcOk;
+}
+
 int planJob(const JobSettings& s, ChunkPlan* plan) {
   *plan = planChunks(platform::FileSize(s.inputPath), front::numericValue(s.recordLength),
-                     s.memoryUsage, platform::ReadMemoryStatus().available_physical,
+                     s.memoryUsage, plannableMemory(platform::ReadMemoryStatus()),
                      s.workFiles);
   if (plan->rc == kRcInputMissing) {
     // Removed since it was checked.
@@ -73,6 +95,7 @@ int prepareJob(const std::string& mainDir, front::clsFile& ctl, JobSettings* s) 
   };
   ControlFileOpener open = [&](const std::string& path) { return ctl.openCtlFile(path); };
   int rc = checkControlFile(mainDir, open, lookup, s);
+  if (rc == kRcOk) rc = refuseProductFiles(mainDir, *s);
   if (rc != kRcOk) return rc;
   ChunkPlan plan;
   rc = planJob(*s, &plan);
@@ -88,6 +111,22 @@ int endBeforeEngine(front::clsFile& ctl, int rc) {
   return rc;
 }
 
+// A job that cannot write its log or take the job lock has nowhere to report: standard error
+// says why.
+int startJob(const std::string& mainDir, JobLock* lock) {
+  const std::string logPath = mainDir + "kvtsort.log";
+  std::string problem = front::appendProblem(logPath);
+  if (!problem.empty()) {
+    std::cerr << "kv02sort: the log " << logPath << " cannot be written: " << problem << "\n";
+    return kRcRecordNotWritten;
+  }
+  if (!lock->acquire(mainDir, &problem)) {
+    std::cerr << "kv02sort: the job lock cannot be taken: " << problem << "\n";
+    return kRcRecordNotWritten;
+  }
+  return kRcOk;
+}
+
 // One job: from the control file named by the words to the end of the engine's run.
 int runJob(const std::vector<std::string>& words) {
   std::string mainDir;
@@ -95,6 +134,10 @@ int runJob(const std::vector<std::string>& words) {
   if (rc != kRcOk) return rc;
   front::clsLog::setProgramLogPath(mainDir + "kvtsort.log");
   front::setErrTextPath(mainDir + "ErrText.txt");
+  // Held until this function returns, after the last log line; the engine holds it as well.
+  JobLock lock;
+  rc = startJob(mainDir, &lock);
+  if (rc != kRcOk) return rc;
 
   JobState state;
   JobSettings settings;
@@ -107,6 +150,9 @@ int runJob(const std::vector<std::string>& words) {
     state.jobRc = rc;
     return endBeforeEngine(ctl, rc);
   }
+  // What a killed earlier run of this job left would otherwise stay for good.
+  lock.lockWorkFolder(workFolder(mainDir, settings.workDir));
+  removeStaleFiles(mainDir, settings.workDir, settings.outputPath);
   state.jobActive = false;
   ctl.CtlClose();
   state.jobReady = true;

@@ -55,6 +55,16 @@ void applyWorkFiles(int64_t workFiles, ChunkPlan* plan) {
 
 }  // namespace
 
+uint64_t plannableMemory(const platform::MemoryStatus& status) {
+  uint64_t memory = status.available_physical;
+  if (status.group_available) memory = std::min(memory, *status.group_available);
+  if (status.address_space_limit) {
+    uint64_t limit = *status.address_space_limit;
+    memory = std::min(memory, limit > kEngineAddressSpace ? limit - kEngineAddressSpace : 0);
+  }
+  return memory;
+}
+
 double memoryPercent(const std::string& memoryUsage) {
   if (memoryUsage.empty() || memoryUsage[0] == '*') return 80;
   int64_t value = front::numericValue(memoryUsage);

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/memory_status.h"
+
 namespace kvt::jobfront {
 
 struct ChunkPlan {
@@ -19,6 +21,15 @@ inline constexpr int64_t kMaxChunks = 99999;              // 5 digits
 inline constexpr int64_t kMaxRecordsPerChunk = 9999999999;  // 10 digits
 // Memory kept back for the engine itself.
 inline constexpr double kReservedMemory = 50000;
+
+// Address space the engine needs besides its chunk buffer and pointer arrays: its program and
+// libraries, its stacks, the output's write buffer and the merge heads, with room to spare.
+inline constexpr uint64_t kEngineAddressSpace = uint64_t{32} << 20;
+
+// The memory a job may plan with: the smallest of the available physical memory, the room
+// under the control group's limit (when one is set) and the address-space limit the engine
+// inherits less what it needs besides its buffers.
+uint64_t plannableMemory(const platform::MemoryStatus& status);
 
 // Percentage of the free memory a job may use: MEMORYUSAGE empty, 0, negative or starting
 // with '*' means 80; above 100 means 100.

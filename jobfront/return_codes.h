@@ -19,6 +19,7 @@ inline constexpr int kRcFieldsIncorrect = 167;
 inline constexpr int kRcRecordNotWritten = 168;
 inline constexpr int kRcEngineStartFailed = 169;
 inline constexpr int kRcNoMainDirectory = 170;
+inline constexpr int kRcProductFile = 171;        // INFILE or OUTFILE names a file of the product
 inline constexpr int kRcControlFileUnreadable = 175;  // cannot be read, or too large
 inline constexpr int kRcNotANumber = 176;             // a numeric [FILE] value is no number
 

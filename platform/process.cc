@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -33,6 +34,20 @@ int OpenPidFd(pid_t pid) {
 #endif
 }
 
+// A parent that ignores SIGCHLD (some daemons and schedulers do, and children inherit it)
+// makes the kernel reap our children itself: their exit codes would be lost. The default
+// disposition is what a program that waits for its children needs.
+void SeeChildExitCodes() {
+  struct sigaction current;
+  if (::sigaction(SIGCHLD, nullptr, &current) != 0) return;
+  bool ignored = current.sa_handler == SIG_IGN && !(current.sa_flags & SA_SIGINFO);
+  if (!ignored && !(current.sa_flags & SA_NOCLDWAIT)) return;
+  struct sigaction standard = {};
+  standard.sa_handler = SIG_DFL;
+  sigemptyset(&standard.sa_mask);
+  ::sigaction(SIGCHLD, &standard, nullptr);
+}
+
 }  // namespace
 
 pid_t StartHidden(const std::string& program, const std::vector<std::string>& args,
@@ -45,12 +60,22 @@ pid_t StartHidden(const std::string& program, const std::vector<std::string>& ar
   for (std::string& s : argv_store) argv.push_back(s.data());
   argv.push_back(nullptr);
 
+  SeeChildExitCodes();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+  // The child starts with SIGCHLD at its default too, so it can wait for children of its own.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGCHLD);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   pid_t pid = 0;
-  int rc = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  int rc = ::posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return 0;
   return pid;

@@ -1,15 +1,17 @@
 #include "platform/registry.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
+#include <cstring>
+#include <iterator>
+#include <mutex>
 
+#include "platform/file_lock.h"
 #include "platform/file_util.h"
 #include "platform/paths.h"
 
@@ -17,6 +19,16 @@ namespace kvt::platform {
 namespace {
 
 const char kRootPrefix[] = "HKEY_LOCAL_MACHINE";
+
+enum class FileCheck { kMissing, kRegular, kNotRegular };
+
+// Only a regular file may be read as the registry and replaced: never a device or a folder.
+FileCheck CheckRegularFile(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? FileCheck::kMissing
+                                                             : FileCheck::kRegular;
+  return S_ISREG(st.st_mode) ? FileCheck::kRegular : FileCheck::kNotRegular;
+}
 
 bool EqualNoCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() &&
@@ -81,27 +93,113 @@ bool ParseDword(const std::string& digits, uint32_t* value) {
   return true;
 }
 
-// Parses one value line; false when it is malformed.
-bool ParseValueLine(const std::string& line, std::string* name, RegValue* value) {
+std::string TrimRight(const std::string& text) {
+  size_t end = text.find_last_not_of(" \t\r");
+  return end == std::string::npos ? "" : text.substr(0, end + 1);
+}
+
+size_t SkipBlanks(const std::string& text, size_t pos) {
+  while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t')) ++pos;
+  return pos;
+}
+
+enum class LineKind { kValue, kOtherValue, kNotRead };
+
+// Parses one value line; blanks around '=' are allowed. kOtherValue for a value of a type the
+// product does not use, kNotRead for anything malformed.
+LineKind ParseValueLine(const std::string& line, std::string* name, RegValue* value) {
   size_t pos = 0;
   if (line[0] == '@') {
     name->clear();
     pos = 1;
   } else if (!ReadQuoted(line, &pos, name)) {
-    return false;
+    return LineKind::kNotRead;
   }
-  if (pos >= line.size() || line[pos] != '=') return false;
-  ++pos;
-  if (line.compare(pos, 6, "dword:") == 0) {
+  pos = SkipBlanks(line, pos);
+  if (pos >= line.size() || line[pos] != '=') return LineKind::kNotRead;
+  pos = SkipBlanks(line, pos + 1);
+  std::string data = TrimRight(line.substr(pos));
+  if (data.compare(0, 6, "dword:") == 0) {
     value->type = RegValue::Type::kDword;
-    return ParseDword(line.substr(pos + 6), &value->dword);
+    return ParseDword(data.substr(6), &value->dword) ? LineKind::kValue : LineKind::kNotRead;
+  }
+  if (data.empty() || data[0] != '"') {
+    value->type = RegValue::Type::kOther;
+    return data.empty() ? LineKind::kNotRead : LineKind::kOtherValue;
   }
   value->type = RegValue::Type::kString;
-  if (!ReadQuoted(line, &pos, &value->text)) return false;
-  return pos == line.size();
+  size_t quoted = 0;
+  if (!ReadQuoted(data, &quoted, &value->text)) return LineKind::kNotRead;
+  return quoted == data.size() ? LineKind::kValue : LineKind::kNotRead;
+}
+
+// The key path below HKEY_LOCAL_MACHINE that a header line names, "" for any other line
+// (another hive, a deletion "[-...]", a header without its closing bracket).
+std::string HeaderKey(const std::string& line) {
+  std::string trimmed = TrimRight(line);
+  if (trimmed.size() < 2 || trimmed[0] != '[' || trimmed.back() != ']') return "";
+  std::string full = trimmed.substr(1, trimmed.size() - 2);
+  std::string root = full.substr(0, full.find('\\'));
+  if (!EqualNoCase(root, kRootPrefix)) return "";
+  return NormalizeKey(full.substr(root.size()));
+}
+
+std::string ValueText(const std::string& name, const RegValue& value) {
+  std::string out = name.empty() ? "@" : "\"" + Escape(name) + "\"";
+  out += "=";
+  if (value.type == RegValue::Type::kDword) {
+    char hex[16];
+    std::snprintf(hex, sizeof hex, "dword:%08x", value.dword);
+    out += hex;
+  } else {
+    out += "\"" + Escape(value.text) + "\"";
+  }
+  return out;
+}
+
+std::vector<std::string> SplitLines(const std::string& text, bool* crlf) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  *crlf = false;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(at, end - at);
+    if (!line.empty() && line.back() == '\r') {
+      line.pop_back();
+      if (lines.empty()) *crlf = true;
+    }
+    lines.push_back(line);
+    at = end + 1;
+  }
+  return lines;
+}
+
+std::mutex& ProblemMutex() {
+  static std::mutex m;
+  return m;
+}
+
+std::string& LastProblem() {
+  static std::string problem;
+  return problem;
+}
+
+// Records why the file cannot be used and says so once on standard error: every program that
+// touches the registry then tells its user, whatever it does with the failure.
+void ReportProblem(const std::string& problem) {
+  std::lock_guard<std::mutex> lock(ProblemMutex());
+  if (LastProblem() == problem) return;
+  LastProblem() = problem;
+  std::fprintf(stderr, "%s\n", problem.c_str());
 }
 
 }  // namespace
+
+std::string LastRegistryProblem() {
+  std::lock_guard<std::mutex> lock(ProblemMutex());
+  return LastProblem();
+}
 
 std::string RegistryFilePath() {
   const char* explicit_path = std::getenv("KVT_REGISTRY");
@@ -112,120 +210,161 @@ std::string RegistryFilePath() {
   return std::string(home != nullptr ? home : ".") + "/.config/halvern/registry.reg";
 }
 
+bool RegistryTree::HasHeader(const std::string& text) {
+  std::string first = text.substr(0, text.find('\n'));
+  if (first.compare(0, 3, "\xEF\xBB\xBF") == 0) first.erase(0, 3);
+  first = TrimRight(first);
+  return first == "REGEDIT4" || first == "Windows Registry Editor Version 5.00";
+}
+
 RegistryTree RegistryTree::Parse(const std::string& text) {
   RegistryTree tree;
-  std::istringstream in(text);
-  std::string line;
-  Key* current = nullptr;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == ';') continue;
-    if (line[0] == '[') {
-      current = nullptr;
-      if (line.back() != ']') continue;
-      std::string full = line.substr(1, line.size() - 2);
-      std::string root = full.substr(0, full.find('\\'));
-      if (!EqualNoCase(root, kRootPrefix)) continue;
-      std::string key = NormalizeKey(full.substr(root.size()));
-      if (key.empty()) continue;
-      tree.CreateKey(key);
-      current = tree.FindKey(key);
+  bool crlf = false;
+  std::vector<std::string> lines = SplitLines(text, &crlf);
+  if (lines.empty()) return tree;
+  tree.lineEnd_ = crlf ? "\r\n" : "\n";
+  tree.blocks_.assign(1, Block{});
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    if (!line.empty() && line[0] == '[') {
+      tree.blocks_.push_back(Block{line, HeaderKey(line), {}});
       continue;
     }
-    if (current == nullptr || (line[0] != '"' && line[0] != '@')) continue;
-    std::string name;
-    RegValue value;
-    if (ParseValueLine(line, &name, &value)) tree.Set(current->path, name, value);
+    Line entry(line);
+    // A long value goes on over lines that end with a backslash.
+    while (TrimRight(entry.text).ends_with('\\') && i + 1 < lines.size() &&
+           (lines[i + 1].empty() || lines[i + 1][0] != '[')) {
+      entry.text += "\n" + lines[++i];
+    }
+    Block& block = tree.blocks_.back();
+    if (!block.path.empty() && !line.empty() && (line[0] == '"' || line[0] == '@')) {
+      LineKind kind = ParseValueLine(entry.text.substr(0, entry.text.find('\n')), &entry.name,
+                                     &entry.value);
+      entry.isValue = kind != LineKind::kNotRead;
+    }
+    block.lines.push_back(entry);
   }
   return tree;
 }
 
 std::string RegistryTree::Serialize() const {
-  std::string out = "REGEDIT4\n";
-  for (const Key& key : keys_) {
-    out += "\n[" + std::string(kRootPrefix) + "\\" + key.path + "]\n";
-    for (const auto& [name, value] : key.values) {
-      out += name.empty() ? "@" : "\"" + Escape(name) + "\"";
-      out += "=";
-      if (value.type == RegValue::Type::kDword) {
-        char hex[16];
-        std::snprintf(hex, sizeof hex, "dword:%08x", value.dword);
-        out += hex;
-      } else {
-        out += "\"" + Escape(value.text) + "\"";
-      }
-      out += "\n";
+  std::string out;
+  auto put = [&](const std::string& text) {
+    size_t at = 0;
+    for (size_t nl; (nl = text.find('\n', at)) != std::string::npos; at = nl + 1) {
+      out += text.substr(at, nl - at) + lineEnd_;
     }
+    out += text.substr(at) + lineEnd_;
+  };
+  for (size_t b = 0; b < blocks_.size(); ++b) {
+    if (b > 0) put(blocks_[b].header);
+    for (const Line& line : blocks_[b].lines) put(line.text);
   }
   return out;
 }
 
-RegistryTree::Key* RegistryTree::FindKey(const std::string& key) {
+RegistryTree::Block* RegistryTree::FindKey(const std::string& key) {
   std::string wanted = NormalizeKey(key);
-  for (Key& k : keys_) {
-    if (EqualNoCase(k.path, wanted)) return &k;
+  for (Block& b : blocks_) {
+    if (!b.path.empty() && EqualNoCase(b.path, wanted)) return &b;
   }
   return nullptr;
 }
 
-const RegistryTree::Key* RegistryTree::FindKey(const std::string& key) const {
+const RegistryTree::Block* RegistryTree::FindKey(const std::string& key) const {
   return const_cast<RegistryTree*>(this)->FindKey(key);
+}
+
+// A key may be written in several blocks; as on import, its last line for a name wins.
+RegistryTree::Line* RegistryTree::FindValue(const std::string& key, const std::string& name) {
+  std::string wanted = NormalizeKey(key);
+  Line* found = nullptr;
+  for (Block& b : blocks_) {
+    if (b.path.empty() || !EqualNoCase(b.path, wanted)) continue;
+    for (Line& line : b.lines) {
+      if (line.isValue && EqualNoCase(line.name, name)) found = &line;
+    }
+  }
+  return found;
 }
 
 bool RegistryTree::KeyExists(const std::string& key) const {
   std::string wanted = NormalizeKey(key);
   if (wanted.empty()) return true;
-  for (const Key& k : keys_) {
-    if (EqualNoCase(k.path, wanted) || IsBelow(k.path, wanted)) return true;
+  for (const Block& b : blocks_) {
+    if (!b.path.empty() && (EqualNoCase(b.path, wanted) || IsBelow(b.path, wanted))) return true;
   }
   return false;
 }
 
 const RegValue* RegistryTree::Find(const std::string& key, const std::string& name) const {
-  const Key* k = FindKey(key);
-  if (k == nullptr) return nullptr;
-  for (const auto& [n, v] : k->values) {
-    if (EqualNoCase(n, name)) return &v;
-  }
-  return nullptr;
+  const Line* line = const_cast<RegistryTree*>(this)->FindValue(key, name);
+  return line == nullptr ? nullptr : &line->value;
 }
 
 void RegistryTree::CreateKey(const std::string& key) {
   std::string path = NormalizeKey(key);
   if (path.empty() || FindKey(path) != nullptr) return;
-  keys_.push_back(Key{path, {}});
+  // A blank line before each key, unless the file already ends with one.
+  Block& last = blocks_.back();
+  if (last.lines.empty() || !TrimRight(last.lines.back().text).empty()) {
+    last.lines.push_back(Line(""));
+  }
+  blocks_.push_back(Block{"[" + std::string(kRootPrefix) + "\\" + path + "]", path, {}});
 }
 
 void RegistryTree::Set(const std::string& key, const std::string& name, const RegValue& value) {
-  CreateKey(key);
-  Key* k = FindKey(key);
-  if (k == nullptr) return;
-  for (auto& [n, v] : k->values) {
-    if (EqualNoCase(n, name)) {
-      v = value;
-      return;
-    }
+  Line* existing = FindValue(key, name);
+  if (existing != nullptr) {
+    *existing = Line(ValueText(existing->name, value), existing->name, value);
+    return;
   }
-  k->values.emplace_back(name, value);
+  CreateKey(key);
+  Block* block = FindKey(key);
+  if (block == nullptr) return;
+  // After the key's last written line, before the blank lines that part it from the next key.
+  auto at = block->lines.end();
+  while (at != block->lines.begin() && TrimRight(std::prev(at)->text).empty()) --at;
+  block->lines.insert(at, Line(ValueText(name, value), name, value));
 }
 
 bool RegistryTree::DeleteKey(const std::string& key) {
   std::string wanted = NormalizeKey(key);
   if (wanted.empty() || !KeyExists(wanted)) return false;
-  keys_.erase(std::remove_if(keys_.begin(), keys_.end(),
-                             [&](const Key& k) {
-                               return EqualNoCase(k.path, wanted) || IsBelow(k.path, wanted);
-                             }),
-              keys_.end());
+  blocks_.erase(std::remove_if(blocks_.begin() + 1, blocks_.end(),
+                               [&](const Block& b) {
+                                 return !b.path.empty() && (EqualNoCase(b.path, wanted) ||
+                                                            IsBelow(b.path, wanted));
+                               }),
+                blocks_.end());
   return true;
 }
 
 Registry::Registry(std::string path) : path_(std::move(path)) {}
 
-RegistryTree Registry::Load() const {
+bool Registry::Load(RegistryTree* tree) const {
   std::string text;
-  if (!ReadWholeFile(path_, &text)) return RegistryTree();
-  return RegistryTree::Parse(text);
+  FileCheck check = CheckRegularFile(path_);
+  if (check == FileCheck::kMissing) {
+    *tree = RegistryTree();
+    return true;
+  }
+  if (check == FileCheck::kNotRegular) {
+    ReportProblem("Registry file " + path_ + " is not a regular file; it is left as it is.");
+    return false;
+  }
+  if (!ReadWholeFile(path_, &text)) {
+    ReportProblem("Registry file " + path_ + " cannot be read (" + std::strerror(errno) +
+                  "); it is left as it is.");
+    return false;
+  }
+  if (!text.empty() && !RegistryTree::HasHeader(text)) {
+    ReportProblem("Registry file " + path_ +
+                  " does not start with REGEDIT4: it is no registry file and is left as it is.");
+    return false;
+  }
+  *tree = text.empty() ? RegistryTree() : RegistryTree::Parse(text);
+  return true;
 }
 
 template <typename Change>
@@ -239,26 +378,26 @@ bool Registry::Modify(Change change) {
   }
   // A lock file beside the registry file serialises writers; the registry file itself is
   // replaced by rename, so it cannot carry the lock.
-  std::string lock_path = path_ + ".lock";
-  int lock_fd = ::open(lock_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (lock_fd < 0) return false;
-  while (::flock(lock_fd, LOCK_EX) != 0) {
-    if (errno != EINTR) {
-      ::close(lock_fd);
-      return false;
-    }
+  FileLock lock;
+  std::string reason;
+  if (!lock.Open(path_ + ".lock", &reason)) {
+    ReportProblem("Registry file " + path_ + ": its lock file cannot be opened (" + reason +
+                  ").");
+    return false;
   }
-  RegistryTree tree = Load();
-  bool ok = change(tree) && AtomicReplaceFile(path_, tree.Serialize());
-  ::flock(lock_fd, LOCK_UN);
-  ::close(lock_fd);
-  return ok;
+  if (!lock.Lock()) return false;
+  RegistryTree tree;
+  return Load(&tree) && change(tree) && AtomicReplaceFile(path_, tree.Serialize());
 }
 
-bool Registry::KeyExists(const std::string& key) const { return Load().KeyExists(key); }
+bool Registry::KeyExists(const std::string& key) const {
+  RegistryTree tree;
+  return Load(&tree) && tree.KeyExists(key);
+}
 
 std::optional<RegValue> Registry::Query(const std::string& key, const std::string& name) const {
-  RegistryTree tree = Load();
+  RegistryTree tree;
+  if (!Load(&tree)) return std::nullopt;
   const RegValue* value = tree.Find(key, name);
   if (value == nullptr) return std::nullopt;
   return *value;

@@ -1,12 +1,15 @@
 // The registry stand-in: one REGEDIT4 text file holds the whole HKEY_LOCAL_MACHINE tree.
 // Reads parse the file as it is now; writes take an advisory lock, re-read the file, change it
-// and replace it atomically, so two programs writing at once lose nothing.
+// and replace it atomically, so two programs writing at once lose nothing. A person may edit
+// the file: whatever the product does not set (comments, other hives, value types it does not
+// know, lines it cannot read) is written back as it was.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kvt::platform {
@@ -18,7 +21,8 @@ inline constexpr uint32_t kHkeyLocalMachine = 0x80000002u;
 std::string RegistryFilePath();
 
 struct RegValue {
-  enum class Type { kString, kDword } type = Type::kString;
+  // kOther: a type the product does not use (hex:, hex(2):, ...), kept but never read.
+  enum class Type { kString, kDword, kOther } type = Type::kString;
   std::string text;     // kString
   uint32_t dword = 0;   // kDword
 };
@@ -27,8 +31,12 @@ struct RegValue {
 // ("SOFTWARE\\Halvern\\KV0220"); names compare case-insensitively.
 class RegistryTree {
  public:
-  // Reads what it can from a file's text; malformed lines are skipped.
+  // True when the text starts with a registry header line (REGEDIT4, or the version 5 one).
+  static bool HasHeader(const std::string& text);
+  // Reads what it can from a file's text; lines it cannot read are kept for Serialize but
+  // give no value.
   static RegistryTree Parse(const std::string& text);
+  // The text parsed with only the changes made since: every other line stays as it was.
   std::string Serialize() const;
 
   bool KeyExists(const std::string& key) const;
@@ -39,14 +47,34 @@ class RegistryTree {
   bool DeleteKey(const std::string& key);
 
  private:
-  struct Key {
-    std::string path;  // as first written
-    std::vector<std::pair<std::string, RegValue>> values;
+  // One line of the file (a value spread over continuation lines is one Line), as read.
+  struct Line {
+    Line() = default;
+    explicit Line(std::string t) : text(std::move(t)) {}
+    Line(std::string t, std::string n, const RegValue& v)
+        : text(std::move(t)), isValue(true), name(std::move(n)), value(v) {}
+    std::string text;      // without its line end; continuation lines joined by '\n'
+    bool isValue = false;  // a value line the reader understood
+    std::string name;
+    RegValue value;
   };
-  Key* FindKey(const std::string& key);
-  const Key* FindKey(const std::string& key) const;
-  std::vector<Key> keys_;
+  // A key's header line and the lines up to the next header. The first block holds the lines
+  // before the first header; blocks of other hives and unreadable headers have no path.
+  struct Block {
+    std::string header;  // "" for the first block
+    std::string path;    // key path below HKEY_LOCAL_MACHINE, "" when not one
+    std::vector<Line> lines;
+  };
+  Block* FindKey(const std::string& key);
+  const Block* FindKey(const std::string& key) const;
+  Line* FindValue(const std::string& key, const std::string& name);
+  std::vector<Block> blocks_ = {Block{"", "", {Line{"REGEDIT4"}}}};
+  std::string lineEnd_ = "\n";
 };
+
+// Why the registry file was last found unusable in this process ("" when never): a file that
+// is no registry file or cannot be read is never taken for an empty one nor overwritten.
+std::string LastRegistryProblem();
 
 // The registry file on disk.
 class Registry {
@@ -64,7 +92,9 @@ class Registry {
   const std::string& path() const { return path_; }
 
  private:
-  RegistryTree Load() const;
+  // The file's tree; false (problem recorded and reported) when the file cannot be used.
+  // A missing or empty file is an empty registry.
+  bool Load(RegistryTree* tree) const;
   // Locks, loads, applies change, writes back atomically. change returns false to abort.
   template <typename Change>
   bool Modify(Change change);

@@ -116,6 +116,8 @@ void Uninstaller::delModules(UninstallResult& result) {
   deleteFile("kvtsort.log", result);
   deleteFile("kvtsort.old", result);
   deleteFile("kvtsort.sts", result);
+  // The lock file that lets jobs of this main directory take turns.
+  deleteFile("kvtsort.lck", result);
   emptyDirectory("SortCtl", result);
   emptyDirectory("SortOrder", result);
 }

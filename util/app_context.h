@@ -42,4 +42,10 @@ struct AppContext {
   QuestionAsker* asker = nullptr;
 };
 
+// The context's question asker, or message boxes when none was installed.
+inline QuestionAsker& askerOf(AppContext& ctx) {
+  static MessageBoxAsker boxes;
+  return ctx.asker ? *ctx.asker : boxes;
+}
+
 }  // namespace kvt::util

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -171,7 +172,7 @@ void frmUtil::cmdCancel_Click() {
   ui_.lstCommand->clearSelection();
   ui_.lstCommand->setCurrentItem(nullptr);
   ui_.cmdExecute->setEnabled(false);
-  ui_.cmdExecute->setText(QStringLiteral("Execute"));
+  ui_.cmdExecute->setText(QStringLiteral("&Execute"));
   ui_.cmdCancel->setEnabled(false);
   msg_.clear();
 }
@@ -275,7 +276,17 @@ void frmUtil::cmdSearch_Click() {
 void frmUtil::cmdClear_Click() {
   log_.CloseLog();
   msg_.clear();
-  const ArchiveResult result = LogArchive(logPath_).startNewLog();
+  // The archived log is the only copy of the older records: it goes only when the user says so.
+  const LogArchive archive(logPath_);
+  const QString old = q(archive.oldLogPath());
+  if (!kvt::front::fileMissing(archive.oldLogPath()) &&
+      !askerOf(ctx_).askYesNo(this, windowTitle(),
+                              old + QStringLiteral(" will be deleted - Press 'Yes' to delete!"))) {
+    msg_.show(QStringLiteral("The log was not cleared; ") + old + QStringLiteral(" is kept."),
+              MsgColour::InfoBlue);
+    return;
+  }
+  const ArchiveResult result = archive.startNewLog();
   cmdRefresh_Click();
   if (result.colour) msg_.setColour(*result.colour);
   msg_.show(result.text);
@@ -310,7 +321,10 @@ void frmUtil::cmdSort_Click() {
     field->clear();
   }
   progressFields_ = ProgressFields();
+  showSortProgress(ProgressView());
   if (!requestSort()) return;
+  sortProgress_.reset(ui_.txtFileSize->text().toLongLong());
+  showSortProgress(sortProgress_.view(nowTime()));
   run_.startRequested = true;
   ui_.lblSort->setVisible(true);
   ui_.Timer1->start();
@@ -318,13 +332,6 @@ void frmUtil::cmdSort_Click() {
 
 // The checks before a start; false (with the reason shown) when the sort cannot start.
 bool frmUtil::requestSort() {
-  std::string& statusRec = kvt::front::clsFile::statusRec();
-  statusRec.resize(StatusRecord::kLength, ' ');
-  statusRec.replace(33, 3, "999");
-  progress_.reset();
-  status_.close();
-  kvt::platform::RemoveFile(statusPath_);
-
   ctx_.currentCtlName = ui_.txtCtlFile->text();
   const CtlFileInfo info = readCtlFileInfo(s(ctx_.currentCtlName), mainDir_);
   if (!info.found) {
@@ -334,9 +341,15 @@ bool frmUtil::requestSort() {
   ui_.txtInFile->setText(info.inFile);
   ui_.txtRecLen->setText(info.recLen);
   ui_.txtMemUsage->setText(info.memUsage);
+  outFile_ = s(info.outFile);
   const InputFileCheck check = checkInputFile(s(info.inFile), info.recLen);
   if (check.outcome == InputFileCheck::Outcome::CannotOpen) {
     msg_.show(QStringLiteral("The input file could not be opened."), MsgColour::ErrorRed);
+    return false;
+  }
+  if (check.outcome == InputFileCheck::Outcome::NotFound) {
+    msg_.show(QStringLiteral("The input file ") + info.inFile + QStringLiteral(" was not found."),
+              MsgColour::ErrorRed);
     return false;
   }
   if (check.outcome == InputFileCheck::Outcome::BadRecordLength) {
@@ -344,6 +357,14 @@ bool frmUtil::requestSort() {
     return false;
   }
   ui_.txtFileSize->setText(check.recordCount);
+  recordLength_ = kvt::front::numericValue(s(info.recLen));
+  // The old status file goes only now: a refused start changes nothing.
+  std::string& statusRec = kvt::front::clsFile::statusRec();
+  statusRec.resize(StatusRecord::kLength, ' ');
+  statusRec.replace(33, 3, "999");
+  progress_.reset();
+  status_.close();
+  kvt::platform::RemoveFile(statusPath_);
   return true;
 }
 
@@ -397,12 +418,23 @@ void frmUtil::blinkRunningLabel() {
 
 void frmUtil::dsplyProgress() {
   try {
-    if (!status_.ensureOpen(statusPath_)) return;
+    // The front-end may wait for another job of this main directory before the engine starts
+    // and writes the status file; until then the bar says that it waits.
+    if (!status_.ensureOpen(statusPath_)) {
+      showSortProgress(sortProgress_.view(nowTime()));
+      return;
+    }
     progress_.refreshRunTime(nowTime(), progressFields_);
     for (const StatusRecord& record : status_.readNew()) {
       progress_.apply(record, progressFields_);
+      sortProgress_.apply(record);
+    }
+    if (!outFile_.empty()) {
+      sortProgress_.outputWritten(kvt::platform::FileSize(outFile_ + ".kvttmp"),
+                                  ui_.txtFileSize->text().toLongLong() * recordLength_);
     }
     showProgressFields();
+    showSortProgress(sortProgress_.view(nowTime()));
     QCoreApplication::processEvents();
   } catch (const std::exception& error) {
     msg_.show(QString::fromLocal8Bit(error.what()) + QStringLiteral(" (dsplyProgress)"),
@@ -420,6 +452,13 @@ void frmUtil::showProgressFields() {
   update(ui_.txtSortTime, progressFields_.sortTime);
 }
 
+void frmUtil::showSortProgress(const ProgressView& shown) {
+  ui_.prgSort->setValue(shown.value);
+  const QString text = shown.time.isEmpty() ? shown.phase : shown.phase + "\n" + shown.time;
+  if (ui_.lblProgress->text() != text) ui_.lblProgress->setText(text);
+  ui_.prgSort->setAccessibleDescription(text);
+}
+
 void frmUtil::finishRun() {
   ui_.Timer1->stop();
   ui_.lblSort->setVisible(false);
@@ -433,8 +472,14 @@ void frmUtil::finishRun() {
     showProgressFields();
   }
   const bool success = sortSucceeded(first, job_.exitCode());
-  msg_.show(QStringLiteral("Sort complete. (") + q(run_.startTime) + "-" + q(run_.endTime) + ")",
-            success ? MsgColour::SuccessGreen : MsgColour::ErrorRed);
+  QString message =
+      QStringLiteral("Sort complete. (") + q(run_.startTime) + "-" + q(run_.endTime) + ")";
+  // A failure says why, not only by its colour.
+  const int code = success ? 0 : failureCode(first, job_.exitCode());
+  if (!success) message += QStringLiteral("\r\n") + failureLine(code, kvt::front::errText(code));
+  msg_.show(message, success ? MsgColour::SuccessGreen : MsgColour::ErrorRed);
+  sortProgress_.finish(success, code);
+  showSortProgress(sortProgress_.view(first.isEnd() ? first.endTime() : nowTime()));
   run_.active = false;
   QCoreApplication::processEvents();
 }

@@ -17,6 +17,7 @@
 #include "util/front_end_job.h"
 #include "util/log_view.h"
 #include "util/message_line.h"
+#include "util/sort_progress.h"
 #include "util/status_follower.h"
 
 class QCheckBox;
@@ -24,6 +25,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QProgressBar;
 class QPushButton;
 class QTableWidget;
 class QTimer;
@@ -60,6 +62,8 @@ struct FrmUtilUi {
   QLineEdit* txtSortTime = nullptr;
   QLineEdit* txtMergeStatus = nullptr;
   QLabel* lblSort = nullptr;
+  QProgressBar* prgSort = nullptr;
+  QLabel* lblProgress = nullptr;
   QPushButton* cmdSort = nullptr;
   QPushButton* cmdMem = nullptr;
   QTimer* Timer1 = nullptr;
@@ -140,6 +144,7 @@ class frmUtil : public QWidget {
   void dsplyProgress();
   void finishRun();
   void showProgressFields();
+  void showSortProgress(const ProgressView& shown);
   bool handleKey(QObject* watched, QEvent* event);
 
   AppContext& ctx_;
@@ -151,6 +156,7 @@ class frmUtil : public QWidget {
   StatusFollower status_;
   ProgressTracker progress_;
   ProgressFields progressFields_;
+  SortProgress sortProgress_;
   FrontEndJob job_;
   RunState run_;
   HelpOpener helpOpener_;
@@ -163,6 +169,8 @@ class frmUtil : public QWidget {
   std::string msgTextPath_;
   std::string helpFileName_;
   std::string helpFile_;
+  std::string outFile_;        // the running sort's output
+  int64_t recordLength_ = 0;   // and its record length
 };
 
 }  // namespace kvt::util

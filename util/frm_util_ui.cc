@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableWidget>
@@ -15,6 +16,7 @@
 
 #include "util/frm_util.h"
 #include "util/message_line.h"
+#include "util/sort_progress.h"
 
 namespace kvt::util {
 
@@ -27,14 +29,15 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 }
 
 // A text box with its label: the label is its buddy and its accessible name.
+// labelText may carry a mnemonic mark ("S&ort control file"); the accessible name does not.
 QLineEdit* makeField(QWidget* parent, const char* name, QLabel** label, const QString& caption,
-                     bool readOnly = true) {
+                     bool readOnly = true, const QString& labelText = QString()) {
   auto* field = new QLineEdit(parent);
   field->setObjectName(QLatin1String(name));
   field->setReadOnly(readOnly);
   field->setAccessibleName(caption);
   if (label != nullptr) {
-    *label = new QLabel(caption, parent);
+    *label = new QLabel(labelText.isEmpty() ? caption : labelText, parent);
     (*label)->setObjectName(QLatin1String("lbl_") + QLatin1String(name));
     (*label)->setBuddy(field);
   }
@@ -73,11 +76,11 @@ void FrmUtilUi::setupUi(QWidget* form) {
   lstCommand->setMaximumHeight(64);
   commandLayout->addWidget(lstCommand);
   auto* commandButtons = new QHBoxLayout;
-  cmdExecute = makeButton(frmCommands, "cmdExecute", QStringLiteral("Execute command"));
+  cmdExecute = makeButton(frmCommands, "cmdExecute", QStringLiteral("&Execute command"));
   cmdExecute->setEnabled(false);
-  cmdCancel = makeButton(frmCommands, "cmdCancel", QStringLiteral("Cancel"));
+  cmdCancel = makeButton(frmCommands, "cmdCancel", QStringLiteral("&Cancel"));
   cmdCancel->setEnabled(false);
-  cmdExit = makeButton(frmCommands, "cmdExit", QStringLiteral("Exit"));
+  cmdExit = makeButton(frmCommands, "cmdExit", QStringLiteral("E&xit"));
   commandButtons->addWidget(cmdExecute);
   commandButtons->addWidget(cmdCancel);
   commandButtons->addStretch();
@@ -102,12 +105,12 @@ void FrmUtilUi::setupUi(QWidget* form) {
   auto* frmStatus = makeFrame(leftPanel, "frmStatus", QStringLiteral("Status"));
   auto* statusLayout = new QGridLayout(frmStatus);
   txtCtlFile = makeField(frmStatus, "txtCtlFile", &label, QStringLiteral("Sort control file"),
-                         false);
+                         false, QStringLiteral("S&ort control file"));
   statusLayout->addWidget(label, 0, 0);
   statusLayout->addWidget(txtCtlFile, 0, 1, 1, 4);
   auto* ctlButtons = new QHBoxLayout;
-  cmdSCtl = makeButton(frmStatus, "cmdSCtl", QStringLiteral("Browse"));
-  cmdCreate = makeButton(frmStatus, "cmdCreate", QStringLiteral("Edit sort control file"));
+  cmdSCtl = makeButton(frmStatus, "cmdSCtl", QStringLiteral("&Browse"));
+  cmdCreate = makeButton(frmStatus, "cmdCreate", QStringLiteral("E&dit sort control file"));
   ctlButtons->addStretch();
   ctlButtons->addWidget(cmdSCtl);
   ctlButtons->addWidget(cmdCreate);
@@ -138,9 +141,10 @@ void FrmUtilUi::setupUi(QWidget* form) {
   txtSortTime = makeField(frmStatus, "txtSortTime", &label, QStringLiteral("Sort time(secs)"));
   statusLayout->addWidget(label, 5, 2);
   statusLayout->addWidget(txtSortTime, 5, 3, 1, 2);
-  txtMergeStatus = makeField(frmStatus, "txtMergeStatus", nullptr, QStringLiteral("Merge status"));
-  txtMergeStatus->setVisible(false);
-  statusLayout->addWidget(txtMergeStatus, 6, 0);
+  // The merge records are shown too: a long merge is otherwise a window that seems to hang.
+  txtMergeStatus = makeField(frmStatus, "txtMergeStatus", &label, QStringLiteral("Merge status"));
+  statusLayout->addWidget(label, 6, 0);
+  statusLayout->addWidget(txtMergeStatus, 6, 1);
 
   lblSort = new QLabel(QStringLiteral("The sort is running"), frmStatus);
   lblSort->setObjectName(QStringLiteral("lblSort"));
@@ -157,18 +161,33 @@ void FrmUtilUi::setupUi(QWidget* form) {
   QSizePolicy keepSpace = lblSort->sizePolicy();
   keepSpace.setRetainSizeWhenHidden(true);
   lblSort->setSizePolicy(keepSpace);
-  statusLayout->addWidget(lblSort, 6, 1, 1, 4);
+  statusLayout->addWidget(lblSort, 7, 0, 1, 5);
+
+  prgSort = new QProgressBar(frmStatus);
+  prgSort->setObjectName(QStringLiteral("prgSort"));
+  prgSort->setRange(0, ProgressView::kScale);
+  prgSort->setValue(0);
+  prgSort->setAccessibleName(QStringLiteral("Sort progress"));
+  statusLayout->addWidget(prgSort, 8, 0, 1, 5);
+  lblProgress = new QLabel(frmStatus);
+  lblProgress->setObjectName(QStringLiteral("lblProgress"));
+  lblProgress->setTextFormat(Qt::PlainText);
+  lblProgress->setWordWrap(true);
+  lblProgress->setAccessibleName(QStringLiteral("Sort progress"));
+  // Two lines: what the engine does, and the times.
+  lblProgress->setMinimumHeight(lblProgress->fontMetrics().lineSpacing() * 2 + 2);
+  statusLayout->addWidget(lblProgress, 9, 0, 1, 5);
 
   auto* sortButtons = new QHBoxLayout;
-  cmdSort = makeButton(frmStatus, "cmdSort", QStringLiteral("Start sort"));
-  cmdMem = makeButton(frmStatus, "cmdMem", QStringLiteral("Show memory"));
+  cmdSort = makeButton(frmStatus, "cmdSort", QStringLiteral("S&tart sort"));
+  cmdMem = makeButton(frmStatus, "cmdMem", QStringLiteral("Show &memory"));
   sortButtons->addStretch();
   sortButtons->addWidget(cmdSort);
   sortButtons->addWidget(cmdMem);
-  statusLayout->addLayout(sortButtons, 7, 0, 1, 5);
+  statusLayout->addLayout(sortButtons, 10, 0, 1, 5);
   statusLayout->setColumnStretch(1, 1);
   statusLayout->setColumnStretch(3, 1);
-  statusLayout->setRowStretch(8, 1);
+  statusLayout->setRowStretch(11, 1);
   leftColumn->addWidget(frmStatus, 1);
 
   Timer1 = new QTimer(form);
@@ -186,6 +205,8 @@ void FrmUtilUi::setupUi(QWidget* form) {
   grdLog->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grdLog->setSelectionBehavior(QAbstractItemView::SelectRows);
   grdLog->setWordWrap(false);
+  // Arrows move inside the grid; Tab leaves it for the next control.
+  grdLog->setTabKeyNavigation(false);
   grdLog->verticalHeader()->setVisible(false);
   grdLog->verticalHeader()->setDefaultSectionSize(grdLog->fontMetrics().height() + 6);
   grdLog->horizontalHeader()->setStretchLastSection(true);
@@ -197,13 +218,13 @@ void FrmUtilUi::setupUi(QWidget* form) {
   txtLogDate->setMaximumWidth(120);
   filterRow->addWidget(label);
   filterRow->addWidget(txtLogDate);
-  chkLog = new QCheckBox(QStringLiteral("Show all records"), frmLog);
+  chkLog = new QCheckBox(QStringLiteral("Show &all records"), frmLog);
   chkLog->setObjectName(QStringLiteral("chkLog"));
   filterRow->addWidget(chkLog);
   filterRow->addStretch();
-  cmdSearch = makeButton(frmLog, "cmdSearch", QStringLiteral("Search"));
-  cmdRefresh = makeButton(frmLog, "cmdRefresh", QStringLiteral("Refresh"));
-  cmdClear = makeButton(frmLog, "cmdClear", QStringLiteral("Clear log"));
+  cmdSearch = makeButton(frmLog, "cmdSearch", QStringLiteral("&Search"));
+  cmdRefresh = makeButton(frmLog, "cmdRefresh", QStringLiteral("Re&fresh"));
+  cmdClear = makeButton(frmLog, "cmdClear", QStringLiteral("C&lear log"));
   filterRow->addWidget(cmdSearch);
   filterRow->addWidget(cmdRefresh);
   filterRow->addWidget(cmdClear);

@@ -102,7 +102,26 @@ void MessageTextFile::close() {
   content_.clear();
 }
 
+namespace {
+
+// "KV Tamsort ended.( 0)" ends a good run; any other code, and every "... failed" line of the
+// front-end ("Sort failed rc= 1.", "Start of kvtsorts.exe failed."), tells of a failure.
+bool reportsFailure(const QString& message) {
+  static const QLatin1String kEnded("KV Tamsort ended.(");
+  if (message.startsWith(kEnded)) {
+    const int close = message.indexOf(u')', kEnded.size());
+    bool number = false;
+    const int code = message.mid(kEnded.size(), close - kEnded.size()).trimmed().toInt(&number);
+    return close > 0 && number && code != 0;
+  }
+  return message.startsWith(QLatin1String("Sort failed")) ||
+         message.contains(QLatin1String(" failed."));
+}
+
+}  // namespace
+
 MsgColour messageColour(const QString& message) {
+  if (reportsFailure(message)) return MsgColour::ErrorRed;
   if (message.startsWith(QLatin1String("KV Tamsort ended"))) return MsgColour::EndBlue;
   if (message.startsWith(QLatin1String("KV Tamsort"))) return MsgColour::InfoBlue;
   return MsgColour::Black;

@@ -59,7 +59,8 @@ struct LogViewResult {
   bool invalidFilter = false;   // a record met a filter that is not valid
 };
 
-// Colour of a message in the grid: the end of a sort, other product lines, everything else.
+// Colour of a message in the grid: a failure (red), the end of a sort, other product lines,
+// everything else.
 MsgColour messageColour(const QString& message);
 
 // Reads the log backwards through the window's log object.

@@ -1,5 +1,6 @@
 #include "util/message_line.h"
 
+#include <QAccessible>
 #include <QLabel>
 
 namespace kvt::util {
@@ -26,7 +27,7 @@ QString displayText(QString text) {
 
 void MessageLine::show(const QString& text) {
   setPlainLook();
-  label_->setText(displayText(text));
+  setText(displayText(text));
 }
 
 void MessageLine::show(const QString& text, MsgColour colour) {
@@ -51,7 +52,16 @@ void MessageLine::showBanner(const QString& text) {
   QFont font = label_->font();
   font.setItalic(true);
   label_->setFont(font);
-  label_->setText(displayText(text));
+  setText(displayText(text));
+}
+
+// The accessible name says what the line is for; screen readers read the message itself from
+// the description, and are told each time it changes.
+void MessageLine::setText(const QString& text) {
+  label_->setText(text);
+  label_->setAccessibleDescription(text);
+  QAccessibleEvent event(label_, QAccessible::DescriptionChanged);
+  QAccessible::updateAccessibility(&event);
 }
 
 QString MessageLine::text() const { return label_->text(); }

@@ -30,6 +30,7 @@ class MessageLine {
 
  private:
   void setPlainLook();
+  void setText(const QString& text);
   QLabel* label_;
 };
 

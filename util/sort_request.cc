@@ -13,12 +13,17 @@ CtlFileInfo readCtlFileInfo(const std::string& ctlPath, const std::string& mainD
   kvt::front::clsFile ctl;
   ctl.CtlClose();
   CtlFileInfo info;
+  // The reader would create a missing file empty; a mistyped name must leave nothing behind.
+  if (kvt::front::fileMissing(ctlPath)) return info;
+  const auto completed = [&mainDir](std::string path) {
+    if (!path.empty() && !kvt::platform::IsAbsolutePath(path)) path = mainDir + path;
+    return QString::fromStdString(path);
+  };
   const std::string product = ctl.ReceiveCtl("FILE", "PRODUCT", ctlPath);
   if (kvt::front::trim(product) == "KV02") {
     info.found = true;
-    std::string inFile = ctl.ReceiveCtl("FILE", "INFILE", ctlPath);
-    if (!inFile.empty() && !kvt::platform::IsAbsolutePath(inFile)) inFile = mainDir + inFile;
-    info.inFile = QString::fromStdString(inFile);
+    info.inFile = completed(ctl.ReceiveCtl("FILE", "INFILE", ctlPath));
+    info.outFile = completed(ctl.ReceiveCtl("FILE", "OUTFILE", ctlPath));
     info.recLen = QString::fromStdString(ctl.ReceiveCtl("FILE", "RECLEN", ctlPath));
     info.memUsage = QString::fromStdString(ctl.ReceiveCtl("FILE", "MEMORYUSAGE", ctlPath));
   }
@@ -29,6 +34,10 @@ CtlFileInfo readCtlFileInfo(const std::string& ctlPath, const std::string& mainD
 
 InputFileCheck checkInputFile(const std::string& inFile, const QString& recLen) {
   InputFileCheck check;
+  if (!inFile.empty() && kvt::front::fileMissing(inFile)) {
+    check.outcome = InputFileCheck::Outcome::NotFound;
+    return check;
+  }
   kvt::front::FileBlock block;
   block.name = inFile;
   kvt::front::filOpen(block);

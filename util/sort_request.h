@@ -14,18 +14,20 @@ struct CtlFileInfo {
   QString inFile;      // INFILE, with the main directory in front of a relative path
   QString recLen;      // RECLEN as written
   QString memUsage;    // MEMORYUSAGE as written
+  QString outFile;     // OUTFILE, completed like INFILE
 };
 
-// Reads the control file through the program's control-file reader (clsFile).
+// Reads the control file through the program's control-file reader (clsFile). A missing file
+// is not found and is not created.
 CtlFileInfo readCtlFileInfo(const std::string& ctlPath, const std::string& mainDir);
 
 struct InputFileCheck {
-  enum class Outcome { Ok, CannotOpen, BadRecordLength } outcome = Outcome::Ok;
+  enum class Outcome { Ok, CannotOpen, NotFound, BadRecordLength } outcome = Outcome::Ok;
   QString recordCount;  // size / record length, rounded, when Ok
 };
 
-// Opens the input file (a missing one is created empty, as the front-end expects it to
-// exist) and divides its size by the record length.
+// Opens the input file and divides its size by the record length. A missing input is refused
+// and left missing: a refused start creates nothing.
 InputFileCheck checkInputFile(const std::string& inFile, const QString& recLen);
 
 // bytes / recordLength rounded to the nearest whole number, halves to the even neighbour.

@@ -19,8 +19,10 @@ bool StatusRecord::isBlank() const {
   return std::all_of(text_.begin(), text_.end(), [](char c) { return c == ' ' || c == '\0'; });
 }
 
-QString StatusRecord::shownNumber(int position) const {
-  return QString::number(kvt::front::numericValue(field(position, 6)));
+QString StatusRecord::shownNumber(int position) const { return QString::number(value(position)); }
+
+int64_t StatusRecord::value(int position) const {
+  return kvt::front::numericValue(field(position, 6));
 }
 
 int secondsOfDay(const std::string& hhmmss) {
@@ -48,6 +50,18 @@ bool sortSucceeded(const StatusRecord& firstRecord, uint32_t frontEndExitCode) {
   if (frontEndExitCode != 0) return false;
   if (firstRecord.isEnd()) return firstRecord.returnCode() == 0;
   return firstRecord.isBlank();
+}
+
+int failureCode(const StatusRecord& firstRecord, uint32_t frontEndExitCode) {
+  if (frontEndExitCode != 0) return static_cast<int>(frontEndExitCode);
+  return firstRecord.isEnd() ? firstRecord.returnCode() : 0;
+}
+
+QString failureLine(int code, const std::string& codeText) {
+  const QString head = QStringLiteral("Sort failed rc=") +
+                       QString::fromStdString(kvt::front::numberText(code));
+  const QString text = QString::fromStdString(kvt::front::trim(codeText));
+  return text.isEmpty() ? head + "." : head + ": " + text;
 }
 
 }  // namespace kvt::util

@@ -22,6 +22,10 @@ class StatusRecord {
   QString firstNumber() const { return shownNumber(1); }
   QString secondNumber() const { return shownNumber(7); }
   QString thirdNumber() const { return shownNumber(19); }
+  // The same numbers as values.
+  int64_t firstValue() const { return value(1); }
+  int64_t secondValue() const { return value(7); }
+  int64_t thirdValue() const { return value(19); }
   std::string startTime() const { return field(13, 6); }
   // End time of the end record (characters 19-24).
   std::string endTime() const { return field(19, 6); }
@@ -35,6 +39,7 @@ class StatusRecord {
   // 1-based position, as the record layout counts.
   std::string field(int position, int length) const { return text_.substr(position - 1, length); }
   QString shownNumber(int position) const;
+  int64_t value(int position) const;
   std::string text_;
 };
 
@@ -50,5 +55,13 @@ int elapsedSeconds(const std::string& start, const std::string& end);
 // absent altogether (no status file). A start or progress record in first place means the
 // engine never wrote its end, which is a failure.
 bool sortSucceeded(const StatusRecord& firstRecord, uint32_t frontEndExitCode);
+
+// The return code that explains a failed run: the front-end's exit code (the engine's code, or
+// the front-end's own when it refused the job), else the code of the engine's end record.
+int failureCode(const StatusRecord& firstRecord, uint32_t frontEndExitCode);
+
+// The second line of the completion message of a failed run: "Sort failed rc= 141: " and the
+// code's text from ErrText.txt (just "Sort failed rc= 141." when the file has no text for it).
+QString failureLine(int code, const std::string& codeText);
 
 }  // namespace kvt::util

@@ -218,8 +218,8 @@ TEST_F(ReturnCodeTest, MergeInputThatCannotBeOpenedGives131) {
 }
 
 TEST_F(ReturnCodeTest, BuffersThatCannotBeAllocatedGive150) {
-#if defined(__SANITIZE_ADDRESS__)
-  GTEST_SKIP() << "the address sanitizer needs more address space than the limit leaves";
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers need more address space than the limit leaves";
 #endif
   // A sparse input of 5 million records needs far more than the address space allows.
   setup.chunks = 1;

@@ -207,6 +207,22 @@ TEST_F(SortRunTest, EqualKeysKeepInputOrderAcrossChunks) {
   }
 }
 
+TEST_F(SortRunTest, MergesCutIntoPiecesKeepEqualKeysInInputOrder) {
+  // Enough records for the merges to be shared out among threads, and so few distinct keys
+  // that every cut between pieces falls inside a run of equal keys.
+  std::vector<std::string> records;
+  auto keys = RandomRecords(13, 200000, 2, "AB");
+  for (size_t k = 0; k < keys.size(); ++k) records.push_back(keys[k] + std::to_string(1000000 + k));
+  WriteFile(dir / "input.dat", Join(records));
+  std::vector<Entry> entries = {{1, 2, 'D'}, {3, 7, ' '}};
+  for (int chunks : {3, 10}) {
+    ControlSetup setup = Setup(chunks, (200000 + chunks - 1) / chunks, entries, 9);
+    ASSERT_EQ(Run(setup), 0);
+    EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, entries))) << chunks;
+    EXPECT_TRUE(WorkFolderEmpty());
+  }
+}
+
 TEST_F(SortRunTest, TraceFileShowsTheFirstKeyAfterEveryLevel) {
   std::vector<std::string> records = {"d1", "b2", "a3", "c4", "b5", "a6", "d7", "c8"};
   // A key with a zero byte: the trace copy stops there and zero-fills.

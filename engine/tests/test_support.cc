@@ -129,7 +129,8 @@ std::string CollatingFile(const uint8_t* output_table, const uint8_t* input_tabl
   return out;
 }
 
-int RunProgram(const std::string& registry_file, const std::string& cwd, const ChildLimits& limits) {
+int RunProgram(const std::string& registry_file, const std::string& cwd, const ChildLimits& limits,
+               int64_t* peak_rss) {
   pid_t pid = ::fork();
   if (pid == 0) {
     if (::chdir(cwd.c_str()) != 0) ::_exit(201);
@@ -149,9 +150,24 @@ int RunProgram(const std::string& registry_file, const std::string& cwd, const C
     ::_exit(202);
   }
   int status = 0;
-  ::waitpid(pid, &status, 0);
+  struct rusage usage = {};
+  ::wait4(pid, &status, 0, &usage);
+  if (peak_rss != nullptr) *peak_rss = static_cast<int64_t>(usage.ru_maxrss) * 1024;
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return WEXITSTATUS(status);
+}
+
+void WriteRandomFile(const std::string& path, uint64_t bytes, uint64_t seed) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::mt19937_64 rng(seed);
+  std::vector<uint64_t> block(1 << 17);
+  while (bytes > 0) {
+    for (uint64_t& word : block) word = rng();
+    uint64_t size = std::min<uint64_t>(bytes, block.size() * sizeof(uint64_t));
+    out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(size));
+    bytes -= size;
+  }
+  if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 std::string RegistryText(const std::string& main_dir) {

@@ -73,8 +73,11 @@ struct ChildLimits {
   uint64_t address_space = 0;
   uint64_t open_files = 0;
 };
+// peak_rss: when given, receives the child's peak resident memory in bytes.
 int RunProgram(const std::string& registry_file, const std::string& cwd,
-               const ChildLimits& limits = {});
+               const ChildLimits& limits = {}, int64_t* peak_rss = nullptr);
+// A file of `bytes` pseudo-random bytes, written piece by piece (the test keeps no copy).
+void WriteRandomFile(const std::string& path, uint64_t bytes, uint64_t seed);
 // The registry file that points MainDir at dir.
 std::string RegistryText(const std::string& main_dir);
 

@@ -3,7 +3,11 @@
 #include <chrono>
 #include <string>
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "install/install_setup.h"
 #include "install/installer.h"
@@ -48,11 +52,11 @@ class InstallerRun : public ::testing::Test {
   }
 
   // Runs the installer from another current folder: it must work in its own folder.
-  void RunInstaller() {
+  void RunInstaller(uint32_t exitCode = 0) {
     auto started = std::chrono::steady_clock::now();
     kvt::testing::RunResult result = RunProgram(program_.string(), dir_.root().string());
     ASSERT_TRUE(result.ended) << "KVTInst did not end";
-    EXPECT_EQ(result.exitCode, 0u);
+    EXPECT_EQ(result.exitCode, exitCode);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
   }
 
@@ -63,6 +67,24 @@ class InstallerRun : public ::testing::Test {
     std::vector<std::string> messages;
     for (const std::string& line : lines) messages.push_back(LogMessage(line));
     return messages;
+  }
+
+  // Runs the installer with its standard error in err.txt beside the product directory, from
+  // a parent that ignores SIGCHLD when asked (some daemons do, and children inherit it).
+  int RunInstallerWith(bool ignoreSigchld) {
+    std::string program = program_.string();
+    std::string err = (dir_.root() / "err.txt").string();
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      if (ignoreSigchld) ::signal(SIGCHLD, SIG_IGN);
+      int fd = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (fd >= 0) ::dup2(fd, 2);
+      ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
 
   std::string MainDirInRegistry() {
@@ -151,10 +173,64 @@ TEST_F(InstallerRun, KeepsExistingFoldersAndTheUsersFiles) {
   WriteFile(dir_.product() / "SortCtl" / "kvtsort.txt", "old sample");
   WriteFile(dir_.product() / "SortOrder" / "job.sor", "0123");
   RunInstaller();
-  EXPECT_EQ(LogMessages(), std::vector<std::string>{"Installation rc =  0"});
+  // The sample the user changed stays; the new one is installed beside it.
+  EXPECT_EQ(LogMessages(),
+            (std::vector<std::string>{"SortCtl/kvtsort.txt was changed and is kept; the new "
+                                      "sample is SortCtl/kvtsort.txt.new.",
+                                      "Installation rc =  0"}));
   EXPECT_EQ(ReadFile(dir_.product() / "SortCtl" / "job.txt"), "mine");
   EXPECT_EQ(ReadFile(dir_.product() / "SortOrder" / "job.sor"), "0123");
-  EXPECT_EQ(ReadFile(dir_.product() / "SortCtl" / "kvtsort.txt"), kSample);
+  EXPECT_EQ(ReadFile(dir_.product() / "SortCtl" / "kvtsort.txt"), "old sample");
+  EXPECT_EQ(ReadFile(dir_.product() / "SortCtl" / "kvtsort.txt.new"), kSample);
+  EXPECT_FALSE(fs::exists(dir_ / "kvtsort.txt"));
+  EXPECT_EQ(MainDirInRegistry(), dir_.mainDir());
+}
+
+TEST_F(InstallerRun, AParentThatIgnoresSigchldStillSeesTheCleanupCode) {
+  AddDeliveredFiles(7);
+  EXPECT_EQ(RunInstallerWith(/*ignoreSigchld=*/true), 0);
+  EXPECT_EQ(LogMessages(), std::vector<std::string>{"Installation rc =  7"});
+}
+
+TEST_F(InstallerRun, ALogThatCannotBeWrittenStopsBeforeAnythingIsWritten) {
+  AddDeliveredFiles();
+  fs::create_directory(dir_ / "Install.log");
+  EXPECT_EQ(RunInstallerWith(false), 1);
+  EXPECT_NE(ReadFile(dir_.root() / "err.txt").find("Install.log"), std::string::npos);
+  EXPECT_EQ(MainDirInRegistry(), "<missing>");
+  EXPECT_FALSE(fs::exists(dir_ / "kvtinst.cfg"));
+  EXPECT_TRUE(fs::exists(dir_ / "install.wrk"));
+  EXPECT_FALSE(fs::exists(dir_ / "SortCtl"));
+}
+
+TEST_F(InstallerRun, ARegistryFileThatIsNoRegistryIsLeftAsItIs) {
+  AddDeliveredFiles();
+  WriteFile(dir_.registry(), "my notes\n");
+  EXPECT_EQ(RunInstallerWith(false), 1);
+  EXPECT_EQ(ReadFile(dir_.registry()), "my notes\n");
+  EXPECT_NE(ReadFile(dir_.root() / "err.txt").find("does not start with REGEDIT4"),
+            std::string::npos);
+}
+
+TEST_F(InstallerRun, AReadOnlyProductDirectoryIsReportedAndNotRecorded) {
+  AddDeliveredFiles();
+  const auto readOnly = fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                        fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec;
+  fs::permissions(dir_.product(), readOnly);
+  fs::permissions(dir_.root(), fs::perms::all);
+  // Root may write any folder: the installer then runs as a user who may not.
+  std::string asUser = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+  std::string err = (dir_.root() / "err.txt").string();
+  WriteScript(dir_.root() / "run.sh", "exec " + asUser + "'" + program_.string() + "' 2> '" +
+                                          err + "'\n");
+  kvt::testing::RunResult result =
+      RunProgram((dir_.root() / "run.sh").string(), dir_.root().string());
+  fs::permissions(dir_.product(), fs::perms::owner_all);
+  EXPECT_TRUE(result.ended);
+  EXPECT_EQ(result.exitCode, 1u);
+  EXPECT_NE(ReadFile(err).find("Install.log"), std::string::npos) << ReadFile(err);
+  EXPECT_EQ(MainDirInRegistry(), "<missing>");
+  EXPECT_TRUE(fs::exists(dir_ / "install.wrk"));
 }
 
 TEST_F(InstallerRun, AMissingSampleIsLogged) {
@@ -169,11 +245,13 @@ TEST_F(InstallerRun, AMissingSampleIsLogged) {
 TEST_F(InstallerRun, AFolderThatCannotBeCreatedLeavesTheSampleInPlace) {
   AddDeliveredFiles();
   WriteFile(dir_ / "SortCtl", "a file in the way");
-  RunInstaller();
+  RunInstaller(1);
   EXPECT_EQ(LogMessages(),
             (std::vector<std::string>{"Folder SortCtl could not be created.",
                                       "kvtsort.txt not moved: folder SortCtl is missing.",
+                                      "MainDir not recorded: the installation is not complete.",
                                       "Installation rc =  0"}));
+  EXPECT_EQ(MainDirInRegistry(), "<missing>");
   EXPECT_EQ(ReadFile(dir_ / "kvtsort.txt"), kSample);
   EXPECT_EQ(ReadFile(dir_ / "SortCtl"), "a file in the way");
   EXPECT_TRUE(fs::is_directory(dir_ / "SortOrder"));

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
+#include <thread>
 
+#include "platform/file_lock.h"
 #include "test_main_dir.h"
 
 namespace kvt::jobfront::testing {
@@ -350,6 +353,45 @@ const std::vector<Refusal>& refusals() {
        },
        175,
        {"@ is too large for a control file (2097152 bytes, at most 1048576)."}},
+      // The product's own files are never a job's input or output.
+      {"OutfileIsTheControlRecord",
+       [](TestMainDir& d) {
+         writeJobIn(d, replaced(kGoodFile, "OUTFILE", "kvtsort.ctl"), kGoodFields);
+       },
+       171,
+       {"#kvtsort.ctl is one of the product's own files."}},
+      {"OutfileIsTheLogSpelledAnotherWay",
+       [](TestMainDir& d) {
+         writeJobIn(d, replaced(kGoodFile, "OUTFILE", d.path() + "SortCtl/../kvtsort.log"),
+                    kGoodFields);
+       },
+       171,
+       {"#SortCtl/../kvtsort.log is one of the product's own files."}},
+      {"OutfileIsTheEngine",
+       [](TestMainDir& d) {
+         writeJobIn(d, replaced(kGoodFile, "OUTFILE", "kvtsorts"), kGoodFields);
+       },
+       171,
+       {"#kvtsorts is one of the product's own files."}},
+      {"InfileIsTheMessageFile",
+       [](TestMainDir& d) {
+         writeJobIn(d, replaced(kGoodFile, "INFILE", "ErrText.txt"), kGoodFields);
+       },
+       171,
+       {"#ErrText.txt is one of the product's own files."}},
+      {"InfileIsALinkToTheMessageFile",
+       [](TestMainDir& d) {
+         std::filesystem::create_symlink(d.file("ErrText.txt"), d.file("texts.dat"));
+         writeJobIn(d, replaced(kGoodFile, "INFILE", "texts.dat"), kGoodFields);
+       },
+       171,
+       {"#texts.dat is one of the product's own files."}},
+      {"OutfileIsTheRegistry",
+       [](TestMainDir& d) {
+         writeJobIn(d, replaced(kGoodFile, "OUTFILE", "registry.reg"), kGoodFields);
+       },
+       171,
+       {"#registry.reg is one of the product's own files."}},
   };
   return cases;
 }
@@ -540,6 +582,44 @@ TEST(Kv02sortMainDirTest, MissingMainDirectoryEndsWithAReasonOnStandardError) {
   EXPECT_EQ(run.exitCode, 170);
   EXPECT_NE(run.errorOutput.find("MainDir"), std::string::npos);
   EXPECT_FALSE(dir.exists("kvtsort.log"));
+}
+
+TEST(Kv02sortMainDirTest, ARegistryFileThatIsNoRegistryIsNamedOnStandardError) {
+  TestMainDir dir;
+  dir.write("registry.reg", "not a registry\n");
+  TestMainDir::Run run = dir.runKv02sort({"job.txt"});
+  EXPECT_EQ(run.exitCode, 170);
+  EXPECT_NE(run.errorOutput.find("does not start with REGEDIT4"), std::string::npos)
+      << run.errorOutput;
+  EXPECT_EQ(dir.read("registry.reg"), "not a registry\n");
+}
+
+TEST_F(Kv02sortRunTest, AJobThatFindsAnotherRunningWaitsAndSaysSoOnce) {
+  writeJob(kGoodFile, kGoodFields);
+  platform::FileLock other;
+  std::string reason;
+  ASSERT_TRUE(other.Open(dir_.file("kvtsort.lck"), &reason)) << reason;
+  ASSERT_TRUE(other.TryLock());
+  TestMainDir::Run run;
+  std::atomic<bool> ended = false;
+  std::thread job([&] {
+    run = dir_.runKv02sort({"job.txt"});
+    ended = true;
+  });
+  // The job has started and waits: its line is in the log, the engine has not run.
+  const std::string waiting = "Waiting for the sort running in " + dir_.path() + " to end.";
+  while (dir_.logLines().empty() && !ended) std::this_thread::yield();
+  EXPECT_FALSE(engineRan());
+  other.Close();
+  job.join();
+  EXPECT_EQ(run.exitCode, 0);
+  expectLines({{"STA", waiting},
+               {"STA", "KV Tamsort started."},
+               {"STA", ctlPath() + " control file used."},
+               {"STA", " 2 sortorder fields specified."},
+               {"CTL", kEngineLine},
+               {"TMR", "File " + dir_.file("out.dat") + " created"},
+               {"TMR", "KV Tamsort ended.( 0)"}});
 }
 
 TEST(Kv02sortMainDirTest, UnusableMainDirectoryEndsWithAReasonOnStandardError) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <random>
 
 #include "jobfront/return_codes.h"
@@ -141,6 +142,32 @@ TEST(PlanChunksTest, EveryPlanCoversTheInputWithoutEmptyChunksWithinTheBudget) {
     // The chunk and its pointers stay within the budget, give or take the one record the
     // size estimate may round up by.
     ASSERT_LE(static_cast<uint64_t>(plan.recordsPerChunk * (l + 8)), budget + l + 8 + l);
+  }
+}
+
+TEST(PlannableMemoryTest, TheSmallestOfPhysicalGroupAndAddressSpace) {
+  constexpr uint64_t kMiB = uint64_t{1} << 20;
+  struct Row {
+    const char* what;
+    std::optional<uint64_t> group;
+    std::optional<uint64_t> addressSpace;
+    uint64_t expected;
+  };
+  const Row rows[] = {
+      {"physical only", std::nullopt, std::nullopt, 4096 * kMiB},
+      {"group limit below it", 512 * kMiB, std::nullopt, 512 * kMiB},
+      {"group limit above it", 8192 * kMiB, std::nullopt, 4096 * kMiB},
+      {"address space less the engine's own", std::nullopt, 256 * kMiB,
+       256 * kMiB - kEngineAddressSpace},
+      {"address space the engine alone fills", std::nullopt, kEngineAddressSpace / 2, 0},
+      {"all three", 300 * kMiB, 200 * kMiB, 200 * kMiB - kEngineAddressSpace},
+  };
+  for (const Row& row : rows) {
+    platform::MemoryStatus status;
+    status.available_physical = 4096 * kMiB;
+    status.group_available = row.group;
+    status.address_space_limit = row.addressSpace;
+    EXPECT_EQ(plannableMemory(status), row.expected) << row.what;
   }
 }
 

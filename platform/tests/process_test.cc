@@ -24,6 +24,19 @@ TEST(Process, ReportsExitCodesAndStillActive) {
   EXPECT_EQ(sleeper.WaitExitCode(10000), 128u + SIGKILL);
 }
 
+TEST(Process, ExitCodesAreSeenWhenTheParentIgnoredSigchld) {
+  struct sigaction ignore = {};
+  ignore.sa_handler = SIG_IGN;
+  struct sigaction before;
+  ASSERT_EQ(::sigaction(SIGCHLD, &ignore, &before), 0);
+  ProcessHandle handle(StartHidden("/bin/sh", {"-c", "exit 3"}));
+  EXPECT_EQ(handle.WaitExitCode(10000), 3u);
+  // The child's own children are seen as well.
+  ProcessHandle parent(StartHidden("/bin/sh", {"-c", "sh -c 'exit 4'; exit $?"}));
+  EXPECT_EQ(parent.WaitExitCode(10000), 4u);
+  ::sigaction(SIGCHLD, &before, nullptr);
+}
+
 TEST(Process, FailedStartGivesZero) {
   EXPECT_EQ(StartHidden("/nonexistent/kvtsorts", {}), 0);
   testing::TempDir dir;

@@ -1,8 +1,11 @@
 #include "platform/registry.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <functional>
 
 #include "platform/file_util.h"
 #include "tests/support/temp_dir.h"
@@ -85,8 +88,10 @@ TEST(Registry, WritesCreateFoldersAndSurviveMalformedFile) {
   Registry reread(path);
   EXPECT_EQ(reread.Query(kKey, "MainDir")->text, "/opt/kvt/");
   EXPECT_EQ(reread.Query(kKey, "CurrentCtl")->text, "/c.txt");
+  // Lines the reader cannot use stay in the file.
   ASSERT_TRUE(ReadWholeFile(path, &text));
-  EXPECT_EQ(text.find("Broken"), std::string::npos);
+  EXPECT_NE(text.find("\"Broken\"=\n"), std::string::npos);
+  EXPECT_NE(text.find("\n[HKEY_LOCAL_MACHINE\\X\n"), std::string::npos);
 }
 
 TEST(Registry, TwoProcessesWritingAtOnceLoseNothing) {
@@ -108,6 +113,124 @@ TEST(Registry, TwoProcessesWritingAtOnceLoseNothing) {
     EXPECT_TRUE(reread.Query(kKey, "child" + std::to_string(i)).has_value()) << i;
     EXPECT_TRUE(reread.Query(kKey, "parent" + std::to_string(i)).has_value()) << i;
   }
+}
+
+// Each file is what a person or another tool may have written; setting MainDir must change
+// that one value and leave every other line as it was.
+struct RoundTrip {
+  const char* name;
+  std::string before;
+  std::string after;
+};
+
+void PrintTo(const RoundTrip& row, std::ostream* out) { *out << row.name; }
+
+class RegistryRoundTrip : public ::testing::TestWithParam<RoundTrip> {};
+
+TEST_P(RegistryRoundTrip, SettingOneValueKeepsEveryOtherLine) {
+  testing::TempDir dir;
+  std::string path = dir / "registry.reg";
+  testing::WriteFile(path, GetParam().before);
+  ASSERT_TRUE(Registry(path).SetString(kKey, "MainDir", "/new/"));
+  EXPECT_EQ(testing::ReadFile(path), GetParam().after);
+  EXPECT_EQ(Registry(path).Query(kKey, "MainDir")->text, "/new/");
+}
+
+const char kHead[] =
+    "REGEDIT4\n; written by hand\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV0220]\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, RegistryRoundTrip,
+    ::testing::Values(
+        RoundTrip{"Comments",
+                  std::string(kHead) + "; the product's folder\n\"MainDir\"=\"/old/\"\n",
+                  std::string(kHead) + "; the product's folder\n\"MainDir\"=\"/new/\"\n"},
+        RoundTrip{"HexValuesOverSeveralLines",
+                  std::string(kHead) + "\"Bin\"=hex:01,02,\\\n  03,04\n" +
+                      "\"Exp\"=hex(2):25,00,00,00\n\"Multi\"=hex(7):41,00,00,00\n",
+                  std::string(kHead) + "\"Bin\"=hex:01,02,\\\n  03,04\n" +
+                      "\"Exp\"=hex(2):25,00,00,00\n\"Multi\"=hex(7):41,00,00,00\n" +
+                      "\"MainDir\"=\"/new/\"\n"},
+        RoundTrip{"BlanksAroundEquals",
+                  std::string(kHead) + "\"Other\" = \"x\"\n\"MainDir\" = \"/old/\"\n",
+                  std::string(kHead) + "\"Other\" = \"x\"\n\"MainDir\"=\"/new/\"\n"},
+        RoundTrip{"HeaderWithTrailingBlank",
+                  "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV0220] \n"
+                  "\"MainDir\"=\"/old/\"\n\"Keep\"=\"1\"\n",
+                  "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV0220] \n"
+                  "\"MainDir\"=\"/new/\"\n\"Keep\"=\"1\"\n"},
+        RoundTrip{"OtherHives",
+                  "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Halvern\\KV0220]\n"
+                  "\"MainDir\"=\"/user/\"\n\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Gone]\n",
+                  "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Halvern\\KV0220]\n"
+                  "\"MainDir\"=\"/user/\"\n\n[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Gone]\n\n"
+                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV0220]\n\"MainDir\"=\"/new/\"\n"},
+        RoundTrip{"CrLfLineEndsAndUnreadableLines",
+                  "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV0220]\r\n"
+                  "garbage\r\n\"Broken\"=\"open\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\B]\r\n",
+                  "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV0220]\r\n"
+                  "garbage\r\n\"Broken\"=\"open\r\n\"MainDir\"=\"/new/\"\r\n\r\n"
+                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\B]\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Runs check as a user other than the owner of the test's files: as root, in a child that
+// became "nobody"; otherwise as this user, whom setUp shut out by the files' modes.
+void AsAnotherUser(const std::function<void()>& setUp, const std::function<bool()>& check) {
+  setUp();
+  if (::geteuid() != 0) {
+    EXPECT_TRUE(check());
+    return;
+  }
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    bool ok = ::setgid(65534) == 0 && ::setuid(65534) == 0 && check();
+    ::_exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+TEST(Registry, AFileThatIsNoRegistryOrCannotBeReadIsNeverOverwritten) {
+  testing::TempDir dir;
+  ::chmod(dir.path().c_str(), 0777);
+  std::string notes = dir / "notes.txt";
+  testing::WriteFile(notes, "my notes\n\"MainDir\"=\"/x/\"\n");
+  EXPECT_FALSE(Registry(notes).SetString(kKey, "MainDir", "/new/"));
+  EXPECT_FALSE(Registry(notes).Query(kKey, "MainDir").has_value());
+  EXPECT_EQ(testing::ReadFile(notes), "my notes\n\"MainDir\"=\"/x/\"\n");
+  EXPECT_NE(LastRegistryProblem().find(notes), std::string::npos);
+
+  std::string secret = dir / "secret.reg";
+  std::string text = std::string(kHead) + "\"MainDir\"=\"/old/\"\n\"Other\"=\"1\"\n";
+  testing::WriteFile(secret, text);
+  AsAnotherUser([&] { ::chmod(secret.c_str(), 0222); },
+                [&] {
+                  Registry registry(secret);
+                  return !registry.Query(kKey, "MainDir").has_value() &&
+                         !registry.SetString(kKey, "MainDir", "/new/");
+                });
+  EXPECT_EQ(testing::ReadFile(secret), text);
+}
+
+TEST(Registry, TheLockFileNeverStopsAnotherUserWhoMayWriteTheFile) {
+  testing::TempDir dir;
+  ::chmod(dir.path().c_str(), 0777);
+  std::string path = dir / "registry.reg";
+  testing::WriteFile(path, "REGEDIT4\n");
+  ::chmod(path.c_str(), 0666);
+  AsAnotherUser(
+      [&] {
+        // The first writer works under a narrow umask.
+        mode_t old = ::umask(077);
+        EXPECT_TRUE(Registry(path).SetString(kKey, "First", "1"));
+        ::umask(old);
+        if (::geteuid() != 0) ::chmod((path + ".lock").c_str(), 0444);
+      },
+      [&] { return Registry(path).SetString(kKey, "Second", "2"); });
+  EXPECT_EQ(Registry(path).Query(kKey, "Second")->text, "2");
+  EXPECT_EQ(Registry(path).Query(kKey, "First")->text, "1");
 }
 
 }  // namespace

@@ -73,8 +73,8 @@ SortJob ProductDir::defaultJob() const {
   return SortJob{data() + "in.dat", data() + "out.dat", work()};
 }
 
-void ProductDir::writeJob(const SortJob& job) const {
-  writeFile(main_ + "SortCtl/job.txt", controlText(job));
+void ProductDir::writeJob(const SortJob& job, const std::string& name) const {
+  writeFile(main_ + "SortCtl/" + name, controlText(job));
 }
 
 pid_t ProductDir::start(const RunOptions& options) const {
@@ -82,10 +82,12 @@ pid_t ProductDir::start(const RunOptions& options) const {
   // functions afterwards.
   std::string program = main_ + "kv02sort";
   std::string outPath = root_ + "kv02sort.out";
-  char arg0[] = "kv02sort";
-  char arg1[] = "job.txt";
-  char* argv[] = {arg0, arg1, nullptr};
+  std::string registry = root_ + "registry.reg";
+  std::string arg0 = "kv02sort";
+  std::string arg1 = options.controlFile;
+  char* argv[] = {arg0.data(), arg1.data(), nullptr};
   rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+  rlimit addressSpace{options.addressSpaceLimit, options.addressSpaceLimit};
   pid_t pid = ::fork();
   if (pid != 0) return pid;
   ::setpgid(0, 0);
@@ -97,7 +99,17 @@ pid_t ProductDir::start(const RunOptions& options) const {
   // Writes past the limit then fail with EFBIG instead of killing the writer.
   ::signal(SIGXFSZ, SIG_IGN);
   ::setrlimit(RLIMIT_FSIZE, &limit);
+  if (options.addressSpaceLimit != RLIM_INFINITY) ::setrlimit(RLIMIT_AS, &addressSpace);
   ::umask(options.umask);
+  if (options.ignoreSigchld) ::signal(SIGCHLD, SIG_IGN);
+  // Each product directory's jobs read its own registry, also when a test has several.
+  ::setenv("KVT_REGISTRY", registry.c_str(), 1);
+  if (options.startGate >= 0) {
+    char byte;
+    while (::read(options.startGate, &byte, 1) < 0 && errno == EINTR) {
+    }
+    ::close(options.startGate);
+  }
   ::execv(program.c_str(), argv);
   ::_exit(127);
 }

@@ -29,6 +29,10 @@ inline constexpr size_t kRecordLength = 100;
 struct RunOptions {
   rlim_t fileSizeLimit = RLIM_INFINITY;  // RLIMIT_FSIZE of kv02sort and so of the engine
   mode_t umask = 022;
+  std::string controlFile = "job.txt";   // in SortCtl/
+  int startGate = -1;  // when set, kv02sort starts once it has read one byte from this pipe
+  bool ignoreSigchld = false;  // the parent's SIGCHLD setting that kv02sort inherits
+  rlim_t addressSpaceLimit = RLIM_INFINITY;  // RLIMIT_AS of kv02sort and so of the engine
 };
 
 class ProductDir {
@@ -47,10 +51,10 @@ class ProductDir {
 
   // A job reading data/in.dat, writing data/out.dat, work files in work/.
   SortJob defaultJob() const;
-  // Writes SortCtl/job.txt for the job.
-  void writeJob(const SortJob& job) const;
+  // Writes SortCtl/<name> for the job.
+  void writeJob(const SortJob& job, const std::string& name = "job.txt") const;
 
-  // Starts kv02sort job.txt in a process group of its own; the limits apply to it and the
+  // Starts kv02sort <options.controlFile> in a process group of its own; the limits apply to it and the
   // engine it starts. Standard output and error go to kv02sort.out in the temporary folder.
   pid_t start(const RunOptions& options = {}) const;
   // Runs kv02sort job.txt to its end: its exit code, or 128 + the signal that ended it.

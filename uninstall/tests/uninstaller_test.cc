@@ -35,7 +35,8 @@ class UninstallerTest : public ::testing::Test {
     RecordMainDir(dir_.mainDir());
     ASSERT_TRUE(registry_.SetString("SOFTWARE\\Halvern\\Other", "Keep", "yes"));
     for (const char* name : {"Install.log", "kvtsortLog.001", "kvtsortLog.002", "kvtsort.log",
-                             "kvtsort.old", "kvtsort.sts", "ErrText.txt", "kvtsorts"}) {
+                             "kvtsort.old", "kvtsort.sts", "kvtsort.lck", "ErrText.txt",
+                             "kvtsorts"}) {
       WriteFile(dir_ / name, name);
     }
     WriteFile(dir_ / "kvtinst.cfg", kConfig);
@@ -72,7 +73,7 @@ TEST_F(UninstallerTest, RemovesRunTimeFilesFoldersAndOnlyTheProductKey) {
   EXPECT_FALSE(fs::exists(dir_ / "SortCtl"));
   EXPECT_FALSE(fs::exists(dir_ / "SortOrder"));
   for (const char* gone : {"Install.log", "kvtinst.cfg", "kvtsortLog.001", "kvtsortLog.002",
-                           "kvtsort.log", "kvtsort.old", "kvtsort.sts"}) {
+                           "kvtsort.log", "kvtsort.old", "kvtsort.sts", "kvtsort.lck"}) {
     EXPECT_FALSE(fs::exists(dir_ / gone)) << gone;
   }
   EXPECT_EQ(ReadFile(dir_ / "install.ctl"), kConfig);

@@ -12,6 +12,10 @@ inline const QString kCrLf = QStringLiteral("\r\n");
 inline const QString kEditorCaption = QStringLiteral("Halvern  Tamsort -  Control File Editor");
 inline const QString kQuestionTitle = QStringLiteral("KV Tamsort Utility");
 
+// The two captions of the save button; Alt+S saves, Alt+C confirms.
+inline const QString kSaveCaption = QStringLiteral("&Save");
+inline const QString kConfirmCaption = QStringLiteral("&Confirm");
+
 inline const QColor kSuccess(0, 128, 0);
 inline const QColor kError(255, 0, 0);
 inline const QColor kNotice(0, 0, 255);

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -18,7 +19,6 @@
 #include "frontlib/shared_routines.h"
 #include "platform/file_util.h"
 #include "platform/registry.h"
-#include "util/editor/asker_of.h"
 #include "util/editor/editor_texts.h"
 #include "util/editor/frm_sel.h"
 #include "util/editor/key_field_grid.h"
@@ -92,11 +92,11 @@ QGroupBox* frmCtlFile::buildFileFrame() {
   frame->setObjectName(QStringLiteral("fraFile"));
   auto* grid = new QGridLayout(frame);
   txtSortCtl = newBox("txtSortCtl", frame);
-  cmdBrowse = newButton("cmdBrowse", QStringLiteral("Browse"), frame);
+  cmdBrowse = newButton("cmdBrowse", QStringLiteral("&Browse"), frame);
   txtInFile = newBox("txtInFile", frame);
-  cmdBrowseI = newButton("cmdBrowseI", QStringLiteral("Browse"), frame);
+  cmdBrowseI = newButton("cmdBrowseI", QStringLiteral("Bro&wse"), frame);
   txtOutFile = newBox("txtOutFile", frame);
-  cmdBrowseO = newButton("cmdBrowseO", QStringLiteral("Browse"), frame);
+  cmdBrowseO = newButton("cmdBrowseO", QStringLiteral("Brows&e"), frame);
   txtWFileDir = newBox("txtWFileDir", frame);
   const std::tuple<QString, QLineEdit*, QPushButton*> paths[] = {
       {QStringLiteral("Sort control file"), txtSortCtl, cmdBrowse},
@@ -143,9 +143,9 @@ QGroupBox* frmCtlFile::buildFileFrame() {
 QGroupBox* frmCtlFile::buildOrderFrame() {
   auto* frame = new QGroupBox(QStringLiteral("Sort Order"), this);
   frame->setObjectName(QStringLiteral("fraSortOrder"));
-  optBinary = new QRadioButton(QStringLiteral("Binary"), frame);
+  optBinary = new QRadioButton(QStringLiteral("Bi&nary"), frame);
   optBinary->setObjectName(QStringLiteral("optBinary"));
-  optUser = new QRadioButton(QStringLiteral("User defined"), frame);
+  optUser = new QRadioButton(QStringLiteral("&User defined"), frame);
   optUser->setObjectName(QStringLiteral("optUser"));
   auto* layout = new QVBoxLayout(frame);
   layout->addWidget(optBinary);
@@ -191,9 +191,9 @@ QWidget* frmCtlFile::buildButtons() {
   auto* row = new QWidget(this);
   auto* layout = new QHBoxLayout(row);
   layout->setContentsMargins(0, 0, 0, 0);
-  cmdSave = newButton("cmdSave", QStringLiteral("Save"), row);
-  cmdCancel = newButton("cmdCancel", QStringLiteral("Cancel"), row);
-  cmdExit = newButton("cmdExit", QStringLiteral("Exit"), row);
+  cmdSave = newButton("cmdSave", texts::kSaveCaption, row);
+  cmdCancel = newButton("cmdCancel", QStringLiteral("Cance&l"), row);
+  cmdExit = newButton("cmdExit", QStringLiteral("E&xit"), row);
   layout->addStretch(1);
   layout->addWidget(cmdSave);
   layout->addWidget(cmdCancel);
@@ -223,8 +223,10 @@ void frmCtlFile::connectControls() {
   for (QLineEdit* box :
        {txtInFile, txtOutFile, txtRecLen, txtMemUsage, txtWorkFiles, txtMinSplit, txtMaxSplit})
     connect(box, &QLineEdit::textChanged, this, &frmCtlFile::fieldChanged);
+  // Moving around the grid (arrows, Tab, paging) changes nothing: only typing marks the file.
   connect(grdCtlVal, &KeyFieldGrid::keyPressed, this, [this](bool edited) {
-    fieldsEdited_ = fieldsEdited_ || edited;
+    if (!edited) return;
+    fieldsEdited_ = true;
     fieldChanged();
   });
   connect(optBinary, &QRadioButton::toggled, this, [this](bool on) {
@@ -245,9 +247,14 @@ void frmCtlFile::connectControls() {
 
 // ---- Opening ------------------------------------------------------------------------------
 
+// Opening may ask whether to create the file. The question waits until the editor is on the
+// screen: a message box run while the window is still being shown leaves it at the window
+// system's default size of 100 x 30 pixels, with its controls out of sight.
 void frmCtlFile::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (!event->spontaneous()) openEditor();
+  if (!event->spontaneous()) {
+    QMetaObject::invokeMethod(this, &frmCtlFile::openEditor, Qt::QueuedConnection);
+  }
 }
 
 void frmCtlFile::openEditor() {
@@ -374,7 +381,7 @@ void frmCtlFile::fieldChanged() {
 // ---- Saving -------------------------------------------------------------------------------
 
 void frmCtlFile::cmdSave_Click() {
-  if (cmdSave->text() != QLatin1String("Save")) {
+  if (cmdSave->text() != texts::kSaveCaption) {
     confirmSave();
     return;
   }
@@ -390,10 +397,10 @@ void frmCtlFile::cmdSave_Click() {
     return;
   }
   const QString sorPath = sortOrderPathFor(name);
-  setMsg(texts::savePrompt(txtSortCtl->text(), exists(name), sortOrderChanged_, sorPath,
+  setMsg(texts::savePrompt(txtSortCtl->text(), exists(name), sortOrderToWrite(name), sorPath,
                            exists(sorPath)),
          texts::kNotice);
-  cmdSave->setText(QStringLiteral("Confirm"));
+  cmdSave->setText(texts::kConfirmCaption);
   cmdCancel->setVisible(true);
 }
 
@@ -401,14 +408,14 @@ void frmCtlFile::cmdSave_Click() {
 // failed save leaves the old files as they were.
 void frmCtlFile::confirmSave() {
   cmdCancel->hide();
-  cmdSave->setText(QStringLiteral("Save"));
+  cmdSave->setText(texts::kSaveCaption);
   ctlFile_.CtlClose();
   const QString name = txtSortCtl->text().trimmed();
   CtlFileWriter writer(ctlFile_);
   const std::string image =
       writer.compose(boxValues(), grdCtlVal->fields(), versionStamp(ctx_.installedVersion));
   QString message = texts::saved(name);
-  if (sortOrderChanged_) {
+  if (sortOrderToWrite(name)) {
     const QString sorPath = sortOrderPathFor(name);
     if (!writeSortOrderFile(sorPath, table_)) {
       setMsg(texts::saveFailed(sorPath), texts::kError);
@@ -432,8 +439,14 @@ void frmCtlFile::confirmSave() {
   newFile_ = unsavedName_ = false;
 }
 
+// A changed table is written, and so is the table shown when the file asks for a user-defined
+// order that has no sort-order file yet: without it every sort of the file would fail.
+bool frmCtlFile::sortOrderToWrite(const QString& name) const {
+  return sortOrderChanged_ || (optUser->isChecked() && !exists(sortOrderPathFor(name)));
+}
+
 void frmCtlFile::cmdCancel_Click() {
-  cmdSave->setText(QStringLiteral("Save"));
+  cmdSave->setText(texts::kSaveCaption);
   cmdCancel->hide();
   lblMsg->clear();
 }
@@ -522,8 +535,14 @@ void frmCtlFile::loadedByName(const QString& name) {
   }
 }
 
+// Input and output are data files of any name: all files are listed, starting in the folder of
+// the box's current path (else the main directory).
 void frmCtlFile::browseInto(QLineEdit* box) {
   frmSel sel(ctx_, this);
+  const QString current = box->text().trimmed();
+  const QString folder = QFileInfo(current).absolutePath();
+  const bool usable = QFileInfo(current).isAbsolute() && QFileInfo(folder).isDir();
+  sel.startIn(usable ? folder : ctx_.mainDir, QStringLiteral("*"));
   sel.exec();
   if (!ctx_.currentCtlName.isEmpty()) box->setText(ctx_.currentCtlName);
   ctx_.currentCtlName = txtSortCtl->text().trimmed();

@@ -59,6 +59,7 @@ class frmCtlFile : public QDialog {
 
   void cmdSave_Click();
   void confirmSave();
+  bool sortOrderToWrite(const QString& name) const;
   void cmdCancel_Click();
   void cmdExit_Click();
   void abandonNewFile();

@@ -12,7 +12,6 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "util/editor/asker_of.h"
 
 namespace kvt::util {
 
@@ -66,10 +65,10 @@ void frmSel::buildControls() {
   FTypLbl->setBuddy(File1);
   File1->setAccessibleName(QStringLiteral("Files"));
 
-  selButt = new QPushButton(QStringLiteral("Select"), this);
+  selButt = new QPushButton(QStringLiteral("&Select"), this);
   selButt->setObjectName(QStringLiteral("selButt"));
   selButt->setAutoDefault(false);
-  ExitButt = new QPushButton(QStringLiteral("Exit"), this);
+  ExitButt = new QPushButton(QStringLiteral("E&xit"), this);
   ExitButt->setObjectName(QStringLiteral("ExitButt"));
   ExitButt->setAutoDefault(false);
 
@@ -97,8 +96,15 @@ void frmSel::buildControls() {
   connect(Drive1, &QComboBox::activated, this, &frmSel::driveChosen);
   connect(Dir1->selectionModel(), &QItemSelectionModel::currentChanged, this,
           &frmSel::directoryChosen);
-  connect(File1, &QListWidget::itemClicked, selButt, &QWidget::show);
-  connect(File1, &QListWidget::itemDoubleClicked, this, &frmSel::takeHighlightedFile);
+  // A file highlighted by a click or by the arrow keys can be taken with Select; Enter or a
+  // double-click on it takes it at once.
+  connect(File1, &QListWidget::itemSelectionChanged, this,
+          [this] { selButt->setVisible(!File1->selectedItems().isEmpty()); });
+  connect(File1, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+    File1->setCurrentItem(item);
+    item->setSelected(true);
+    takeHighlightedFile();
+  });
   connect(selButt, &QPushButton::clicked, this, &frmSel::takeHighlightedFile);
   connect(ExitButt, &QPushButton::clicked, this, &frmSel::reject);
 }
@@ -108,14 +114,21 @@ void frmSel::showEvent(QShowEvent* event) {
   if (!event->spontaneous()) activate();
 }
 
-// Every caller starts in the SortCtl folder of the main directory.
+void frmSel::startIn(const QString& folder, const QString& pattern) {
+  startFolder_ = folder;
+  startPattern_ = pattern;
+}
+
+// Control files are chosen from the SortCtl folder of the main directory, data files where
+// the caller says.
 void frmSel::activate() {
   selButt->hide();
   const int drive = Drive1->findText(ctx_.mainDir.left(1));
   if (drive >= 0) Drive1->setCurrentIndex(drive);
-  pattern_ = QStringLiteral("*.txt");
-  setDirectory(ctx_.mainDir + "SortCtl/");
+  pattern_ = startPattern_;
+  setDirectory(startFolder_.isEmpty() ? ctx_.mainDir + "SortCtl/" : startFolder_);
   FTypLbl->setText(QStringLiteral("Files:  "));
+  File1->setFocus(Qt::OtherFocusReason);
 }
 
 void frmSel::setDirectory(const QString& dir) {

@@ -1,6 +1,6 @@
 // frmSel: the utility's file chooser made of a drive list, a directory list and a file list
-// of "*.txt" files. It leaves the chosen full path in the current control-file name, or ""
-// when the user leaves with Exit.
+// ("*.txt" control files, or all files for the data files of a sort). It leaves the chosen
+// full path in the current control-file name, or "" when the user leaves with Exit.
 #pragma once
 
 #include <QDialog>
@@ -25,6 +25,9 @@ class frmSel : public QDialog {
   // The directory whose files the file list shows (ends without a separator but for "/").
   QString currentDirectory() const { return currentDir_; }
   void setDirectory(const QString& dir);
+  // Where the next showing starts and which files it lists; by default the control files,
+  // "*.txt" in the SortCtl folder of the main directory.
+  void startIn(const QString& folder, const QString& pattern);
 
  public slots:
   void reject() override;  // closing the window is Exit
@@ -50,6 +53,8 @@ class frmSel : public QDialog {
   QPushButton* ExitButt = nullptr;
   QString currentDir_;
   QString pattern_ = QStringLiteral("*.txt");
+  QString startFolder_;
+  QString startPattern_ = QStringLiteral("*.txt");
 };
 
 }  // namespace kvt::util

@@ -22,6 +22,8 @@ void setNarrowColumns(QTableWidget* grid, const QStringList& headings) {
 KeyFieldGrid::KeyFieldGrid(QWidget* parent) : QTableWidget(parent) {
   setObjectName(QStringLiteral("grdCtlVal"));
   setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Arrows move inside the grid; Tab and Shift+Tab leave it.
+  setTabKeyNavigation(false);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setSelectionBehavior(QAbstractItemView::SelectItems);
   horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -84,6 +86,8 @@ void KeyFieldGrid::keyPressEvent(QKeyEvent* event) {
   KeyFieldTyping::Outcome out;
   if (row >= 0 && column >= 0 && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
     out = KeyFieldTyping::apply(column, cellText(row, column), event->key(), event->text());
+  // Backspace on a filled cell changes it too, although it does not count as typing.
+  const bool changed = out.handled && (out.edited || out.cell != cellText(row, column));
   if (out.handled) {
     setCellText(row, column, out.cell);
     event->accept();
@@ -92,7 +96,7 @@ void KeyFieldGrid::keyPressEvent(QKeyEvent* event) {
   } else {
     QTableWidget::keyPressEvent(event);  // the grid's own navigation
   }
-  emit keyPressed(out.edited);
+  emit keyPressed(changed);
 }
 
 }  // namespace kvt::util

@@ -18,8 +18,8 @@ class KeyFieldGrid : public QTableWidget {
   KeyFieldSet fields() const;
 
  signals:
-  // After every key press; edited when a cell was typed into.
-  void keyPressed(bool edited);
+  // After every key press; changed when the key changed a cell (typing or Backspace).
+  void keyPressed(bool changed);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

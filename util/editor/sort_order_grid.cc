@@ -11,6 +11,8 @@ namespace kvt::util {
 SortOrderGrid::SortOrderGrid(QWidget* parent) : QTableWidget(parent) {
   setObjectName(QStringLiteral("grdSortOrder"));
   setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Arrows move inside the grid; Tab and Shift+Tab leave it.
+  setTabKeyNavigation(false);
   setSelectionMode(QAbstractItemView::SingleSelection);
   // A row is one character, so the cursor covers both columns.
   setSelectionBehavior(QAbstractItemView::SelectRows);

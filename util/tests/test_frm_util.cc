@@ -1,5 +1,6 @@
 #include "util/tests/test_frm_util.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
@@ -9,7 +10,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QRegularExpression>
 #include <QTableWidget>
 #include <QTimer>
@@ -21,6 +24,8 @@
 #include "util/app_context.h"
 #include "util/frm_util.h"
 #include "util/message_line.h"
+#include "util/tests/keyboard_support.h"
+#include "util/tests/message_box_answerer.h"
 #include "util/tests/test_support.h"
 
 namespace kvt::util::test {
@@ -43,8 +48,9 @@ struct Fixture {
   explicit Fixture(bool withMainDir = true) {
     if (withMainDir) product.setRegistryValue("MainDir", product.mainDir());
   }
-  void open() {
-    ctx.asker = &asker;
+  // realBoxes: questions are asked in real message boxes, not answered by the script.
+  void open(bool realBoxes = false) {
+    ctx.asker = realBoxes ? nullptr : &asker;
     window = std::make_unique<frmUtil>(ctx, nullptr, QString::fromStdString(product.programDir()));
     window->show();
   }
@@ -120,15 +126,14 @@ void TestFrmUtil::startupWithRegistryValues() {
   QCOMPARE(list->item(0)->text(), QStringLiteral("Save current log file"));
   QVERIFY(!f.button("cmdExecute")->isEnabled());
   QVERIFY(!f.button("cmdCancel")->isEnabled());
-  QCOMPARE(f.button("cmdExecute")->text(), QStringLiteral("Execute command"));
-  QCOMPARE(f.button("cmdSCtl")->text(), QStringLiteral("Browse"));
-  QCOMPARE(f.button("cmdCreate")->text(), QStringLiteral("Edit sort control file"));
-  QCOMPARE(f.button("cmdSort")->text(), QStringLiteral("Start sort"));
-  QCOMPARE(f.button("cmdMem")->text(), QStringLiteral("Show memory"));
-  QCOMPARE(f.button("cmdClear")->text(), QStringLiteral("Clear log"));
+  QCOMPARE(plainCaption(f.button("cmdExecute")), QStringLiteral("Execute command"));
+  QCOMPARE(plainCaption(f.button("cmdSCtl")), QStringLiteral("Browse"));
+  QCOMPARE(plainCaption(f.button("cmdCreate")), QStringLiteral("Edit sort control file"));
+  QCOMPARE(plainCaption(f.button("cmdSort")), QStringLiteral("Start sort"));
+  QCOMPARE(plainCaption(f.button("cmdMem")), QStringLiteral("Show memory"));
+  QCOMPARE(plainCaption(f.button("cmdClear")), QStringLiteral("Clear log"));
   QVERIFY(!f.child<QCheckBox>("chkLog")->isChecked());
-  QCOMPARE(f.child<QCheckBox>("chkLog")->text(), QStringLiteral("Show all records"));
-  QVERIFY(f.field("txtMergeStatus")->isHidden());
+  QCOMPARE(plainCaption(f.child<QCheckBox>("chkLog")), QStringLiteral("Show all records"));
   auto* running = f.child<QLabel>("lblSort");
   QVERIFY(running->isHidden());
   QCOMPARE(running->text(), QStringLiteral("The sort is running"));
@@ -549,6 +554,219 @@ void TestFrmUtil::realSortThroughFrontEndAndEngine() {
 #else
   QSKIP("the front-end and the engine are not part of this build");
 #endif
+}
+
+namespace {
+
+QString accessibleText(QWidget* widget, QAccessible::Text kind) {
+  QAccessibleInterface* face = QAccessible::queryAccessibleInterface(widget);
+  return face != nullptr ? face->text(kind) : QString();
+}
+
+}  // namespace
+
+// Every message of the line reaches the accessibility interface, not only its fixed name.
+void TestFrmUtil::messageLineIsReadByScreenReaders() {
+  Fixture f;
+  f.open();
+  const std::vector<std::pair<const char*, QString>> actions = {
+      {"cmdMem", QStringLiteral("Total Physical Memory is ")},
+      {"cmdSearch", QStringLiteral("Valid format is xYYYYMMDD")},
+      {"cmdSort", QStringLiteral("The sort control file was not found.")},
+  };
+  for (const auto& [button, expected] : actions) {
+    f.click(button);
+    QVERIFY2(f.message()->text().contains(expected), button);
+    const QString heard = accessibleText(f.message(), QAccessible::Name) + " " +
+                          accessibleText(f.message(), QAccessible::Description);
+    QVERIFY2(heard.contains(expected), qPrintable(heard));
+  }
+}
+
+// A failed run names its code and the code's text from ErrText.txt; its log lines are red.
+void TestFrmUtil::failedRunSaysWhy_data() {
+  QTest::addColumn<QString>("frontEnd");
+  QTest::addColumn<QString>("secondLine");
+  QTest::addColumn<QString>("logLine");
+  const std::string sortFailed = libraryLogLine("TMR", "20030101", "120001", "Sort failed rc= 1.");
+  const std::string ended1 = libraryLogLine("TMR", "20030101", "120002", "KV Tamsort ended.( 1)");
+  QTest::newRow("engine failed") << q("printf '%s' '" + endRecord("120000", "120001", 1) +
+                                      "' > kvtsort.sts\nprintf '%s%s' '" + sortFailed + "' '" +
+                                      ended1 + "' >> kvtsort.log\nexit 1")
+                                 << "Sort failed rc= 1: The input holds fewer than 2 records."
+                                 << "Sort failed rc= 1.";
+  const std::string ended160 =
+      libraryLogLine("STA", "20030101", "120002", "KV Tamsort ended.( 160)");
+  QTest::newRow("front-end refused")
+      << q("printf '%s' '" + ended160 + "' >> kvtsort.log\nexit 160")
+      << "Sort failed rc= 160: The sort control file was not found."
+      << "KV Tamsort ended.( 160)";
+  QTest::newRow("code without text")
+      << q("printf '%s' '" + endRecord("120000", "120001", 142) + "' > kvtsort.sts\nexit 142")
+      << "Sort failed rc= 142." << QString();
+}
+
+void TestFrmUtil::failedRunSaysWhy() {
+  QFETCH(QString, frontEnd);
+  QFETCH(QString, secondLine);
+  QFETCH(QString, logLine);
+  Fixture f;
+  f.product.writeFile("ErrText.txt",
+                      "000 Sort completed.\r\n001 The input holds fewer than 2 records.\r\n"
+                      "160 The sort control file was not found.\r\n");
+  f.product.writeFile("in.dat", std::string(100, 'x'));
+  f.writeControlFile("job.txt", "INFILE=\"in.dat\"\r\nRECLEN=\"10\"\r\n");
+  f.product.writeFakeFrontEnd(frontEnd.toStdString());
+  f.open();
+  f.field("txtCtlFile")->setText(q(f.product.path("SortCtl/job.txt")));
+  f.click("cmdSort");
+  QVERIFY(f.tickUntilIdle(20000));
+  const QStringList lines = f.message()->text().split('\n');
+  QCOMPARE(lines.size(), 2);
+  QVERIFY(lines[0].startsWith(QStringLiteral("Sort complete. (")));
+  QCOMPARE(lines[1], secondLine);
+  QCOMPARE(f.messageColour(), kRed);
+  QVERIFY(f.child<QProgressBar>("prgSort")->value() < f.child<QProgressBar>("prgSort")->maximum());
+  if (logLine.isEmpty()) return;
+  bool found = false;
+  for (int row = 0; row < f.shownRows(); ++row) {
+    if (f.cell(row, 2) != logLine) continue;
+    found = true;
+    QCOMPARE(f.grid()->item(row, 2)->foreground().color(), kRed);
+  }
+  QVERIFY2(found, qPrintable(logLine));
+}
+
+// Clear log asks in a real message box before it deletes kvtsort.old.
+void TestFrmUtil::secondClearLogAsksFirst_data() {
+  QTest::addColumn<int>("answer");
+  QTest::addColumn<bool>("oldKept");
+  QTest::newRow("No keeps both files") << int(QMessageBox::No) << true;
+  QTest::newRow("Yes clears the log") << int(QMessageBox::Yes) << false;
+}
+
+void TestFrmUtil::secondClearLogAsksFirst() {
+  QFETCH(int, answer);
+  QFETCH(bool, oldKept);
+  Fixture f;
+  const std::string line = libraryLogLine("STA", "20030101", "080000", "one");
+  f.product.writeFile("kvtsort.log", line);
+  f.product.writeFile("kvtsort.old", "older");
+  f.open(true);
+  MessageBoxAnswerer answerer{QMessageBox::StandardButton(answer)};
+  f.click("cmdClear");
+  const QString old = q(f.product.path("kvtsort.old"));
+  QCOMPARE(answerer.asked, QStringList{old + " will be deleted - Press 'Yes' to delete!"});
+  QCOMPARE(f.product.readFile("kvtsort.old"), oldKept ? std::string("older") : line);
+  QCOMPARE(f.product.exists("kvtsort.log"), oldKept);
+  QCOMPARE(f.shownRows(), oldKept ? 1 : 0);
+}
+
+// A start that is refused leaves the folders as they were: no control file, no input, and
+// the status file of the last run stays.
+void TestFrmUtil::refusedStartCreatesNothing_data() {
+  QTest::addColumn<QString>("ctlName");
+  QTest::addColumn<QString>("message");
+  QTest::newRow("mistyped control file") << "SortCtl/jbo.txt"
+                                         << "The sort control file was not found.";
+  QTest::newRow("missing input") << "SortCtl/job.txt" << "The input file %1 was not found.";
+}
+
+void TestFrmUtil::refusedStartCreatesNothing() {
+  QFETCH(QString, ctlName);
+  QFETCH(QString, message);
+  Fixture f;
+  f.writeControlFile("job.txt", "INFILE=\"missing.dat\"\r\nRECLEN=\"10\"\r\n");
+  f.product.writeFile("kvtsort.sts", endRecord("120000", "120001", 0));
+  f.open();
+  f.field("txtCtlFile")->setText(q(f.product.path(ctlName.toStdString())));
+  f.click("cmdSort");
+  if (message.contains(QStringLiteral("%1"))) {
+    message = message.arg(q(f.product.path("missing.dat")));
+  }
+  QCOMPARE(f.message()->text(), message);
+  QCOMPARE(f.messageColour(), kRed);
+  QVERIFY(!f.product.exists("SortCtl/jbo.txt"));
+  QVERIFY(!f.product.exists("missing.dat"));
+  QVERIFY(f.product.exists("kvtsort.sts"));
+  QVERIFY(!f.child<QTimer>("Timer1")->isActive());
+}
+
+// Tab and Shift+Tab reach every control and leave the log grid; every button has its own Alt
+// letter, and the letter works.
+void TestFrmUtil::keyboardReachesEveryControl() {
+  Fixture f;
+  f.open();
+  QApplication::setActiveWindow(f.window.get());
+  QVERIFY(QTest::qWaitForWindowActive(f.window.get()));
+  QWidget* start = f.field("txtCtlFile");
+  for (bool backwards : {false, true}) {
+    const QList<QWidget*> chain = tabChain(start, backwards);
+    QVERIFY2(!chain.contains(nullptr), backwards ? "Shift+Tab is trapped" : "Tab is trapped");
+    for (const char* name : {"lstCommand", "cmdExit", "cmdSCtl", "cmdCreate", "cmdSort", "cmdMem",
+                             "grdLog", "txtLogDate", "chkLog", "cmdSearch", "cmdRefresh",
+                             "cmdClear"}) {
+      QVERIFY2(chain.contains(f.window->findChild<QWidget*>(name)), name);
+    }
+    // Forwards the order follows the screen: control file, its buttons, ..., log, date.
+    if (!backwards) {
+      const auto at = [&chain, &f](const char* name) {
+        return chain.indexOf(f.window->findChild<QWidget*>(name));
+      };
+      QVERIFY(at("cmdSCtl") < at("cmdCreate") && at("cmdCreate") < at("cmdSort"));
+      QVERIFY(at("grdLog") < at("txtLogDate") && at("txtLogDate") < at("cmdSearch"));
+    }
+  }
+  const auto letters = mnemonics(f.window.get());
+  QCOMPARE(letters.size(), captionedButtons(f.window.get()));
+  QCOMPARE(QSet<QChar>(letters.keyBegin(), letters.keyEnd()).size(), letters.size());
+  QTest::keyClick(f.grid(), Qt::Key_M, Qt::AltModifier);  // the button clicks a moment later
+  QTRY_VERIFY(f.message()->text().startsWith(QStringLiteral("Total Physical Memory is ")));
+  QTest::keyClick(f.grid(), Qt::Key_O, Qt::AltModifier);
+  QCOMPARE(QApplication::focusWidget(), f.field("txtCtlFile"));
+}
+
+// The front-end may wait for another job before the engine writes a status file: the bar
+// waits, then follows the records, and reaches 100 % only when the run succeeded.
+void TestFrmUtil::progressBarFollowsLateStatusFile() {
+  Fixture f;
+  f.product.writeFile("in.dat", std::string(400, 'x'));
+  f.writeControlFile("job.txt", "INFILE=\"in.dat\"\r\nRECLEN=\"10\"\r\n");
+  f.product.writeFakeFrontEnd("while [ ! -f go ]; do sleep 0.05; done\nexit 0");
+  f.open();
+  f.field("txtCtlFile")->setText(q(f.product.path("SortCtl/job.txt")));
+  f.click("cmdSort");
+  auto* bar = f.child<QProgressBar>("prgSort");
+  auto* text = f.child<QLabel>("lblProgress");
+  f.child<QTimer>("Timer1")->stop();
+  for (int tick = 0; tick < 3; ++tick) f.window->Timer1_Timer();
+  QCOMPARE(bar->value(), 0);
+  QCOMPARE(text->text(), QStringLiteral("Waiting for the sort to start"));
+
+  const std::string start = kvt::platform::NowLocal().time;
+  std::string status = statusRecord("000", 0, 0, 0, start) + statusRecord("004", 2, 1, 2, start);
+  f.product.writeFile("kvtsort.sts", status);
+  f.window->Timer1_Timer();
+  const int afterFirstChunk = bar->value();
+  QVERIFY(afterFirstChunk > 0);
+  QVERIFY2(text->text().startsWith(QStringLiteral("Chunk 1 of 2: 20 of 40 records read, 0 sorted")),
+           qPrintable(text->text()));
+  status += statusRecord("004", 2, 2, 2, start) + statusRecord("002", 1, 2, 2, start);
+  f.product.writeFile("kvtsort.sts", status);
+  f.window->Timer1_Timer();
+  QVERIFY(bar->value() > afterFirstChunk);
+  QVERIFY(bar->value() < bar->maximum());
+  QVERIFY2(text->text().startsWith(QStringLiteral("Merge pass 1 of 1: group 1 of 1")),
+           qPrintable(text->text()));
+  QCOMPARE(f.field("txtMergeStatus")->text(), QStringLiteral("1(2)"));
+  QVERIFY(f.field("txtMergeStatus")->isVisible());
+
+  status.replace(0, 64, endRecord(start, start, 0));
+  f.product.writeFile("kvtsort.sts", status);
+  f.product.writeFile("go", "");
+  QVERIFY(f.tickUntilIdle(20000));
+  QCOMPARE(bar->value(), bar->maximum());
+  QVERIFY(text->text().startsWith(QStringLiteral("Sort complete")));
 }
 
 }  // namespace kvt::util::test

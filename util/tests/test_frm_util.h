@@ -23,6 +23,15 @@ class TestFrmUtil : public QObject {
   void progressFromStatusFile();
   void refusedJobIsNotASuccess();
   void realSortThroughFrontEndAndEngine();
+  void messageLineIsReadByScreenReaders();
+  void failedRunSaysWhy_data();
+  void failedRunSaysWhy();
+  void secondClearLogAsksFirst_data();
+  void secondClearLogAsksFirst();
+  void refusedStartCreatesNothing_data();
+  void refusedStartCreatesNothing();
+  void keyboardReachesEveryControl();
+  void progressBarFollowsLateStatusFile();
 };
 
 }  // namespace kvt::util::test

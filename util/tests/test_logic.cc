@@ -1,5 +1,6 @@
 #include "util/tests/test_logic.h"
 
+#include <QFile>
 #include <QtTest>
 
 #include "frontlib/cls_log.h"
@@ -7,6 +8,7 @@
 #include "util/log_view.h"
 #include "util/memory_report.h"
 #include "util/program_identity.h"
+#include "util/sort_progress.h"
 #include "util/sort_request.h"
 #include "util/sort_status.h"
 #include "util/status_follower.h"
@@ -315,12 +317,147 @@ void TestLogic::controlFileChecks() {
            InputFileCheck::Outcome::BadRecordLength);
   QCOMPARE(checkInputFile(product.path("data.dat"), QStringLiteral(" ")).outcome,
            InputFileCheck::Outcome::BadRecordLength);
+  // A missing input is refused and stays missing.
   QCOMPARE(checkInputFile(product.path("nodir/x.dat"), QStringLiteral("80")).outcome,
-           InputFileCheck::Outcome::CannotOpen);
-  // A missing input file is created empty and counts 0 records.
-  QCOMPARE(checkInputFile(product.path("new.dat"), QStringLiteral("80")).recordCount,
-           QStringLiteral("0"));
-  QVERIFY(product.exists("new.dat"));
+           InputFileCheck::Outcome::NotFound);
+  QCOMPARE(checkInputFile(product.path("new.dat"), QStringLiteral("80")).outcome,
+           InputFileCheck::Outcome::NotFound);
+  QVERIFY(!product.exists("new.dat"));
+  QVERIFY(!product.exists("SortCtl/none.txt"));
+  QCOMPARE(checkInputFile("", QStringLiteral("80")).outcome, InputFileCheck::Outcome::CannotOpen);
+}
+
+namespace {
+
+// The progress records of one chunk as the engine writes them: the chunk, its P partitions,
+// then its in-memory merge levels P/2, P/4, ..., 1.
+std::string chunkRecords(int chunk, int chunks, int partitions, const std::string& start) {
+  std::string records = statusRecord("004", partitions, chunk, chunks, start);
+  for (int j = 1; j <= partitions; ++j) records += statusRecord("001", j, partitions, chunk, start);
+  for (int m = partitions / 2; m > 0; m /= 2) {
+    records += statusRecord("002", m, partitions / 2, chunk, start);
+  }
+  return records;
+}
+
+// A progress that has read every record of file.
+SortProgress replayed(int64_t records, const std::string& file) {
+  SortProgress progress;
+  progress.reset(records);
+  for (size_t at = 0; at < file.size(); at += StatusRecord::kLength) {
+    progress.apply(StatusRecord(file.substr(at, StatusRecord::kLength)));
+  }
+  return progress;
+}
+
+}  // namespace
+
+// The status file of a run read tick by tick, a few records at a time, as the window reads it.
+// The bar only moves forward, stays below 100 % while the run lasts and reaches it only when
+// the run succeeded; the line under it names the step.
+void TestLogic::sortProgressFollowsRecordedRuns() {
+  const std::string t = "100000";
+  struct Run {
+    const char* name;
+    int64_t records;
+    std::string file;  // all progress records after the start record
+    QString lastPhase;
+  };
+  const std::vector<Run> runs = {
+      {"one chunk", 500, chunkRecords(1, 1, 4, t),
+       "Chunk 1 of 1: 500 of 500 records read, 500 sorted"},
+      {"two chunks", 40, chunkRecords(1, 2, 4, t) + chunkRecords(2, 2, 4, t) +
+           statusRecord("002", 1, 2, 2, t), "Merge pass 1 of 1: group 1 of 1"},
+      {"chunk in order", 40, statusRecord("004", 4, 1, 2, t) + chunkRecords(2, 2, 2, t) +
+           statusRecord("002", 1, 2, 2, t), "Merge pass 1 of 1: group 1 of 1"},
+      {"ten chunks, two passes", 1000,
+       [&t] {
+         std::string file;
+         for (int i = 1; i <= 10; ++i) file += chunkRecords(i, 10, 2, t);
+         return file + statusRecord("002", 1, 10, 10, t) + statusRecord("002", 2, 10, 2, t) +
+                statusRecord("002", 1, 10, 2, t);
+       }(),
+       "Merge pass 2 of 2: group 1 of 1"},
+  };
+  for (const Run& run : runs) {
+    for (bool success : {true, false}) {
+      SortProgress progress;
+      progress.reset(run.records);
+      QCOMPARE(progress.view(t).phase, QStringLiteral("Waiting for the sort to start"));
+      QCOMPARE(progress.view(t).value, 0);
+      const std::string file = statusRecord("000", 0, 0, 0, t) + run.file;
+      int last = 0;
+      for (size_t at = 0; at < file.size(); at += StatusRecord::kLength) {
+        progress.apply(StatusRecord(file.substr(at, StatusRecord::kLength)));
+        const int value = progress.view(t).value;
+        QVERIFY2(value >= last, run.name);
+        QVERIFY2(value < ProgressView::kScale, run.name);
+        last = value;
+      }
+      QCOMPARE(progress.view(t).phase, run.lastPhase);
+      // The output grows under its temporary name while the last step writes it.
+      progress.outputWritten(run.records * 5, run.records * 10);
+      QVERIFY2(progress.view(t).value > last, run.name);
+      last = progress.view(t).value;
+      QVERIFY(last < ProgressView::kScale);
+      progress.finish(success, success ? 0 : 132);
+      const ProgressView end = progress.view("100010");
+      QCOMPARE(end.value, success ? ProgressView::kScale : last);
+      QCOMPARE(end.phase, success ? QStringLiteral("Sort complete")
+                                  : QStringLiteral("Sort failed rc= 132"));
+      QCOMPARE(end.time, QStringLiteral("Elapsed 0:10"));
+    }
+  }
+
+  // Reading and sorting are counted by chunks; the time left follows the share done.
+  const SortProgress progress = replayed(
+      1000, statusRecord("000", 0, 0, 0, t) + chunkRecords(1, 10, 2, t) +
+                chunkRecords(2, 10, 2, t) + statusRecord("004", 2, 3, 10, t));
+  QCOMPARE(progress.view(t).phase,
+           QStringLiteral("Chunk 3 of 10: 300 of 1,000 records read, 200 sorted"));
+  QCOMPARE(progress.view("100001").time, QStringLiteral("Elapsed 0:01"));  // too early to say
+  const SortProgress merging = replayed(
+      40, statusRecord("000", 0, 0, 0, t) + chunkRecords(1, 2, 4, t) + chunkRecords(2, 2, 4, t) +
+              statusRecord("002", 1, 2, 2, t));
+  QCOMPARE(merging.view("100010").value, 500);  // both chunks done, the one merge pass to go
+  QCOMPARE(merging.view("100010").time, QStringLiteral("Elapsed 0:10, about 0:10 left"));
+  QCOMPARE(SortProgress::passCount(1), 0);
+  QCOMPARE(SortProgress::passCount(8), 1);
+  QCOMPARE(SortProgress::passCount(9), 2);
+  QCOMPARE(SortProgress::passCount(65), 3);
+}
+
+// kvtsort.sts as the engine wrote it for 3,000,000 records in ten chunks (two merge passes),
+// read back as the window met it: the start record, one more record at a time, and at the end
+// the end record written over the start record.
+void TestLogic::sortProgressFollowsEngineStatusFile() {
+  QFile file(QStringLiteral(KVT_UTIL_TEST_FILES "/kvtsort-ten-chunks.sts"));
+  QVERIFY(file.open(QIODevice::ReadOnly));
+  const std::string recorded = file.readAll().toStdString();
+  QCOMPARE(recorded.size() % StatusRecord::kLength, size_t{0});
+  const StatusRecord end(recorded.substr(0, StatusRecord::kLength));
+  QVERIFY(end.isEnd());
+  SortProgress progress;
+  progress.reset(3000000);
+  progress.apply(StatusRecord(statusRecord("000", 0, 0, 0, end.startTime())));
+  QStringList phases;
+  int last = 0;
+  for (size_t at = StatusRecord::kLength; at < recorded.size(); at += StatusRecord::kLength) {
+    progress.apply(StatusRecord(recorded.substr(at, StatusRecord::kLength)));
+    const ProgressView shown = progress.view(end.endTime());
+    QVERIFY(shown.value >= last && shown.value < ProgressView::kScale);
+    last = shown.value;
+    if (phases.isEmpty() || phases.last() != shown.phase) phases << shown.phase;
+  }
+  QVERIFY(phases.contains("Chunk 5 of 10: 1,500,000 of 3,000,000 records read, 1,200,000 sorted"));
+  QVERIFY(phases.contains("Chunk 10 of 10: 3,000,000 of 3,000,000 records read, 3,000,000 sorted"));
+  QCOMPARE(phases.mid(phases.size() - 3),
+           QStringList({"Merge pass 1 of 2: group 1 of 2", "Merge pass 1 of 2: group 2 of 2",
+                        "Merge pass 2 of 2: group 1 of 1"}));
+  progress.apply(end);
+  QVERIFY(progress.view(end.endTime()).value < ProgressView::kScale);
+  progress.finish(end.returnCode() == 0, end.returnCode());
+  QCOMPARE(progress.view(end.endTime()).value, ProgressView::kScale);
 }
 
 }  // namespace kvt::util::test

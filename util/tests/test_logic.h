@@ -28,6 +28,8 @@ class TestLogic : public QObject {
   void elapsedTimeAcrossMidnight();
   void outcomeOfFinishedRun();
   void progressTrackerFollowsRecords();
+  void sortProgressFollowsRecordedRuns();
+  void sortProgressFollowsEngineStatusFile();
   void memoryReportFormat();
   void recordCountRoundsHalfToEven();
   void controlFileChecks();

@@ -10,12 +10,15 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QSet>
 #include <QTimer>
 #include <memory>
 
 #include "util/editor/frm_ctl_file.h"
 #include "util/editor/frm_sel.h"
 #include "util/editor/tests/editor_test_support.h"
+#include "util/tests/keyboard_support.h"
+#include "util/tests/message_box_answerer.h"
 
 namespace kvt::util::test {
 
@@ -32,6 +35,7 @@ class Editor {
     main.ctx.mainCtlFileText = mainText;
     dlg_ = std::make_unique<frmCtlFile>(main.ctx);
     dlg_->show();
+    QCoreApplication::processEvents();  // the opening runs once the editor is up
   }
 
   frmCtlFile& dlg() { return *dlg_; }
@@ -191,7 +195,7 @@ void FrmCtlFileTest::newFileCreatedAndSaved() {
   QCOMPARE(ed.keys()->item(0, 2)->text(), QStringLiteral("D"));
 
   ed.press("cmdSave");
-  QCOMPARE(ed.button("cmdSave")->text(), QStringLiteral("Confirm"));
+  QCOMPARE(plainCaption(ed.button("cmdSave")), QStringLiteral("Confirm"));
   QVERIFY(ed.button("cmdCancel")->isVisible());
   QCOMPARE(ed.msg(), " Press 'Confirm' to replace " + path);
   QCOMPARE(ed.msgColour(), kBlue);
@@ -204,7 +208,7 @@ void FrmCtlFileTest::newFileCreatedAndSaved() {
                       R"(2LEN="5")", R"(2ORD="A")"}));
   QCOMPARE(ed.msg(), "File " + path + " saved.\r\n");
   QCOMPARE(ed.msgColour(), kGreen);
-  QCOMPARE(ed.button("cmdSave")->text(), QStringLiteral("Save"));
+  QCOMPARE(plainCaption(ed.button("cmdSave")), QStringLiteral("Save"));
   QVERIFY(!ed.button("cmdSave")->isEnabled());
   QVERIFY(!ed.button("cmdCancel")->isVisible());
   QVERIFY(!main.exists("SortCtl/job.sor"));
@@ -399,7 +403,9 @@ void FrmCtlFileTest::standardOrderAnsweredNoKeepsTable() {
 
   ed.type("txtRecLen", "0");
   ed.press("cmdSave");
-  QCOMPARE(ed.msg(), " Press 'Confirm' to replace " + path);  // no sort-order file to write
+  // The table was not changed, but the file asks for a user-defined order that has no file yet.
+  QCOMPARE(ed.msg(), " Press 'Confirm' to replace " + path + "\r\nand create " +
+                         main.path("SortCtl/job.sor"));
 }
 
 void FrmCtlFileTest::fieldWithoutLengthIsLeftOut() {
@@ -440,7 +446,7 @@ void FrmCtlFileTest::failedSaveKeepsOldFile() {
                          " could not be written. The old file is unchanged.");
   QCOMPARE(main.readFile("SortCtl/job.txt"), old);
   QVERIFY(ed.button("cmdSave")->isEnabled());  // the user can try again
-  QCOMPARE(ed.button("cmdSave")->text(), QStringLiteral("Save"));
+  QCOMPARE(plainCaption(ed.button("cmdSave")), QStringLiteral("Save"));
   QStringList left = QDir(main.path("SortCtl")).entryList(QDir::Files | QDir::Hidden);
   QCOMPARE(left, QStringList{"job.txt"});  // no temporary file stays behind
 }
@@ -476,7 +482,7 @@ void FrmCtlFileTest::cancelReturnsToSave() {
   ed.type("txtRecLen", "0");
   ed.press("cmdSave");
   ed.press("cmdCancel");
-  QCOMPARE(ed.button("cmdSave")->text(), QStringLiteral("Save"));
+  QCOMPARE(plainCaption(ed.button("cmdSave")), QStringLiteral("Save"));
   QVERIFY(!ed.button("cmdCancel")->isVisible());
   QCOMPARE(ed.msg(), QString());
   QCOMPARE(main.readFile("SortCtl/job.txt"), old);
@@ -583,13 +589,13 @@ void FrmCtlFileTest::browseLoadsChosenFile() {
 void FrmCtlFileTest::browseInputFileKeepsName() {
   TempMain main;
   writeJob(main, "job.txt", "BINARY");
-  main.writeFile("SortCtl/data.txt", "abc");
+  main.writeFile("data.dat", "abc");
   const QString path = main.path("SortCtl/job.txt");
   Editor ed(main, path);
   QVERIFY(ed.button("cmdBrowseI")->isEnabled());
-  whenSelectionOpens([](frmSel* sel) { pickFile(sel, "data.txt"); });
+  whenSelectionOpens([](frmSel* sel) { pickFile(sel, "data.dat"); });
   ed.press("cmdBrowseI");
-  QCOMPARE(ed.box("txtInFile")->text(), main.path("SortCtl/data.txt"));
+  QCOMPARE(ed.box("txtInFile")->text(), main.path("data.dat"));
   QCOMPARE(main.ctx.currentCtlName, path);
   QVERIFY(ed.button("cmdSave")->isEnabled());
 
@@ -597,6 +603,180 @@ void FrmCtlFileTest::browseInputFileKeepsName() {
   ed.press("cmdBrowseO");
   QCOMPARE(ed.box("txtOutFile")->text(), QStringLiteral("/d/out.dat"));
   QCOMPARE(main.ctx.currentCtlName, path);
+}
+
+// Opened on a missing file, the editor asks in a real message box whether to create it; after
+// either answer it is a usable window of its normal size with the focus inside it.
+void FrmCtlFileTest::createQuestionKeepsNormalSize_data() {
+  QTest::addColumn<int>("answer");
+  QTest::newRow("Yes") << int(QMessageBox::Yes);
+  QTest::newRow("No") << int(QMessageBox::No);
+}
+
+void FrmCtlFileTest::createQuestionKeepsNormalSize() {
+  QFETCH(int, answer);
+  TempMain main;
+  main.ctx.asker = nullptr;
+  const QString path = main.path("SortCtl/new.txt");
+  main.ctx.mainCtlFileText = path;
+  MessageBoxAnswerer answerer{QMessageBox::StandardButton(answer)};
+  QWidget owner;  // stands in for the main window
+  owner.resize(800, 600);
+  owner.show();
+  QSize shown;
+  bool focusUsable = false;
+  frmCtlFile dlg(main.ctx, &owner);
+  // Once the question is answered and the editor is up, note what the user sees and leave.
+  QTimer look;
+  look.setInterval(100);
+  int ticks = 0;
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    if (answerer.asked.isEmpty() || QApplication::activeModalWidget() != &dlg || shown.isValid())
+      return;
+    // The window system hands the focus back a moment after the box has gone.
+    if (QApplication::activeWindow() != &dlg && ++ticks < 30) return;
+    shown = dlg.size();
+    const QWidget* focus = QApplication::focusWidget();
+    // Keys go to a control that can be seen (offscreen may leave no focus at all).
+    focusUsable = focus == nullptr || (focus->window() == &dlg && focus->isVisible());
+    dlg.findChild<QPushButton*>("cmdExit")->click();
+  });
+  look.start();
+  dlg.exec();
+  look.stop();
+  QCOMPARE(answerer.asked.value(0), "Control file " + path + " missing. Press 'Yes' to create!");
+  QVERIFY2(answerer.overShownWindow.value(0), "asked before the editor was on the screen");
+  const QSize normal = dlg.minimumSizeHint();
+  QVERIFY2(shown.width() >= normal.width() && shown.height() >= normal.height(),
+           qPrintable(QStringLiteral("%1x%2").arg(shown.width()).arg(shown.height())));
+  QVERIFY(focusUsable);
+}
+
+// A file that asks for a user-defined order without a sort-order file beside it gets one on
+// save, from the table shown; otherwise every sort of it would end with rc 141.
+void FrmCtlFileTest::userOrderWithoutTableIsWritten() {
+  TempMain main;
+  writeJob(main, "job.txt", "USERDEFINED");
+  const QString path = main.path("SortCtl/job.txt");
+  const QString sorPath = main.path("SortCtl/job.sor");
+  Editor ed(main, path);
+  QVERIFY(ed.option("optUser")->isChecked());
+  ed.type("txtRecLen", "0");
+  ed.press("cmdSave");
+  QCOMPARE(ed.msg(), " Press 'Confirm' to replace " + path + "\r\nand create " + sorPath);
+  ed.press("cmdSave");
+  QCOMPARE(ed.msg(), "File " + path + " saved.\r\n" + sorPath + " saved.");
+  QCOMPARE(ed.msgColour(), kGreen);
+  QCOMPARE(main.readFile("SortCtl/job.sor").toStdString(),
+           SortOrderCodec::encode(CollatingTable::binary()));
+}
+
+// Input and output are data files: the dialog lists all files, starting in the folder of the
+// box's path (the main directory when the box is empty or its folder is gone); Enter takes the
+// highlighted file.
+void FrmCtlFileTest::browseDataFileStartsInItsFolder_data() {
+  QTest::addColumn<QString>("box");
+  QTest::addColumn<QString>("value");
+  QTest::addColumn<QString>("folder");
+  QTest::addColumn<QString>("chosen");
+  QTest::newRow("input in its folder") << "txtInFile" << "data/in.dat" << "data" << "data/in.srt";
+  QTest::newRow("output in its folder")
+      << "txtOutFile" << "data/new.srt" << "data" << "data/in.dat";
+  QTest::newRow("empty box") << "txtInFile" << "" << "" << "top.dat";
+  QTest::newRow("folder gone") << "txtOutFile" << "gone/x.srt" << "" << "top.dat";
+}
+
+void FrmCtlFileTest::browseDataFileStartsInItsFolder() {
+  QFETCH(QString, box);
+  QFETCH(QString, value);
+  QFETCH(QString, folder);
+  QFETCH(QString, chosen);
+  TempMain main;
+  writeJob(main, "job.txt", "BINARY");
+  QDir(main.mainDir()).mkpath("data");
+  main.writeFile("data/in.dat", "x");
+  main.writeFile("data/in.srt", "x");
+  main.writeFile("top.dat", "x");
+  main.writeFile("alpha.dat", "x");
+  Editor ed(main, main.path("SortCtl/job.txt"));
+  ed.box(box.toLatin1().constData())->setText(value.isEmpty() ? QString() : main.path(value));
+  QString startedIn;
+  QStringList listed;
+  const QString name = chosen.section(u'/', -1);
+  bool selectShown = false;
+  whenSelectionOpens([&](frmSel* sel) {
+    startedIn = sel->currentDirectory();
+    auto* files = sel->findChild<QListWidget*>("File1");
+    for (int i = 0; i < files->count(); ++i) listed << files->item(i)->text();
+    // To the file with the arrow keys, then Enter, without the mouse.
+    QTest::keyClick(files, Qt::Key_End);
+    QTest::keyClick(files, Qt::Key_Home);
+    while (files->currentItem() != nullptr && files->currentItem()->text() != name &&
+           files->currentRow() + 1 < files->count()) {
+      QTest::keyClick(files, Qt::Key_Down);
+    }
+    selectShown = sel->findChild<QPushButton*>("selButt")->isVisible();
+    QTest::keyClick(files, Qt::Key_Return);
+    if (sel->isVisible()) sel->findChild<QPushButton*>("ExitButt")->click();  // Enter did nothing
+  });
+  ed.press(box == "txtInFile" ? "cmdBrowseI" : "cmdBrowseO");
+  QCOMPARE(startedIn, QDir::cleanPath(main.path(folder)));
+  QVERIFY2(selectShown, qPrintable(listed.join(",")));
+  QVERIFY2(listed.contains(name), qPrintable(listed.join(',')));
+  QVERIFY(!listed.contains("job.txt"));
+  QCOMPARE(ed.box(box.toLatin1().constData())->text(), main.path(chosen));
+}
+
+// Moving through the key-field grid with arrows, Tab and paging changes nothing: leaving asks
+// no question (the real message box is watched); a typed digit still counts.
+void FrmCtlFileTest::movingInKeyFieldsIsNoChange() {
+  for (bool typed : {false, true}) {
+    TempMain main;
+    main.ctx.asker = nullptr;
+    writeJob(main, "job.txt", "BINARY");
+    Editor ed(main, main.path("SortCtl/job.txt"));
+    MessageBoxAnswerer answerer(QMessageBox::Yes);
+    ed.keys()->setFocus();
+    ed.keys()->setCurrentCell(0, 0);
+    for (int key : {Qt::Key_Down, Qt::Key_Right, Qt::Key_PageDown, Qt::Key_Up, Qt::Key_Left,
+                    Qt::Key_Home, Qt::Key_End}) {
+      QTest::keyClick(ed.keys(), Qt::Key(key));
+    }
+    if (typed) ed.typeCell(1, 1, "2");
+    QTest::keyClick(ed.keys(), Qt::Key_Tab);
+    QCOMPARE(ed.button("cmdSave")->isEnabled(), typed);
+    ed.press("cmdExit");
+    const QStringList expected =
+        typed ? QStringList{"Control file has been changed - Press 'Yes' to exit without saving!"}
+              : QStringList{};
+    QCOMPARE(answerer.asked, expected);
+    QVERIFY(!ed.dlg().isVisible());
+  }
+}
+
+// Tab and Shift+Tab go through every control of the editor and out of both grids; every button
+// has an Alt letter of its own.
+void FrmCtlFileTest::keyboardReachesEveryControl() {
+  TempMain main;
+  writeJob(main, "job.txt", "BINARY");
+  Editor ed(main, main.path("SortCtl/job.txt"));
+  ed.option("optUser")->click();  // the sort-order grid takes part only when it is enabled
+  QApplication::setActiveWindow(&ed.dlg());
+  QVERIFY(QTest::qWaitForWindowActive(&ed.dlg()));
+  for (bool backwards : {false, true}) {
+    const QList<QWidget*> chain = tabChain(ed.box("txtSortCtl"), backwards);
+    QVERIFY2(!chain.contains(nullptr), backwards ? "Shift+Tab is trapped" : "Tab is trapped");
+    for (const char* name : {"cmdBrowse", "txtInFile", "txtOutFile", "txtRecLen", "txtMaxSplit",
+                             "grdCtlVal", "cboOrderFile", "grdSortOrder", "cmdSave", "cmdExit"}) {
+      QVERIFY2(chain.contains(ed.dlg().findChild<QWidget*>(name)), name);
+    }
+  }
+  const auto letters = mnemonics(&ed.dlg());
+  QCOMPARE(letters.size(), captionedButtons(&ed.dlg()));
+  QVERIFY2(QSet<QChar>(letters.keyBegin(), letters.keyEnd()).size() == letters.size(),
+           qPrintable(QStringList(letters.keyBegin(), letters.keyEnd()).join(',')));
+  QTest::keyClick(ed.keys(), Qt::Key_S, Qt::AltModifier);  // the button clicks a moment later
+  QTRY_COMPARE(plainCaption(ed.button("cmdSave")), QStringLiteral("Confirm"));
 }
 
 }  // namespace kvt::util::test

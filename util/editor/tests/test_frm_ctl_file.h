@@ -28,6 +28,13 @@ class FrmCtlFileTest : public QObject {
   void invalidFileIsRefused();
   void browseLoadsChosenFile();
   void browseInputFileKeepsName();
+  void createQuestionKeepsNormalSize_data();
+  void createQuestionKeepsNormalSize();
+  void userOrderWithoutTableIsWritten();
+  void browseDataFileStartsInItsFolder_data();
+  void browseDataFileStartsInItsFolder();
+  void movingInKeyFieldsIsNoChange();
+  void keyboardReachesEveryControl();
 };
 
 }  // namespace kvt::util::test

@@ -7,10 +7,12 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSet>
 #include <QTest>
 
 #include "util/editor/frm_sel.h"
 #include "util/editor/tests/editor_test_support.h"
+#include "util/tests/keyboard_support.h"
 
 namespace kvt::util::test {
 
@@ -118,6 +120,42 @@ void FrmSelTest::selectWithoutFileReportsError() {
   QCOMPARE(main.asker.told, QStringList{"File error - rc= 381"});
   QCOMPARE(main.ctx.currentCtlName, QString());
   QVERIFY(!sel.isVisible());
+}
+
+// Without a mouse: the file list has the focus, the arrows highlight a file (Select appears),
+// Enter takes it; Tab leaves the lists; each button has its own Alt letter.
+void FrmSelTest::keyboardChoosesFile() {
+  TempMain main;
+  writeSamples(main);
+  frmSel sel(main.ctx);
+  sel.show();
+  QApplication::setActiveWindow(&sel);
+  QVERIFY(QTest::qWaitForWindowActive(&sel));
+  QListWidget* files = fileList(sel);
+  QCOMPARE(QApplication::focusWidget(), files);
+  const QList<QWidget*> chain = tabChain(files);
+  QVERIFY(!chain.contains(nullptr));
+  QVERIFY(chain.contains(sel.findChild<QWidget*>("Dir1")));
+  QVERIFY(chain.contains(sel.findChild<QWidget*>("ExitButt")));
+  const auto letters = mnemonics(&sel);
+  QCOMPARE(letters.size(), 2);
+  QCOMPARE(QSet<QChar>(letters.keyBegin(), letters.keyEnd()).size(), 2);
+
+  files->setFocus();
+  QTest::keyClick(files, Qt::Key_Home);
+  QTest::keyClick(files, Qt::Key_Down);
+  QCOMPARE(files->currentItem()->text(), QStringLiteral("job.txt"));
+  QVERIFY(selectButton(sel)->isVisible());
+  QTest::keyClick(files, Qt::Key_Return);
+  QCOMPARE(main.ctx.currentCtlName, main.path("SortCtl/job.txt"));
+  QVERIFY(!sel.isVisible());
+
+  sel.show();
+  QApplication::setActiveWindow(&sel);
+  QVERIFY(QTest::qWaitForWindowActive(&sel));
+  QTest::keyClick(fileList(sel), Qt::Key_X, Qt::AltModifier);  // the button clicks a moment later
+  QTRY_VERIFY(!sel.isVisible());
+  QCOMPARE(main.ctx.currentCtlName, QString());
 }
 
 }  // namespace kvt::util::test

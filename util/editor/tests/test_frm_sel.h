@@ -14,6 +14,7 @@ class FrmSelTest : public QObject {
   void doubleClickReturnsFullPath();
   void exitAfterBrowsingReturnsNothing();
   void selectWithoutFileReportsError();
+  void keyboardChoosesFile();
 };
 
 }  // namespace kvt::util::test

@@ -1,6 +1,7 @@
 #include "util/editor/tests/test_saved_file_sorts.h"
 
 #include <QFile>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -39,6 +40,7 @@ void SavedFileSortsTest::userOrderSortsThroughFrontEnd() {
   main.asker.answers = {true};
   frmCtlFile dlg(main.ctx);
   dlg.show();
+  QCoreApplication::processEvents();  // the opening runs once the editor is up
   QTest::keyClicks(dlg.findChild<QLineEdit*>("txtInFile"), "in.dat");
   QTest::keyClicks(dlg.findChild<QLineEdit*>("txtOutFile"), main.path("out.dat"));
   QTest::keyClicks(dlg.findChild<QLineEdit*>("txtRecLen"), "2");

@@ -1,0 +1,55 @@
+#include "jobfront/stale_files.h"
+
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/file_util.h"
+#include "platform/paths.h"
+
+namespace kvt::jobfront {
+
+namespace fs = std::filesystem;
+
+bool isWorkFileName(const std::string& name, const std::string& namePrefix) {
+  const std::string head = namePrefix + "tmp";
+  const std::string tail = ".WRK";
+  if (name.size() < head.size() + 6 + tail.size()) return false;
+  if (name.compare(0, head.size(), head) != 0) return false;
+  if (name.compare(name.size() - tail.size(), tail.size(), tail) != 0) return false;
+  for (size_t i = head.size(); i < name.size() - tail.size(); ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
+  }
+  return true;
+}
+
+std::string temporaryOutputPath(const std::string& outputPath) {
+  // The name the engine's output writer uses.
+  return outputPath + ".kvttmp";
+}
+
+std::string workFolder(const std::string& mainDir, const std::string& workPrefix) {
+  std::string folder = platform::DirectoryPart(workPrefix);
+  return platform::IsAbsolutePath(folder) ? folder : mainDir + folder;
+}
+
+std::vector<std::string> removeStaleFiles(const std::string& mainDir,
+                                          const std::string& workPrefix,
+                                          const std::string& outputPath) {
+  std::vector<std::string> removed;
+  const std::string namePrefix = workPrefix.substr(platform::DirectoryPart(workPrefix).size());
+  const std::string folder = workFolder(mainDir, workPrefix);
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    std::error_code typeError;
+    // A planted link goes as a link; a folder of that name is no work file.
+    if (!isWorkFileName(name, namePrefix) || it->is_directory(typeError)) continue;
+    if (platform::RemoveFile(folder + name)) removed.push_back(folder + name);
+  }
+  const std::string temporary = temporaryOutputPath(outputPath);
+  if (platform::RemoveFile(temporary)) removed.push_back(temporary);
+  return removed;
+}
+
+}  // namespace kvt::jobfront

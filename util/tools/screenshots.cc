@@ -1,0 +1,123 @@
+// Takes the README's pictures of the utility: the main window while a sort runs, the log viewer
+// after it, and the control-file editor. scripts/screenshots.sh runs it under a virtual display
+// on an installed product; it drives the real windows as a user would and grabs them.
+//
+//   kvtutil_screenshots CONTROL_FILE OUTPUT_FOLDER
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+#include "util/app_context.h"
+#include "util/editor/frm_ctl_file.h"
+#include "util/frm_util.h"
+
+namespace {
+
+// A palette image keeps the files small; the windows use few colours.
+bool save(const QImage& picture, const QString& folder, const QString& name) {
+  const QImage image = picture.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+  const QString path = QDir(folder).filePath(name);
+  const bool saved = image.save(path, "PNG", 0);
+  std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+  return saved;
+}
+
+template <typename T>
+T* child(QWidget* window, const char* name) {
+  T* found = window->findChild<T*>(QLatin1String(name));
+  if (found == nullptr) qFatal("no control %s", name);
+  return found;
+}
+
+// Waits until done() or the time is up; false on time-out.
+template <typename Done>
+bool waitFor(Done done, int timeoutMs) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!done()) {
+    if (clock.elapsed() > timeoutMs) return false;
+    QTest::qWait(100);
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: kvtutil_screenshots CONTROL_FILE OUTPUT_FOLDER\n");
+    return 2;
+  }
+  const QString ctlFile = QString::fromLocal8Bit(argv[1]);
+  const QString folder = QString::fromLocal8Bit(argv[2]);
+  kvt::util::MessageBoxAsker asker;
+  kvt::util::AppContext ctx;
+  ctx.asker = &asker;
+  kvt::util::frmUtil window(ctx);
+  window.resize(1100, 700);
+  window.show();
+  if (!QTest::qWaitForWindowExposed(&window)) return 1;
+
+  // The main window during the sort: a picture each time the bar moves; the one nearest the
+  // middle of the run is kept.
+  child<QLineEdit>(&window, "txtCtlFile")->setText(ctlFile);
+  child<QPushButton>(&window, "cmdSort")->click();
+  auto* bar = child<QProgressBar>(&window, "prgSort");
+  auto* detail = child<QLabel>(&window, "lblProgress");
+  QImage running;
+  int runningValue = -1;
+  QString lastDetail;
+  // "The sort is running" shows from the start request to the end of the run.
+  auto* runningLabel = child<QLabel>(&window, "lblSort");
+  const bool ended = waitFor(
+      [&] {
+        if (!runningLabel->isVisible()) return true;
+        if (bar->value() > 0 && detail->text() != lastDetail) {
+          lastDetail = detail->text();
+          if (runningValue < 0 || std::abs(bar->value() - 500) < std::abs(runningValue - 500)) {
+            QTest::qWait(50);
+            running = window.grab().toImage();
+            runningValue = bar->value();
+          }
+        }
+        return false;
+      },
+      600000);
+  if (!ended || running.isNull()) {
+    std::fprintf(stderr, "the sort was not seen running: %s\n",
+                 qPrintable(child<QLabel>(&window, "lblMsg")->text()));
+    return 1;
+  }
+  bool ok = save(running, folder, QStringLiteral("utility-running.png"));
+
+  // The log viewer with the engine's own lines shown too.
+  child<QCheckBox>(&window, "chkLog")->setChecked(true);
+  child<QPushButton>(&window, "cmdRefresh")->click();
+  QTest::qWait(300);
+  ok = save(child<QGroupBox>(&window, "frmLog")->grab().toImage(), folder,
+            QStringLiteral("log-viewer.png")) &&
+       ok;
+
+  // The editor on the control file that was sorted.
+  ctx.mainCtlFileText = ctlFile;
+  ctx.installedVersion = child<QLineEdit>(&window, "txtVersion")->text();
+  kvt::util::frmCtlFile editor(ctx, &window);
+  editor.show();
+  if (!QTest::qWaitForWindowExposed(&editor)) return 1;
+  QTest::qWait(500);
+  ok = save(editor.grab().toImage(), folder, QStringLiteral("editor.png")) && ok;
+  editor.reject();
+  return ok ? 0 : 1;
+}
