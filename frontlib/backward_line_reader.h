@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/file_system.h"
+
 namespace kvt::front {
 
 class BackwardLineReader {
@@ -14,13 +16,13 @@ class BackwardLineReader {
   void reset(int64_t end) { end_ = end; }
   // The next older line, without its CR LF and cut to max_bytes. False when none is left or
   // the file no longer holds the bytes (it was shortened meanwhile); later calls stay false.
-  bool previous(int fd, int64_t max_bytes, std::string* line);
+  bool previous(platform::File* file, int64_t max_bytes, std::string* line);
   int64_t end() const { return end_; }
 
  private:
   // Offset of the CR of the last CR LF lying wholly before limit; -1 when there is none,
   // -2 when the file is shorter than limit.
-  static int64_t findLineEnd(int fd, int64_t limit);
+  static int64_t findLineEnd(platform::File& file, int64_t limit);
 
   int64_t end_ = 0;
 };

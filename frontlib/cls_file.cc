@@ -133,10 +133,16 @@ bool clsFile::rewriteCtl(const std::string& /*p_s_file*/) {
   if (length > kMaxControlFileSize) return false;
   std::string contents = image.substr(0, static_cast<size_t>(length));
   contents.resize(static_cast<size_t>(length), ' ');
-  if (!platform::AtomicReplaceFile(block.name, contents)) return false;
-  // The open descriptor still refers to the replaced file; follow the name to the new one.
+  // Windows replaces no file that is open, not even through our own handle: the block lets go
+  // of the file first and takes up the name again after, the new file or, on failure, the old.
+  const int64_t position = block.position;
   filClose(block);
+  const bool replaced = platform::AtomicReplaceFile(block.name, contents);
   filOpen(block);
+  if (!replaced) {
+    block.position = position;
+    return false;
+  }
   block.recordLength = length;
   return block.state == 1;
 }

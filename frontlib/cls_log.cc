@@ -1,11 +1,8 @@
 // clsLog: fixed 142-byte log lines. Writers append at the file's end as it is at the moment
-// of writing (O_APPEND), so lines of another program written meanwhile stay in place; the
-// reader walks the file backwards from the end it found when it opened the log.
+// of writing (through a file opened for appending), so lines of another program written
+// meanwhile stay in place; the reader walks the file backwards from the end it found when it
+// opened the log.
 #include "frontlib/cls_log.h"
-
-#include <cerrno>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include "frontlib/backward_line_reader.h"
 #include "frontlib/shared_routines.h"
@@ -41,21 +38,11 @@ std::string Column(const std::string& line, size_t column, int width) {
   return Field(line.substr(column, static_cast<size_t>(width)), width);
 }
 
-bool WriteAll(int fd, const std::string& data) {
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t w = ::write(fd, data.data() + done, data.size() - done);
-    if (w < 0 && errno == EINTR) continue;
-    if (w <= 0) return false;
-    done += static_cast<size_t>(w);
-  }
-  return true;
-}
-
 }  // namespace
 
 struct clsLog::State {
-  FileBlock block;
+  FileBlock block;                           // read backwards; its length fixes the end
+  std::unique_ptr<platform::File> appender;  // every write lands at the current end
   BackwardLineReader reader;
   int count = 0;
   std::string programLogPath;
@@ -75,6 +62,7 @@ LogRecord& clsLog::logRec() { return state().record; }
 
 void clsLog::logOpen(const std::string& p_s_file) {
   State& s = state();
+  s.appender.reset();
   filClose(s.block);
   s.block.fileNumber = kLogFileNumber;
   s.block.name = p_s_file;
@@ -82,8 +70,8 @@ void clsLog::logOpen(const std::string& p_s_file) {
   filOpen(s.block);
   int64_t length = filLength(s.block);
   if (s.block.state == 1) {
-    int flags = ::fcntl(s.block.fd, F_GETFL);
-    if (flags >= 0) ::fcntl(s.block.fd, F_SETFL, flags | O_APPEND);
+    // A log that may only be read gets no appender; its lines are then read, not written.
+    platform::FileSystem::Default().Open(s.block.name, platform::OpenMode::kAppend, &s.appender);
   }
   // A file of fewer than 3 bytes holds no line worth reading.
   s.reader.reset(length < 3 ? 0 : length);
@@ -105,7 +93,7 @@ void clsLog::logMsg(const std::string& p_s_appl, const std::string& p_s_subAppl,
   std::string line =
       rec.appl + rec.subAppl + rec.level + rec.date + rec.time + rec.msg + "\r\n";
   // One write of the whole line: another program appending at once cannot split it.
-  WriteAll(s.block.fd, line);
+  if (s.appender) s.appender->Write(line.data(), line.size());
 }
 
 int clsLog::getLogLine(const std::string& /*p_s_appl*/, const std::string& p_s_Indic,
@@ -119,7 +107,7 @@ int clsLog::getLogLine(const std::string& /*p_s_appl*/, const std::string& p_s_I
   }
   if (s.block.state != 1) return 0;
   std::string line;
-  if (!s.reader.previous(s.block.fd, kLineLength, &line)) return 0;
+  if (!s.reader.previous(s.block.file.get(), kLineLength, &line)) return 0;
   LogRecord& rec = s.record;
   rec.appl = Column(line, 0, kApplWidth);
   rec.subAppl = Column(line, 4, kSubApplWidth);
@@ -130,7 +118,10 @@ int clsLog::getLogLine(const std::string& /*p_s_appl*/, const std::string& p_s_I
   return ++s.count;
 }
 
-void clsLog::CloseLog() { filClose(state().block); }
+void clsLog::CloseLog() {
+  state().appender.reset();
+  filClose(state().block);
+}
 
 void clsLog::resetCount() { state().count = 0; }
 

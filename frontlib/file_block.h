@@ -3,7 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+#include "platform/file_system.h"
 
 namespace kvt::front {
 
@@ -14,7 +17,7 @@ struct FileBlock {
   int64_t position = 1;       // 1-based byte position of the next read or write
   std::string name;           // path of the file
   std::string buffer;         // data of the last read, or data to write
-  int fd = -1;                // the open file
+  std::unique_ptr<platform::File> file;  // the open file
 };
 
 // When not open: trims the name, opens it for reading and writing at any position (creating a

@@ -1,26 +1,51 @@
 // Text helpers, file existence, the front-end log line and the registry shortcuts.
 #include "frontlib/shared_routines.h"
 
-#include <glob.h>
-#include <sys/stat.h>
-
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "frontlib/cls_log.h"
 #include "frontlib/registry_access.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
 
 namespace kvt::front {
 
 namespace {
 
-bool IsFileEntry(const char* path) {
-  struct stat st;
-  return ::stat(path, &st) == 0 && !S_ISDIR(st.st_mode);
+// '/' separates on every system, the system's own separator too.
+constexpr char kSeparators[] = {platform::kPathSeparator, '/', '\0'};
+
+bool IsFileEntry(const std::string& path) {
+  uint64_t size = 0;
+  return platform::FileSystem::Default().GetFileSize(path, &size).ok();
 }
 
 bool HasWildcard(const std::string& path) {
   return path.find_first_of("*?") != std::string::npos;
+}
+
+// True when a file matches prefix + rest, where the parts of rest may hold wildcards. Each part
+// with a wildcard is matched against the entries of the folder reached so far; as the shell
+// does, a wildcard never matches the leading dot of a hidden name.
+bool AnyFileMatches(const std::string& prefix, const std::string& rest) {
+  const size_t end = rest.find_first_of(kSeparators);
+  const std::string part = rest.substr(0, end);
+  const bool last = end == std::string::npos;
+  auto follow = [&](const std::string& name) {
+    const std::string path = prefix + name;
+    return last ? IsFileEntry(path) : AnyFileMatches(path + rest[end], rest.substr(end + 1));
+  };
+  if (!HasWildcard(part)) return follow(part);
+  std::vector<std::string> names;
+  const std::string folder = prefix.empty() ? "." : prefix;
+  if (!platform::FileSystem::Default().ListDirectory(folder, part, &names).ok()) return false;
+  for (const std::string& name : names) {
+    if (name[0] == '.' && part[0] != '.') continue;
+    if (follow(name)) return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -63,16 +88,8 @@ int64_t numericValue(const std::string& text) {
 bool fileMissing(const std::string& path) {
   std::string name = trim(path);
   if (name.empty()) return true;
-  if (!HasWildcard(name)) return !IsFileEntry(name.c_str());
-  glob_t matches{};
-  bool found = false;
-  if (::glob(name.c_str(), GLOB_NOSORT, nullptr, &matches) == 0) {
-    for (size_t i = 0; i < matches.gl_pathc && !found; ++i) {
-      found = IsFileEntry(matches.gl_pathv[i]);
-    }
-  }
-  ::globfree(&matches);
-  return !found;
+  if (!HasWildcard(name)) return !IsFileEntry(name);
+  return !AnyFileMatches(std::string(), name);
 }
 
 namespace {

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/paths.h"
+
 namespace kvt::install {
 
 struct InstallSetup {
@@ -18,7 +20,7 @@ struct InstallSetup {
   std::string cfgPath() const { return ownDir + "kvtinst.cfg"; }
   std::string logPath() const { return ownDir + "Install.log"; }
   std::string deliveredCleanupPath() const { return ownDir + "install.wrk"; }
-  std::string cleanupPath() const { return ownDir + "kvtclean"; }
+  std::string cleanupPath() const { return ownDir + platform::ProgramFileName("kvtclean"); }
   std::string sampleName() const { return "kvtsort.txt"; }
   // The clean-up program's only argument: the first three characters of the version text.
   std::string cleanupArgument() const { return versionText.substr(0, 3); }

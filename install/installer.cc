@@ -72,8 +72,8 @@ void frmTmr::Timer1_Timer() {
 void frmTmr::submitJob() {
   // The clean-up program may write where it likes; the log is not held open meanwhile.
   front::clsLog().CloseLog();
-  const pid_t pid = platform::StartHidden(setup_.cleanupPath(), {setup_.cleanupArgument()},
-                                          setup_.ownDir);
+  const platform::ProcessId pid =
+      platform::StartHidden(setup_.cleanupPath(), {setup_.cleanupArgument()}, setup_.ownDir);
   if (pid == 0) {
     logLine("Start of kvtclean failed.");
     front::clsLog().CloseLog();

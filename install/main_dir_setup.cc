@@ -15,6 +15,11 @@ namespace fs = std::filesystem;
 // the product reaches every user's main directory.
 constexpr const char* kLinked[] = {"ErrText.txt", "kvtmsg.txt", "StdOrder"};
 
+// The sample control file's place inside a main directory.
+std::string SampleInSortCtl() {
+  return std::string("SortCtl") + platform::kPathSeparator + "kvtsort.txt";
+}
+
 bool Exists(const fs::path& path) {
   std::error_code ec;
   return fs::exists(fs::symlink_status(path, ec));
@@ -52,15 +57,25 @@ Status LinkToProduct(const std::string& productDir, const std::string& dir,
     return Status::OK();
   }
   fs::create_symlink(target, link, ec);
-  if (ec) return Status::Failed(link.string() + " could not be linked to " + target.string() + ".");
-  done->push_back("linked " + link.string() + " -> " + target.string());
+  if (!ec) {
+    done->push_back("linked " + link.string() + " -> " + target.string());
+    return Status::OK();
+  }
+  // Where no link can be made (Windows grants the right to few users; some file systems have
+  // none) the user gets a copy, which a later update of the product does not reach.
+  std::error_code copied;
+  fs::copy(target, link, fs::copy_options::recursive, copied);
+  if (copied) {
+    return Status::Failed(link.string() + " could not be linked to " + target.string() + ".");
+  }
+  done->push_back("copied " + link.string() + " from " + target.string());
   return Status::OK();
 }
 
 // The sample control file lies at the top of a product tree until KVTInst moves it.
 fs::path ShippedSample(const std::string& productDir) {
   fs::path top = productDir + "kvtsort.txt";
-  return Exists(top) ? top : fs::path(productDir + "SortCtl/kvtsort.txt");
+  return Exists(top) ? top : fs::path(productDir + SampleInSortCtl());
 }
 
 }  // namespace
@@ -82,7 +97,7 @@ Status SetUpMainDir(const std::string& productDir, const std::string& dirArg,
   if (status.ok()) status = CreateProductFolder(setup, "SortCtl");
   if (status.ok()) status = CreateProductFolder(setup, "SortOrder");
   if (!status.ok()) return status;
-  status = CopyIfMissing(ShippedSample(productDir), dir + "SortCtl/kvtsort.txt", done);
+  status = CopyIfMissing(ShippedSample(productDir), dir + SampleInSortCtl(), done);
   if (!status.ok()) return status;
   status = CopyIfMissing(productDir + "sample.dat", dir + "sample.dat", done);
   if (!status.ok()) return status;

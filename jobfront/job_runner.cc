@@ -9,6 +9,7 @@
 #include "frontlib/shared_routines.h"
 #include "jobfront/return_codes.h"
 #include "platform/file_util.h"
+#include "platform/paths.h"
 
 namespace kvt::jobfront {
 
@@ -35,7 +36,7 @@ void frmTmr::Timer1_Timer() {
     state_->jobActive = true;
     // The engine appends to the same log; only one program may write it at a time.
     front::clsLog().CloseLog();
-    submitJob(front::programPath(mainDir_, "kvtsorts"));
+    submitJob(front::programPath(mainDir_, platform::ProgramFileName("kvtsorts")));
   }
   if (state_->jobEnded) endJob();
 }
@@ -62,7 +63,7 @@ void frmTmr::submitJob(const std::string& p_s_wPath) {
   state_->jobEnded = true;
 }
 
-uint32_t frmTmr::fEnded(pid_t /*lProgID*/, platform::ProcessHandle& l_hdlProg) {
+uint32_t frmTmr::fEnded(platform::ProcessId /*lProgID*/, platform::ProcessHandle& l_hdlProg) {
   uint32_t code = l_hdlProg.WaitExitCode(timerInterval_);
   if (code != platform::kStillActive) l_hdlProg.Close();
   return code;

@@ -2,8 +2,6 @@
 // follows it until it exits, logs the outcome and removes kvtsort.ctl.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <string>
 
@@ -28,7 +26,7 @@ class frmTmr {
   // Starts the engine in the main directory; a failed start ends the job.
   void submitJob(const std::string& p_s_wPath);
   // The engine's exit code, 259 while it runs; the handle is closed once it has ended.
-  uint32_t fEnded(pid_t lProgID, platform::ProcessHandle& l_hdlProg);
+  uint32_t fEnded(platform::ProcessId lProgID, platform::ProcessHandle& l_hdlProg);
 
   bool finished() const { return finished_; }
   int exitCode() const;
@@ -40,7 +38,7 @@ class frmTmr {
   std::string mainDir_;
   std::string outputPath_;
   int timerInterval_ = 0;  // 0 while the timer is off
-  pid_t taskId_ = 0;
+  platform::ProcessId taskId_ = 0;
   platform::ProcessHandle process_;
   bool startFailed_ = false;
   bool finished_ = false;

@@ -76,10 +76,11 @@ class File {
   virtual Status Close() = 0;
 };
 
-// Held while it exists: an exclusive advisory lock over a whole lock file.
-class FileLock {
+// Held while it exists: an exclusive advisory lock over a whole lock file. (FileLock in
+// file_lock.h is the job lock with inheritance and folder locks; the names stay apart.)
+class LockHolder {
  public:
-  virtual ~FileLock() = default;
+  virtual ~LockHolder() = default;
 };
 
 enum class OpenMode {
@@ -119,7 +120,7 @@ class FileSystem {
   // Locks the file at path (created when missing) against every other holder, in this process
   // or another. kTry answers kBusy at once when it is held.
   virtual Status LockFile(const std::string& path, LockWait wait,
-                          std::unique_ptr<FileLock>* lock) = 0;
+                          std::unique_ptr<LockHolder>* lock) = 0;
 };
 
 // True when name matches pattern: '*' any run of characters, '?' any one character.

@@ -171,7 +171,7 @@ class PosixFile final : public File {
   std::string path_;
 };
 
-class PosixFileLock final : public FileLock {
+class PosixFileLock final : public LockHolder {
  public:
   explicit PosixFileLock(int fd) : fd_(fd) {}
   ~PosixFileLock() override { ::close(fd_); }  // closing releases the lock
@@ -268,7 +268,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   Status LockFile(const std::string& path, LockWait wait,
-                  std::unique_ptr<FileLock>* lock) override {
+                  std::unique_ptr<LockHolder>* lock) override {
     int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     if (fd < 0) return ErrnoStatus("open lock", path, errno);
     int how = LOCK_EX | (wait == LockWait::kTry ? LOCK_NB : 0);

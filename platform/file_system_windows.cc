@@ -176,7 +176,7 @@ class WindowsFile final : public File {
   uint64_t position_ = 0;
 };
 
-class WindowsFileLock final : public FileLock {
+class WindowsFileLock final : public LockHolder {
  public:
   explicit WindowsFileLock(HANDLE handle) : handle_(handle) {}
   ~WindowsFileLock() override { ::CloseHandle(handle_); }  // closing releases the lock
@@ -286,7 +286,7 @@ class WindowsFileSystem final : public FileSystem {
   }
 
   Status LockFile(const std::string& path, LockWait wait,
-                  std::unique_ptr<FileLock>* lock) override {
+                  std::unique_ptr<LockHolder>* lock) override {
     HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr,
                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return LastError("open lock", path);

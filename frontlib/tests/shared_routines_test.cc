@@ -67,6 +67,29 @@ TEST(FileMissingTest, TrimsAndMatchesFilesOnly) {
   EXPECT_TRUE(fileMissing(dir / "kvtsort.o?d"));
 }
 
+TEST(FileMissingTest, WildcardsStandForPartsOfAnyFolderOrFileName) {
+  TempDir dir;
+  const std::string sep(1, static_cast<char>(std::filesystem::path::preferred_separator));
+  const std::string in = dir / "in" + sep;
+  std::filesystem::create_directories(in + "day1");
+  std::filesystem::create_directories(in + "day2.dat");
+  WriteFile(in + "day1" + sep + "a.dat", "x");
+  WriteFile(in + ".hidden", "x");
+  struct Row {
+    std::string pattern;
+    bool missing;
+  } rows[] = {
+      {in + "day?" + sep + "*.dat", false},
+      {dir / "*" + sep + "day1" + sep + "a.d?t", false},
+      {in + "*" + sep + "b.dat", true},
+      {in + "day*.dat", true},  // only a folder matches
+      {in + "*hidden", true},   // a wildcard never matches a leading dot
+      {in + ".h*", false},
+      {dir / "none" + sep + "*.dat", true},
+  };
+  for (const Row& row : rows) EXPECT_EQ(fileMissing(row.pattern), row.missing) << row.pattern;
+}
+
 TEST(NumberTest, TextAndValueOfNumbers) {
   EXPECT_EQ(numberText(0), " 0");
   EXPECT_EQ(numberText(-1), "-1");

@@ -199,9 +199,9 @@ TEST(FileSystem, MappingsStartAnywhereInTheFile) {
 TEST(FileSystem, ALockHasOneHolderAtATime) {
   testing::TempDir dir;
   std::string path = dir / "job.lck";
-  std::unique_ptr<FileLock> first;
+  std::unique_ptr<LockHolder> first;
   ASSERT_TRUE(Fs().LockFile(path, LockWait::kWait, &first).ok());
-  std::unique_ptr<FileLock> second;
+  std::unique_ptr<LockHolder> second;
   EXPECT_EQ(Fs().LockFile(path, LockWait::kTry, &second).code(), Code::kBusy);
   EXPECT_EQ(second, nullptr);
   first.reset();

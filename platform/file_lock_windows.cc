@@ -1,0 +1,65 @@
+// FileLock over LockFileEx. The handle is kept in the int the POSIX side keeps its descriptor
+// in: Windows handles carry 32 significant bits (HandleToLong/LongToHandle), and
+// INVALID_HANDLE_VALUE maps to -1 as a closed descriptor does.
+#include <windows.h>
+
+#include "platform/file_lock.h"
+#include "platform/windows_error.h"
+
+namespace kvt::platform {
+namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+int OpenHandle(const std::string& path, DWORD access, DWORD disposition, DWORD flags,
+               bool inheritable) {
+  // An inheritable handle goes to every child started while it is open. Unlike flock, Windows
+  // ties the lock to the process that took it: the child keeps the file open, not the lock.
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE h = ::CreateFileA(path.c_str(), access, kShareAll, inheritable ? &inherit : nullptr,
+                           disposition, flags, nullptr);
+  return h == INVALID_HANDLE_VALUE ? -1 : static_cast<int>(::HandleToLong(h));
+}
+
+bool LockWhole(int fd, DWORD flags) {
+  OVERLAPPED at{};
+  return ::LockFileEx(::LongToHandle(fd), flags, 0, MAXDWORD, MAXDWORD, &at) != 0;
+}
+
+}  // namespace
+
+FileLock::~FileLock() { Close(); }
+
+bool FileLock::Open(const std::string& path, std::string* reason) {
+  Close();
+  fd_ = OpenHandle(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                   inheritable_);
+  // A lock file another user made read-only for us can still be locked through a read handle.
+  if (fd_ < 0 && ::GetLastError() == ERROR_ACCESS_DENIED) {
+    fd_ = OpenHandle(path, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, inheritable_);
+  }
+  if (fd_ < 0 && reason != nullptr) *reason = WindowsErrorText(::GetLastError());
+  return fd_ >= 0;
+}
+
+bool FileLock::OpenFolder(const std::string& /*path*/, std::string* reason) {
+  // Windows has byte-range locks on files only: a folder handle cannot be locked.
+  Close();
+  if (reason != nullptr) *reason = "a folder cannot be locked on Windows";
+  return false;
+}
+
+bool FileLock::TryLock() {
+  return fd_ >= 0 && LockWhole(fd_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY);
+}
+
+bool FileLock::Lock() { return fd_ >= 0 && LockWhole(fd_, LOCKFILE_EXCLUSIVE_LOCK); }
+
+void FileLock::Close() {
+  if (fd_ < 0) return;
+  // Closing lets the lock go, whoever else still holds the handle.
+  ::CloseHandle(::LongToHandle(fd_));
+  fd_ = -1;
+}
+
+}  // namespace kvt::platform
