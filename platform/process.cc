@@ -81,22 +81,6 @@ pid_t StartHidden(const std::string& program, const std::vector<std::string>& ar
   return pid;
 }
 
-ProcessHandle::ProcessHandle(ProcessHandle&& other) noexcept { *this = std::move(other); }
-
-ProcessHandle& ProcessHandle::operator=(ProcessHandle&& other) noexcept {
-  if (this != &other) {
-    pid_ = other.pid_;
-    reaped_ = other.reaped_;
-    code_ = other.code_;
-    other.pid_ = 0;
-    other.reaped_ = false;
-    other.code_ = kStillActive;
-  }
-  return *this;
-}
-
-ProcessHandle::~ProcessHandle() = default;
-
 uint32_t ProcessHandle::ExitCode() {
   if (reaped_ || pid_ <= 0) return code_;
   int status = 0;

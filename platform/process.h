@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kvt::platform {
@@ -33,9 +34,17 @@ class ProcessHandle {
   explicit ProcessHandle(ProcessId pid) : pid_(pid) {}
   ProcessHandle(const ProcessHandle&) = delete;
   ProcessHandle& operator=(const ProcessHandle&) = delete;
-  ProcessHandle(ProcessHandle&& other) noexcept;
-  ProcessHandle& operator=(ProcessHandle&& other) noexcept;
-  ~ProcessHandle();
+  ProcessHandle(ProcessHandle&& other) noexcept { *this = std::move(other); }
+  // The moved-from handle forgets its child.
+  ProcessHandle& operator=(ProcessHandle&& other) noexcept {
+    if (this != &other) {
+      pid_ = std::exchange(other.pid_, 0);
+      reaped_ = std::exchange(other.reaped_, false);
+      code_ = std::exchange(other.code_, kStillActive);
+    }
+    return *this;
+  }
+  ~ProcessHandle() = default;
 
   bool valid() const { return pid_ > 0; }
   ProcessId pid() const { return pid_; }

@@ -95,22 +95,6 @@ ProcessId StartHidden(const std::string& program, const std::vector<std::string>
   return info.dwProcessId;
 }
 
-ProcessHandle::ProcessHandle(ProcessHandle&& other) noexcept { *this = std::move(other); }
-
-ProcessHandle& ProcessHandle::operator=(ProcessHandle&& other) noexcept {
-  if (this != &other) {
-    pid_ = other.pid_;
-    reaped_ = other.reaped_;
-    code_ = other.code_;
-    other.pid_ = 0;
-    other.reaped_ = false;
-    other.code_ = kStillActive;
-  }
-  return *this;
-}
-
-ProcessHandle::~ProcessHandle() = default;
-
 uint32_t ProcessHandle::ExitCode() { return WaitExitCode(0); }
 
 uint32_t ProcessHandle::WaitExitCode(int timeout_ms) {
