@@ -85,8 +85,10 @@ ProcessId StartHidden(const std::string& program, const std::vector<std::string>
   startup.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
   startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
   PROCESS_INFORMATION info = {};
+  // No console at all: a hidden console would need a console host of its own, and Wine's can
+  // outlive a terminated child while holding our standard output open.
   BOOL started = ::CreateProcessA(program.c_str(), command_line.data(), nullptr, nullptr, TRUE,
-                                  CREATE_NO_WINDOW, nullptr, cwd.empty() ? nullptr : cwd.c_str(),
+                                  DETACHED_PROCESS, nullptr, cwd.empty() ? nullptr : cwd.c_str(),
                                   &startup, &info);
   if (nul != INVALID_HANDLE_VALUE) ::CloseHandle(nul);
   if (!started) return 0;
