@@ -19,8 +19,8 @@
 namespace kvt::engine {
 
 namespace {
-constexpr size_t kInputBufferBytes = size_t{1} << 20;
-constexpr size_t kOutputBufferBytes = size_t{4} << 20;
+constexpr size_t kInputBufferBytes = size_t{128} << 10;
+constexpr size_t kOutputBufferBytes = size_t{512} << 10;
 // Bytes after which a merged output's writeback is started, so the final sync has little left.
 constexpr int64_t kWritebackSpan = int64_t{8} << 20;
 // Records a piece has at least.
@@ -132,17 +132,31 @@ bool Merger::CutPoints(const std::vector<int>& fds, const std::vector<int64_t>& 
   return true;
 }
 
+size_t Merger::PieceMemorySize() const {
+  const int64_t length = layout_.record_length();
+  const int64_t per_buffer = std::max<int64_t>(1, static_cast<int64_t>(kInputBufferBytes) / length);
+  const size_t out_capacity = std::max(kOutputBufferBytes, static_cast<size_t>(length));
+  return static_cast<size_t>(kMergeFanIn * per_buffer * length) + out_capacity;
+}
+
+bool Merger::PreparePieceMemory(int pieces) {
+  while (static_cast<int>(piece_memory_.size()) < pieces) {
+    auto memory = std::make_unique<BigBuffer>();
+    if (!memory->Allocate(PieceMemorySize())) return false;
+    piece_memory_.push_back(std::move(memory));
+  }
+  return true;
+}
+
 int Merger::MergePiece(const std::vector<int>& fds, const std::vector<int64_t>& first,
                        const std::vector<int64_t>& last, int64_t out_offset, bool final,
-                       int out_fd) const {
+                       int out_fd, uint8_t* memory) const {
   const int64_t length = layout_.record_length();
   const int k = static_cast<int>(fds.size());
   const int64_t per_buffer = std::max<int64_t>(1, static_cast<int64_t>(kInputBufferBytes) / length);
   const size_t out_capacity = std::max(kOutputBufferBytes, static_cast<size_t>(length));
-  std::unique_ptr<uint8_t[]> in_buffers(
-      new (std::nothrow) uint8_t[static_cast<size_t>(k * per_buffer * length)]);
-  std::unique_ptr<uint8_t[]> out(new (std::nothrow) uint8_t[out_capacity]);
-  if (!in_buffers || !out) return kOutOfMemory;
+  uint8_t* in_buffers = memory;
+  uint8_t* out = memory + static_cast<size_t>(kMergeFanIn * per_buffer * length);
 
   std::vector<Input> heads(static_cast<size_t>(k));
   for (int q = 0; q < k; ++q) {
@@ -150,7 +164,7 @@ int Merger::MergePiece(const std::vector<int>& fds, const std::vector<int64_t>& 
     in.fd = fds[static_cast<size_t>(q)];
     in.next = first[static_cast<size_t>(q)];
     in.last = last[static_cast<size_t>(q)];
-    in.buffer = in_buffers.get() + static_cast<size_t>(q * per_buffer * length);
+    in.buffer = in_buffers + static_cast<size_t>(q * per_buffer * length);
     in.capacity = per_buffer;
     in.position = -1;
     in.Advance(length, cmp_);
@@ -185,7 +199,7 @@ int Merger::MergePiece(const std::vector<int>& fds, const std::vector<int64_t>& 
   int64_t started = out_offset;  // writeback started up to here
   auto flush = [&]() {
     if (used == 0) return true;
-    if (!PwriteAll(out_fd, out.get(), used, static_cast<off_t>(written))) return false;
+    if (!PwriteAll(out_fd, out, used, static_cast<off_t>(written))) return false;
     written += static_cast<int64_t>(used);
     used = 0;
     if (final && written - started >= kWritebackSpan) {
@@ -199,7 +213,7 @@ int Merger::MergePiece(const std::vector<int>& fds, const std::vector<int64_t>& 
     if (w < 0 || heads[static_cast<size_t>(w)].done) break;
     Input& in = heads[static_cast<size_t>(w)];
     if (used + static_cast<size_t>(length) > out_capacity && !flush()) return kMergeWriteFailed;
-    uint8_t* to = out.get() + used;
+    uint8_t* to = out + used;
     if (restore) {
       layout_.Restore(in.current, to);
     } else {
@@ -251,6 +265,7 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::string
 
   const int pieces = static_cast<int>(
       std::max<int64_t>(1, std::min<int64_t>(pool_->threads(), total / kPieceRecords)));
+  if (!PreparePieceMemory(pieces)) return kOutOfMemory;
   std::vector<std::vector<int64_t>> cuts;
   if (!CutPoints(fds, sizes, pieces, &cuts)) return kMergeOpenFailed;
   std::vector<int> codes(static_cast<size_t>(pieces), kOk);
@@ -259,7 +274,8 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::string
     int64_t offset = 0;
     for (int64_t c : from) offset += c * length;
     codes[static_cast<size_t>(t)] =
-        MergePiece(fds, from, cuts[static_cast<size_t>(t) + 1], offset, final, writer.fd());
+        MergePiece(fds, from, cuts[static_cast<size_t>(t) + 1], offset, final, writer.fd(),
+                   piece_memory_[static_cast<size_t>(t)]->data());
   });
   for (int code : codes) {
     if (code != kOk) {

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "engine/big_buffer.h"
 #include "engine/record_layout.h"
 #include "engine/worker_pool.h"
 
@@ -47,14 +49,20 @@ class Merger {
   // How many records of a sorted work file have a key below `key` (or equal to it, with_equal).
   bool RecordsBefore(int fd, int64_t size, bool with_equal, const uint8_t* key,
                      int64_t* count) const;
-  // Merges records first[q] .. last[q] - 1 of every input q and writes them from out_offset on.
+  // Merges records first[q] .. last[q] - 1 of every input q and writes them from out_offset on,
+  // buffering in `memory` (PieceMemorySize() bytes).
   int MergePiece(const std::vector<int>& fds, const std::vector<int64_t>& first,
                  const std::vector<int64_t>& last, int64_t out_offset, bool final,
-                 int out_fd) const;
+                 int out_fd, uint8_t* memory) const;
+  // A piece's input and output buffers. They are kept from group to group: fresh memory costs
+  // a page fault per page on first touch.
+  size_t PieceMemorySize() const;
+  bool PreparePieceMemory(int pieces);
 
   const RecordLayout& layout_;
   const KeyComparer& cmp_;
   WorkerPool* pool_;
+  std::vector<std::unique_ptr<BigBuffer>> piece_memory_;
 };
 
 }  // namespace kvt::engine

@@ -68,6 +68,7 @@ class SortRun {
   BigBuffer entries_;
   BigBuffer staging_;
   int64_t staging_records_ = 0;
+  GatherBlocks gather_blocks_;
 };
 
 int SortRun::Steps() {
@@ -110,6 +111,7 @@ int SortRun::Steps() {
   chunk_buffer_.Release();
   entries_.Release();
   staging_.Release();
+  gather_blocks_.Release();
 
   if (control_.records_per_chunk < records_) {
     Merger merger(layout, cmp, &pool_);
@@ -168,9 +170,9 @@ int SortRun::SortChunks(const InputFile& input, const RecordLayout& layout,
 
     SortedChunk sorted{entries, chunk.records, chunk.data, format, chunk.descents == 0};
     code = chunks == 1
-               ? WriteChunkToOutput(sorted, layout, control_.output_path, &pool_)
+               ? WriteChunkToOutput(sorted, layout, control_.output_path, &pool_, &gather_blocks_)
                : WriteChunkToWorkFile(sorted, layout, WorkFileName(control_.work_prefix, 0, i),
-                                      &pool_);
+                                      &pool_, &gather_blocks_);
     if (code != kOk) return code;
   }
   return kOk;

@@ -37,18 +37,14 @@ bool WriteWhole(const SortedChunk& chunk, int64_t length, RecordWriter* writer) 
 // gather the next block while the calling thread writes the one before, and then help.
 // Returns 0, 115 or 150.
 int WriteGathered(const SortedChunk& chunk, const RecordLayout& layout, bool restore,
-                  RecordWriter* writer, WorkerPool* pool) {
+                  RecordWriter* writer, WorkerPool* pool, GatherBlocks* blocks) {
   const int64_t length = layout.record_length();
-  const int64_t per_block = std::max<int64_t>(1, kBlockBytes / length);
-  const int64_t blocks = (chunk.count + per_block - 1) / per_block;
-  const size_t block_size = static_cast<size_t>(per_block * length);
-  std::unique_ptr<uint8_t[]> buffers[2] = {
-      std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[block_size]),
-      std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[block_size])};
-  if (!buffers[0] || !buffers[1]) return kOutOfMemory;
+  if (!blocks->Prepare(length)) return kOutOfMemory;
+  const int64_t per_block = blocks->records_per_block();
+  const int64_t block_count = (chunk.count + per_block - 1) / per_block;
   const int pieces = pool->threads() == 1 ? 1 : 2 * pool->threads();
   auto gather = [&](int64_t block) {
-    uint8_t* out = buffers[block % 2].get();
+    uint8_t* out = blocks->block(block);
     const int64_t first = block * per_block;
     const int64_t count = std::min(per_block, chunk.count - first);
     return [&chunk, &layout, restore, length, out, first, count, pieces](int64_t p) {
@@ -68,10 +64,10 @@ int WriteGathered(const SortedChunk& chunk, const RecordLayout& layout, bool res
   };
   pool->Run(pieces, gather(0));
   bool ok = true;
-  for (int64_t block = 0; block < blocks; ++block) {
-    if (block + 1 < blocks) pool->Start(pieces, gather(block + 1));
+  for (int64_t block = 0; block < block_count; ++block) {
+    if (block + 1 < block_count) pool->Start(pieces, gather(block + 1));
     const int64_t count = std::min(per_block, chunk.count - block * per_block);
-    if (ok) ok = writer->Append(buffers[block % 2].get(), static_cast<size_t>(count * length));
+    if (ok) ok = writer->Append(blocks->block(block), static_cast<size_t>(count * length));
     pool->Wait();
     if (!ok) return kChunkWriteFailed;
   }
@@ -79,11 +75,11 @@ int WriteGathered(const SortedChunk& chunk, const RecordLayout& layout, bool res
 }
 
 int WriteSorted(const SortedChunk& chunk, const RecordLayout& layout, bool restore,
-                RecordWriter* writer, WorkerPool* pool) {
+                RecordWriter* writer, WorkerPool* pool, GatherBlocks* blocks) {
   if (chunk.in_input_order && !restore) {
     return WriteWhole(chunk, layout.record_length(), writer) ? kOk : kChunkWriteFailed;
   }
-  return WriteGathered(chunk, layout, restore, writer, pool);
+  return WriteGathered(chunk, layout, restore, writer, pool, blocks);
 }
 
 size_t WriterBufferSize(int64_t length) {
@@ -93,16 +89,23 @@ size_t WriterBufferSize(int64_t length) {
 
 }  // namespace
 
+bool GatherBlocks::Prepare(int64_t record_length) {
+  if (memory_.data() != nullptr && record_length == length_) return true;
+  length_ = record_length;
+  per_block_ = std::max<int64_t>(1, kBlockBytes / record_length);
+  return memory_.Allocate(static_cast<size_t>(2 * per_block_ * record_length));
+}
+
 std::string WorkFileName(const std::string& prefix, int64_t pass, int64_t number) {
   return prefix + "tmp" + ZeroPadded(pass, 3) + ZeroPadded(number, 3) + ".WRK";
 }
 
 int WriteChunkToWorkFile(const SortedChunk& chunk, const RecordLayout& layout,
-                         const std::string& path, WorkerPool* pool) {
+                         const std::string& path, WorkerPool* pool, GatherBlocks* blocks) {
   RecordWriter writer(WriterBufferSize(layout.record_length()));
   if (!writer.has_buffer()) return kOutOfMemory;
   if (!writer.CreateWorkFile(path)) return kCreateFailed;
-  int code = WriteSorted(chunk, layout, false, &writer, pool);
+  int code = WriteSorted(chunk, layout, false, &writer, pool, blocks);
   if (code != kOk) {
     writer.Commit();
     return code;
@@ -116,11 +119,12 @@ int WriteChunkToWorkFile(const SortedChunk& chunk, const RecordLayout& layout,
 }
 
 int WriteChunkToOutput(const SortedChunk& chunk, const RecordLayout& layout,
-                       const std::string& output_path, WorkerPool* pool) {
+                       const std::string& output_path, WorkerPool* pool,
+                       GatherBlocks* blocks) {
   RecordWriter writer(WriterBufferSize(layout.record_length()));
   if (!writer.has_buffer()) return kOutOfMemory;
   if (!writer.CreateOutput(output_path)) return kCreateFailed;
-  int code = WriteSorted(chunk, layout, !layout.identity(), &writer, pool);
+  int code = WriteSorted(chunk, layout, !layout.identity(), &writer, pool, blocks);
   if (code != kOk) {
     writer.Abandon();
     return code;
