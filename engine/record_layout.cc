@@ -92,17 +92,6 @@ uint64_t KeyComparer::PrefixAt(const uint8_t* record, int64_t offset) const {
   return left < 8 ? value & (~uint64_t{0} << (8 * (8 - left))) : value;
 }
 
-uint64_t KeyComparer::Prefix(const uint8_t* record) const {
-  uint64_t raw;
-  if (key_length_ >= 8) {
-    std::memcpy(&raw, record, 8);
-  } else {
-    raw = 0;
-    std::memcpy(&raw, record, static_cast<size_t>(key_length_));
-  }
-  return (__builtin_bswap64(raw) ^ flip_) & keep_;
-}
-
 int KeyComparer::CompareRest(const uint8_t* a, const uint8_t* b) const {
   if (key_length_ <= 8) return 0;
   if (all_ascending_) return std::memcmp(a + 8, b + 8, static_cast<size_t>(key_length_ - 8));

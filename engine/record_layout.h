@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "engine/collating.h"
@@ -51,7 +52,11 @@ class KeyComparer {
 
   // The first 8 comparison-key bytes, big-endian, descending bytes complemented, bytes past
   // the key zero.
-  uint64_t Prefix(const uint8_t* record) const;
+  uint64_t Prefix(const uint8_t* record) const {
+    uint64_t raw = 0;
+    std::memcpy(&raw, record, key_length_ >= 8 ? 8 : static_cast<size_t>(key_length_));
+    return (__builtin_bswap64(raw) ^ flip_) & keep_;
+  }
   // The same for the 8 key bytes from key byte `offset` on.
   uint64_t PrefixAt(const uint8_t* record, int64_t offset) const;
   // Compares the key bytes after the first 8; <0, 0, >0.
