@@ -106,6 +106,13 @@ class PosixFile final : public File {
     return Status::Ok();
   }
 
+  void AdviseSequential() override { ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL); }
+
+  void AdviseWillNeed(uint64_t offset, uint64_t size) override {
+    ::posix_fadvise(fd_, static_cast<off_t>(offset), static_cast<off_t>(size),
+                    POSIX_FADV_WILLNEED);
+  }
+
   Status MatchPermissions(const std::string& path) override {
     struct stat old;
     if (::stat(path.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) return Status::Ok();
@@ -185,6 +192,8 @@ int OpenFlags(OpenMode mode) {
   switch (mode) {
     case OpenMode::kRead: return O_RDONLY | O_CLOEXEC;
     case OpenMode::kReadWrite: return O_RDWR | O_CREAT | O_CLOEXEC;
+    case OpenMode::kUpdate: return O_RDWR | O_CLOEXEC;
+    case OpenMode::kTruncate: return O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC;
     case OpenMode::kAppend: return O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC;
     case OpenMode::kCreateExclusive: return O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
   }

@@ -127,4 +127,6 @@ void ProcessHandle::Close() {
   code_ = kStillActive;
 }
 
+void LetWritesFailAtSizeLimit() { ::signal(SIGXFSZ, SIG_IGN); }
+
 }  // namespace kvt::platform

@@ -21,6 +21,10 @@ using ProcessId = uint32_t;
 using ProcessId = pid_t;
 #endif
 
+// A write past the process's file-size limit fails (and is reported as a write error) instead
+// of ending the program.
+void LetWritesFailAtSizeLimit();
+
 // Starts program with args in folder cwd (empty: the current folder). Standard input is
 // /dev/null. Returns the process id, 0 when the start failed (including a program that
 // cannot be executed).

@@ -133,4 +133,7 @@ void ProcessHandle::Close() {
   code_ = kStillActive;
 }
 
+// Windows has no file-size limit signal: such a write already fails with an error.
+void LetWritesFailAtSizeLimit() {}
+
 }  // namespace kvt::platform
