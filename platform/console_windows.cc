@@ -5,6 +5,8 @@
 
 namespace kvt::platform {
 
-bool PersonAtTerminal() { return ::_isatty(_fileno(stderr)) != 0 && ::_isatty(_fileno(stdin)) != 0; }
+bool PersonAtTerminal() {
+  return ::_isatty(_fileno(stderr)) != 0 && ::_isatty(_fileno(stdin)) != 0;
+}
 
 }  // namespace kvt::platform

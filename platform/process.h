@@ -57,6 +57,9 @@ class ProcessHandle {
   uint32_t ExitCode();
   // Like ExitCode, but waits up to timeout_ms for the child to end first.
   uint32_t WaitExitCode(int timeout_ms);
+  // Ends the running child at once, giving it no chance to clean up (SIGKILL, TerminateProcess
+  // with code 1); false when it has already ended.
+  bool Kill();
   void Close();
 
  private:
