@@ -28,7 +28,6 @@ class BigBuffer {
  private:
   uint8_t* data_ = nullptr;
   size_t size_ = 0;
-  size_t mapped_ = 0;
 };
 
 }  // namespace kvt::engine

@@ -1,15 +1,9 @@
 #include "engine/chunk_reader.h"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <vector>
 
 #include "engine/input_guard.h"
-#include "engine/posix_io.h"
 #include "engine/return_codes.h"
 
 namespace kvt::engine {
@@ -19,40 +13,35 @@ namespace {
 constexpr int64_t kReadAhead = 32;
 }  // namespace
 
-InputFile::~InputFile() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
 int InputFile::Open(const std::string& path, int64_t record_length) {
   records_ = 0;
-  fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd_ < 0) return kOk;
-  struct stat st;
-  if (::fstat(fd_, &st) != 0) {
-    ::close(fd_);
-    fd_ = -1;
+  platform::FileSystem::Default().Open(path, platform::OpenMode::kUpdate, &file_);
+  if (file_ == nullptr) return kOk;
+  uint64_t bytes = 0;
+  if (!file_->Size(&bytes).ok()) {
+    file_.reset();
     return kOk;
   }
-  int64_t size = st.st_size;
+  int64_t size = static_cast<int64_t>(bytes);
   if (size % record_length != 0) return kBadInputSize;
   records_ = size / record_length;
-  ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  file_->AdviseSequential();
   return kOk;
 }
 
-int ChunkReader::Read(int fd, int64_t wanted, SortEntry* entries, EntryFormat format,
+int ChunkReader::Read(platform::File* file, int64_t wanted, SortEntry* entries, EntryFormat format,
                       ChunkResult* result) {
   Unmap();
   const uint8_t* data = records_;
-  int64_t got = layout_.identity() ? Map(fd, wanted) : 0;
+  int64_t got = layout_.identity() ? Map(file, wanted) : 0;
   if (got > 0) {
     data = mapped_records_;
   } else {
-    got = ReadInto(fd, wanted);
+    got = ReadInto(file, wanted);
   }
   offset_ += got * layout_.record_length();
   // The next chunk is read into the system's cache while this one is sorted and written.
-  ::posix_fadvise(fd, offset_, wanted * layout_.record_length(), POSIX_FADV_WILLNEED);
+  file->AdviseWillNeed(offset_, wanted * layout_.record_length());
   result->records = got;
   result->descents = 0;
   result->data = data;
@@ -61,42 +50,38 @@ int ChunkReader::Read(int fd, int64_t wanted, SortEntry* entries, EntryFormat fo
   return kOk;
 }
 
-int64_t ChunkReader::Map(int fd, int64_t wanted) {
+int64_t ChunkReader::Map(platform::File* file, int64_t wanted) {
   const int64_t length = layout_.record_length();
-  struct stat st;
-  if (::fstat(fd, &st) != 0) return 0;
+  uint64_t file_size = 0;
+  if (!file->Size(&file_size).ok()) return 0;
   // Only whole records that the file still holds are mapped: touching a page past its end
   // would stop the program.
-  int64_t available = (static_cast<int64_t>(st.st_size) - offset_) / length;
+  int64_t available = (static_cast<int64_t>(file_size) - offset_) / length;
   int64_t records = std::min(wanted, available);
   if (records <= 0) return 0;
-  const int64_t page = ::sysconf(_SC_PAGESIZE);
-  const int64_t start = offset_ / page * page;
-  const size_t size = static_cast<size_t>(offset_ - start + records * length);
-  void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, start);
-  if (p == MAP_FAILED) return 0;
-  ::madvise(p, size, MADV_SEQUENTIAL);
-  input_guard::Watch(p, size);
-  mapping_ = p;
-  mapping_size_ = size;
-  mapped_records_ = static_cast<const uint8_t*>(p) + (offset_ - start);
-  // Later reads through the file descriptor continue after this chunk.
-  ::lseek(fd, offset_ + records * length, SEEK_SET);
+  const size_t size = static_cast<size_t>(records * length);
+  if (!file->Map(static_cast<uint64_t>(offset_), size, &mapping_).ok()) return 0;
+  input_guard::Watch(mapping_->data(), size);
+  mapped_records_ = mapping_->data();
   return records;
 }
 
-int64_t ChunkReader::ReadInto(int fd, int64_t wanted) {
+int64_t ChunkReader::ReadInto(platform::File* file, int64_t wanted) {
   const int64_t length = layout_.record_length();
   if (layout_.identity()) {
     // The input form is the internal form: one read straight into the chunk buffer.
-    int64_t bytes = ReadFully(fd, records_, static_cast<size_t>(wanted * length));
-    return bytes < 0 ? 0 : bytes / length;
+    size_t bytes = 0;
+    if (!file->ReadAt(offset_, records_, static_cast<size_t>(wanted * length), &bytes).ok())
+      return 0;
+    return static_cast<int64_t>(bytes) / length;
   }
   int64_t got = 0;
   while (got < wanted) {
     int64_t batch = std::min(wanted - got, staging_records_);
-    int64_t bytes = ReadFully(fd, staging_, static_cast<size_t>(batch * length));
-    const int64_t whole = bytes < 0 ? 0 : bytes / length;
+    size_t bytes = 0;
+    const uint64_t at = static_cast<uint64_t>(offset_ + got * length);
+    if (!file->ReadAt(at, staging_, static_cast<size_t>(batch * length), &bytes).ok()) bytes = 0;
+    const int64_t whole = static_cast<int64_t>(bytes) / length;
     const int pieces = Pieces();
     pool_->Run(pieces, [&](int64_t p) {
       for (int64_t k = whole * p / pieces; k < whole * (p + 1) / pieces; ++k)
@@ -111,9 +96,7 @@ int64_t ChunkReader::ReadInto(int fd, int64_t wanted) {
 void ChunkReader::Unmap() {
   if (mapping_ == nullptr) return;
   input_guard::Unwatch();
-  ::munmap(mapping_, mapping_size_);
-  mapping_ = nullptr;
-  mapping_size_ = 0;
+  mapping_.reset();
   mapped_records_ = nullptr;
 }
 

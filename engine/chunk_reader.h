@@ -2,11 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "engine/record_layout.h"
 #include "engine/sort_entry.h"
 #include "engine/worker_pool.h"
+#include "platform/file_system.h"
 
 namespace kvt::engine {
 
@@ -15,17 +17,16 @@ class InputFile {
   InputFile() = default;
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
-  ~InputFile();
 
   // Opens the input for update (an input that may not be written is not opened) and counts its
   // records. An input that cannot be opened gives 0 records and code 0; a size that is not a
   // multiple of the record length gives 109.
   int Open(const std::string& path, int64_t record_length);
   int64_t record_count() const { return records_; }
-  int fd() const { return fd_; }
+  platform::File* file() const { return file_.get(); }
 
  private:
-  int fd_ = -1;
+  std::unique_ptr<platform::File> file_;
   int64_t records_ = 0;
 };
 
@@ -47,18 +48,18 @@ class ChunkReader {
   ChunkReader(const ChunkReader&) = delete;
   ChunkReader& operator=(const ChunkReader&) = delete;
 
-  // Reads up to `wanted` records from fd into the chunk buffer from its start, fills entries in
+  // Reads up to `wanted` records from file into the chunk buffer from its start, fills entries in
   // input order with their key prefixes and counts the descents. Returns 0, or 113 when not even
   // one record could be read. When the internal form is the input form, the chunk is mapped
   // from the file instead of copied; result->data tells where the records lie, valid until the
   // next Read.
-  int Read(int fd, int64_t wanted, SortEntry* entries, EntryFormat format, ChunkResult* result);
+  int Read(platform::File* file, int64_t wanted, SortEntry* entries, EntryFormat format, ChunkResult* result);
 
  private:
   // Maps the next `wanted` records; returns the records mapped, 0 when mapping is not possible
   // (the caller then reads into the chunk buffer).
-  int64_t Map(int fd, int64_t wanted);
-  int64_t ReadInto(int fd, int64_t wanted);
+  int64_t Map(platform::File* file, int64_t wanted);
+  int64_t ReadInto(platform::File* file, int64_t wanted);
   void Unmap();
   // Fills the entries and counts the descents, the chunk shared out among the threads.
   void CountDescents(const uint8_t* records, SortEntry* entries, EntryFormat format,
@@ -72,8 +73,7 @@ class ChunkReader {
   int64_t staging_records_;
   WorkerPool* pool_;
   int64_t offset_ = 0;        // bytes of the input consumed by earlier chunks
-  void* mapping_ = nullptr;   // the current chunk's mapping, page aligned
-  size_t mapping_size_ = 0;
+  std::unique_ptr<platform::MappedRegion> mapping_;  // the current chunk's mapping
   const uint8_t* mapped_records_ = nullptr;
 };
 

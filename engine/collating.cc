@@ -1,13 +1,10 @@
 #include "engine/collating.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <string_view>
 
 #include "engine/decimal.h"
-#include "engine/posix_io.h"
 #include "engine/return_codes.h"
+#include "platform/file_system.h"
 
 namespace kvt::engine {
 
@@ -31,12 +28,13 @@ int ParseCollatingTables(const std::string& data, CollatingTables* tables) {
 }
 
 int LoadCollatingTables(const std::string& path, CollatingTables* tables) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return kCollatingOpenFailed;
+  std::unique_ptr<platform::File> file;
+  if (!platform::FileSystem::Default().Open(path, platform::OpenMode::kRead, &file).ok())
+    return kCollatingOpenFailed;
   std::string data(2 * kHalf, '\0');
-  int64_t got = ReadFully(fd, data.data(), data.size());
-  ::close(fd);
-  data.resize(got < 0 ? 0 : static_cast<size_t>(got));
+  size_t got = 0;
+  if (!file->Read(data.data(), data.size(), &got).ok()) got = 0;
+  data.resize(got);
   return ParseCollatingTables(data, tables);
 }
 

@@ -1,14 +1,11 @@
 #include "engine/control_record.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <string_view>
 
 #include "engine/decimal.h"
 #include "engine/log_writer.h"
-#include "engine/posix_io.h"
 #include "engine/return_codes.h"
+#include "platform/file_system.h"
 
 namespace kvt::engine {
 
@@ -179,13 +176,13 @@ int ParseControlRecord(const std::string& bytes, EngineLog* log, ControlRecord* 
 
 int ReadControlRecord(const std::string& path, EngineLog* log, ControlRecord* out,
                       std::string* partition_field) {
-  int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) return kBadControlRecord;
+  std::unique_ptr<platform::File> file;
+  if (!platform::FileSystem::Default().Open(path, platform::OpenMode::kUpdate, &file).ok())
+    return kBadControlRecord;
   std::string data(kControlRecordMaxBytes, '\0');
-  int64_t got = ReadFully(fd, data.data(), data.size());
-  ::close(fd);
-  if (got <= 0) return kBadControlRecord;
-  data.resize(static_cast<size_t>(got));
+  size_t got = 0;
+  if (!file->Read(data.data(), data.size(), &got).ok() || got == 0) return kBadControlRecord;
+  data.resize(got);
   return ParseControlRecord(data, log, out, partition_field);
 }
 

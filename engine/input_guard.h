@@ -1,18 +1,8 @@
-// A chunk mapped from the input stays readable when another program shortens the input while
-// the chunk is being sorted: the vanished pages read as zeros instead of stopping the program,
-// and the chunk writers see Lost() and end the run with 113 rather than write those zeros.
+// The engine's name for the platform's guard over mapped chunks of the input.
 #pragma once
 
-#include <cstddef>
+#include "platform/mapping_guard.h"
 
-namespace kvt::engine::input_guard {
-
-// Watches the mapping [start, start + size); installs the bus-error handler on first use.
-void Watch(void* start, size_t size);
-void Unwatch();
-// True when a page of a watched mapping vanished since the run started.
-bool Lost();
-// Forgets an earlier loss (a new run in the same process).
-void Reset();
-
-}  // namespace kvt::engine::input_guard
+namespace kvt::engine {
+namespace input_guard = platform::mapping_guard;
+}  // namespace kvt::engine

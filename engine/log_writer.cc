@@ -1,10 +1,6 @@
 #include "engine/log_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "engine/decimal.h"
-#include "engine/posix_io.h"
 #include "platform/clock.h"
 
 namespace kvt::engine {
@@ -23,18 +19,17 @@ std::string EngineLog::FormatLine(const std::string& date, const std::string& ti
 void EngineLog::Write(int phase, std::string_view text) {
   if (phase == 0 && !open_tried_) {
     open_tried_ = true;
-    fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    platform::FileSystem::Default().Open(path_, platform::OpenMode::kAppend, &file_);
   }
-  if (fd_ < 0) return;
+  if (file_ == nullptr) return;
   platform::LocalStamp now = platform::NowLocal();
   std::string line = FormatLine(now.date, now.time, phase, text);
   // One write per line, so the line lands whole at the end of the file.
-  WriteAll(fd_, line.data(), line.size());
+  file_->Write(line.data(), line.size());
 }
 
 void EngineLog::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  file_.reset();
 }
 
 }  // namespace kvt::engine

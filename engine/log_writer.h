@@ -1,8 +1,11 @@
 // The engine's lines in the shared log: "SORTCTLR", yyyymmddhhmmss, three-digit phase, text, CR LF.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
+
+#include "platform/file_system.h"
 
 namespace kvt::engine {
 
@@ -16,7 +19,7 @@ class EngineLog {
   // Phase 0 opens the log (appending); when that fails no line is written for the rest of the run.
   void Write(int phase, std::string_view text);
   void Close();
-  bool is_open() const { return fd_ >= 0; }
+  bool is_open() const { return file_ != nullptr; }
 
   // The line as it is written, for a given date (yyyymmdd) and time (hhmmss).
   static std::string FormatLine(const std::string& date, const std::string& time, int phase,
@@ -24,7 +27,7 @@ class EngineLog {
 
  private:
   std::string path_;
-  int fd_ = -1;
+  std::unique_ptr<platform::File> file_;
   bool open_tried_ = false;
 };
 

@@ -1,11 +1,10 @@
 // kvtsorts: the sort engine. Takes no arguments; sorts as kvtsort.ctl in the main directory says
 // and exits with the run's return code.
-#include <signal.h>
-
 #include <string>
 
 #include "engine/sort_run.h"
 #include "frontlib/console_info.h"
+#include "platform/process.h"
 
 namespace {
 
@@ -34,7 +33,6 @@ int main(int argc, char** argv) {
   const std::string help = kHelpHead + std::to_string(KVT_VERSION_MAJOR) +
                            std::to_string(KVT_VERSION_MINOR) + kHelpTail;
   if (kvt::front::answerInfoOption(argc, argv, "kvtsorts", help.c_str())) return 0;
-  // A file-size limit makes the write fail (reported as a write error) instead of killing the run.
-  ::signal(SIGXFSZ, SIG_IGN);
+  kvt::platform::LetWritesFailAtSizeLimit();
   return kvt::engine::RunSort(kvt::engine::ReadMainDirectory());
 }

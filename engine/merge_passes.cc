@@ -1,17 +1,11 @@
 #include "engine/merge_passes.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <stdio.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
 
 #include "engine/output_file.h"
-#include "engine/posix_io.h"
 #include "engine/return_codes.h"
 #include "engine/status_writer.h"
 #include "engine/work_files.h"
@@ -30,7 +24,7 @@ constexpr int64_t kPieceRecords = int64_t{1} << 16;
 // One input of a piece: records first .. last of a work file, read through a buffer of whole
 // records, and the current record.
 struct Merger::Input {
-  int fd = -1;
+  platform::File* file = nullptr;
   int64_t next = 0;  // next record to read from the file
   int64_t last = 0;
   uint8_t* buffer = nullptr;
@@ -49,7 +43,7 @@ struct Merger::Input {
       count = 0;
       position = 0;
       if (want > 0) {
-        if (!PreadFully(fd, buffer, static_cast<size_t>(want * length), next * length)) {
+        if (!ReadExactly(file, buffer, static_cast<size_t>(want * length), next * length)) {
           failed = true;
           Finish();
           return;
@@ -70,20 +64,13 @@ struct Merger::Input {
     current = nullptr;
   }
 
-  static bool PreadFully(int fd, uint8_t* into, size_t size, int64_t offset) {
-    while (size > 0) {
-      ssize_t n = ::pread(fd, into, size, static_cast<off_t>(offset));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      into += n;
-      offset += n;
-      size -= static_cast<size_t>(n);
-    }
-    return true;
+  static bool ReadExactly(platform::File* file, uint8_t* into, size_t size, int64_t offset) {
+    size_t got = 0;
+    return file->ReadAt(static_cast<uint64_t>(offset), into, size, &got).ok() && got == size;
   }
 };
 
-bool Merger::RecordsBefore(int fd, int64_t size, bool with_equal, const uint8_t* key,
+bool Merger::RecordsBefore(platform::File* file, int64_t size, bool with_equal, const uint8_t* key,
                            int64_t* count) const {
   const int64_t length = layout_.record_length();
   std::unique_ptr<uint8_t[]> record(new (std::nothrow) uint8_t[static_cast<size_t>(length)]);
@@ -91,7 +78,7 @@ bool Merger::RecordsBefore(int fd, int64_t size, bool with_equal, const uint8_t*
   int64_t low = 0, high = size;  // the answer lies in [low, high]
   while (low < high) {
     const int64_t middle = low + (high - low) / 2;
-    if (!Input::PreadFully(fd, record.get(), static_cast<size_t>(length), middle * length))
+    if (!Input::ReadExactly(file, record.get(), static_cast<size_t>(length), middle * length))
       return false;
     int r = cmp_.Compare(record.get(), key);
     if (r < 0 || (r == 0 && with_equal)) {
@@ -104,9 +91,9 @@ bool Merger::RecordsBefore(int fd, int64_t size, bool with_equal, const uint8_t*
   return true;
 }
 
-bool Merger::CutPoints(const std::vector<int>& fds, const std::vector<int64_t>& sizes,
+bool Merger::CutPoints(const std::vector<platform::File*>& files, const std::vector<int64_t>& sizes,
                        int pieces, std::vector<std::vector<int64_t>>* cuts) const {
-  const size_t k = fds.size();
+  const size_t k = files.size();
   cuts->assign(static_cast<size_t>(pieces) + 1, std::vector<int64_t>(k, 0));
   (*cuts)[static_cast<size_t>(pieces)] = sizes;
   // The splitting records are taken at even places of the largest input.
@@ -116,7 +103,7 @@ bool Merger::CutPoints(const std::vector<int>& fds, const std::vector<int64_t>& 
   if (!splitter) return false;
   for (int t = 1; t < pieces; ++t) {
     const int64_t at = sizes[from] * t / pieces;
-    if (!Input::PreadFully(fds[from], splitter.get(), static_cast<size_t>(length), at * length))
+    if (!Input::ReadExactly(files[from], splitter.get(), static_cast<size_t>(length), at * length))
       return false;
     std::vector<int64_t>& cut = (*cuts)[static_cast<size_t>(t)];
     for (size_t q = 0; q < k; ++q) {
@@ -124,7 +111,7 @@ bool Merger::CutPoints(const std::vector<int>& fds, const std::vector<int64_t>& 
       // this piece's predecessor, a later one keeps them.
       if (q == from) {
         cut[q] = at;
-      } else if (!RecordsBefore(fds[q], sizes[q], q < from, splitter.get(), &cut[q])) {
+      } else if (!RecordsBefore(files[q], sizes[q], q < from, splitter.get(), &cut[q])) {
         return false;
       }
     }
@@ -148,11 +135,11 @@ bool Merger::PreparePieceMemory(int pieces) {
   return true;
 }
 
-int Merger::MergePiece(const std::vector<int>& fds, const std::vector<int64_t>& first,
+int Merger::MergePiece(const std::vector<platform::File*>& files, const std::vector<int64_t>& first,
                        const std::vector<int64_t>& last, int64_t out_offset, bool final,
-                       int out_fd, uint8_t* memory) const {
+                       platform::File* out_file, uint8_t* memory) const {
   const int64_t length = layout_.record_length();
-  const int k = static_cast<int>(fds.size());
+  const int k = static_cast<int>(files.size());
   const int64_t per_buffer = std::max<int64_t>(1, static_cast<int64_t>(kInputBufferBytes) / length);
   const size_t out_capacity = std::max(kOutputBufferBytes, static_cast<size_t>(length));
   uint8_t* in_buffers = memory;
@@ -161,7 +148,7 @@ int Merger::MergePiece(const std::vector<int>& fds, const std::vector<int64_t>& 
   std::vector<Input> heads(static_cast<size_t>(k));
   for (int q = 0; q < k; ++q) {
     Input& in = heads[static_cast<size_t>(q)];
-    in.fd = fds[static_cast<size_t>(q)];
+    in.file = files[static_cast<size_t>(q)];
     in.next = first[static_cast<size_t>(q)];
     in.last = last[static_cast<size_t>(q)];
     in.buffer = in_buffers + static_cast<size_t>(q * per_buffer * length);
@@ -199,11 +186,12 @@ int Merger::MergePiece(const std::vector<int>& fds, const std::vector<int64_t>& 
   int64_t started = out_offset;  // writeback started up to here
   auto flush = [&]() {
     if (used == 0) return true;
-    if (!PwriteAll(out_fd, out, used, static_cast<off_t>(written))) return false;
+    if (!out_file->WriteAt(static_cast<uint64_t>(written), out, used).ok()) return false;
     written += static_cast<int64_t>(used);
     used = 0;
     if (final && written - started >= kWritebackSpan) {
-      ::sync_file_range(out_fd, started, written - started, SYNC_FILE_RANGE_WRITE);
+      out_file->StartWriteback(static_cast<uint64_t>(started),
+                               static_cast<uint64_t>(written - started));
       started = written;
     }
     return true;
@@ -232,7 +220,7 @@ int Merger::MergePiece(const std::vector<int>& fds, const std::vector<int64_t>& 
 int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::string& target,
                        bool final) {
   if (inputs.size() == 1 && !final) {
-    if (!RemoveIfExists(target) || ::rename(inputs[0].c_str(), target.c_str()) != 0)
+    if (!platform::FileSystem::Default().Replace(inputs[0], target).ok())
       return kMergeCreateFailed;
     return kOk;
   }
@@ -243,22 +231,17 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::string
   if (!created) return kMergeCreateFailed;
 
   const size_t k = inputs.size();
-  std::vector<int> fds(k, -1);
+  std::vector<std::unique_ptr<platform::File>> opened(k);
+  std::vector<platform::File*> files(k, nullptr);
   std::vector<int64_t> sizes(k, 0);
-  struct Closer {
-    std::vector<int>& fds;
-    ~Closer() {
-      for (int fd : fds)
-        if (fd >= 0) ::close(fd);
-    }
-  } closer{fds};
   int64_t total = 0;
   for (size_t q = 0; q < k; ++q) {
-    fds[q] = ::open(inputs[q].c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
-    if (fds[q] < 0) return kMergeOpenFailed;
-    ::posix_fadvise(fds[q], 0, 0, POSIX_FADV_SEQUENTIAL);
-    off_t end = ::lseek(fds[q], 0, SEEK_END);
-    if (end < 0) return kMergeOpenFailed;
+    platform::FileSystem::Default().Open(inputs[q], platform::OpenMode::kUpdate, &opened[q]);
+    if (opened[q] == nullptr) return kMergeOpenFailed;
+    files[q] = opened[q].get();
+    files[q]->AdviseSequential();
+    uint64_t end = 0;
+    if (!files[q]->Size(&end).ok()) return kMergeOpenFailed;
     sizes[q] = static_cast<int64_t>(end) / length;
     total += sizes[q];
   }
@@ -267,14 +250,14 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::string
       std::max<int64_t>(1, std::min<int64_t>(pool_->threads(), total / kPieceRecords)));
   if (!PreparePieceMemory(pieces)) return kOutOfMemory;
   std::vector<std::vector<int64_t>> cuts;
-  if (!CutPoints(fds, sizes, pieces, &cuts)) return kMergeOpenFailed;
+  if (!CutPoints(files, sizes, pieces, &cuts)) return kMergeOpenFailed;
   std::vector<int> codes(static_cast<size_t>(pieces), kOk);
   pool_->Run(pieces, [&](int64_t t) {
     const std::vector<int64_t>& from = cuts[static_cast<size_t>(t)];
     int64_t offset = 0;
     for (int64_t c : from) offset += c * length;
     codes[static_cast<size_t>(t)] =
-        MergePiece(fds, from, cuts[static_cast<size_t>(t) + 1], offset, final, writer.fd(),
+        MergePiece(files, from, cuts[static_cast<size_t>(t) + 1], offset, final, writer.file(),
                    piece_memory_[static_cast<size_t>(t)]->data());
   });
   for (int code : codes) {
@@ -285,9 +268,8 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::string
   }
   // The inputs are used up.
   for (size_t q = 0; q < k; ++q) {
-    ::close(fds[q]);
-    fds[q] = -1;
-    ::unlink(inputs[q].c_str());
+    opened[q].reset();
+    platform::FileSystem::Default().Remove(inputs[q]);
   }
   if (writer.Commit()) return kOk;
   return writer.rename_failed() ? kMergeCreateFailed : kMergeWriteFailed;

@@ -10,6 +10,8 @@
 #include "engine/record_layout.h"
 #include "engine/worker_pool.h"
 
+#include "platform/file_system.h"
+
 namespace kvt::engine {
 
 class StatusFile;
@@ -44,16 +46,16 @@ class Merger {
   struct Input;
   // Where each input is cut for `pieces` pieces: cuts[t][q] is the first record of input q that
   // belongs to piece t (cuts[0] all 0, cuts[pieces] the input sizes).
-  bool CutPoints(const std::vector<int>& fds, const std::vector<int64_t>& sizes, int pieces,
+  bool CutPoints(const std::vector<platform::File*>& files, const std::vector<int64_t>& sizes, int pieces,
                  std::vector<std::vector<int64_t>>* cuts) const;
   // How many records of a sorted work file have a key below `key` (or equal to it, with_equal).
-  bool RecordsBefore(int fd, int64_t size, bool with_equal, const uint8_t* key,
+  bool RecordsBefore(platform::File* file, int64_t size, bool with_equal, const uint8_t* key,
                      int64_t* count) const;
   // Merges records first[q] .. last[q] - 1 of every input q and writes them from out_offset on,
   // buffering in `memory` (PieceMemorySize() bytes).
-  int MergePiece(const std::vector<int>& fds, const std::vector<int64_t>& first,
+  int MergePiece(const std::vector<platform::File*>& files, const std::vector<int64_t>& first,
                  const std::vector<int64_t>& last, int64_t out_offset, bool final,
-                 int out_fd, uint8_t* memory) const;
+                 platform::File* out_file, uint8_t* memory) const;
   // A piece's input and output buffers. They are kept from group to group: fresh memory costs
   // a page fault per page on first touch.
   size_t PieceMemorySize() const;

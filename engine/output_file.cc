@@ -1,18 +1,26 @@
 #include "engine/output_file.h"
 
-#include <stdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <fcntl.h>
-
 #include <algorithm>
 #include <cstring>
 #include <new>
 
-#include "engine/posix_io.h"
 
 namespace kvt::engine {
+
+namespace {
+
+// Deletes any file system entry of that name (a symbolic link itself, never its target), then
+// creates a new file exclusively, never following a link. Null on failure.
+std::unique_ptr<platform::File> CreateExclusive(const std::string& path) {
+  platform::FileSystem& fs = platform::FileSystem::Default();
+  std::unique_ptr<platform::File> file;
+  platform::Status removed = fs.Remove(path);
+  if (!removed.ok() && removed.code() != platform::Status::Code::kNotFound) return file;
+  fs.Open(path, platform::OpenMode::kCreateExclusive, &file);
+  return file;
+}
+
+}  // namespace
 
 RecordWriter::RecordWriter(size_t buffer_size)
     : buffer_(new (std::nothrow) uint8_t[buffer_size]), capacity_(buffer_size) {
@@ -31,8 +39,8 @@ std::string RecordWriter::TemporaryName(const std::string& output_path) {
 bool RecordWriter::CreateWorkFile(const std::string& path) {
   path_ = path;
   is_output_ = false;
-  fd_ = CreateExclusive(path);
-  if (fd_ < 0) ok_ = false;
+  file_ = CreateExclusive(path);
+  if (file_ == nullptr) ok_ = false;
   return ok_;
 }
 
@@ -40,19 +48,16 @@ bool RecordWriter::CreateOutput(const std::string& output_path) {
   final_path_ = output_path;
   path_ = TemporaryName(output_path);
   is_output_ = true;
-  fd_ = CreateExclusive(path_);
-  if (fd_ < 0) return ok_ = false;
+  file_ = CreateExclusive(path_);
+  if (file_ == nullptr) return ok_ = false;
   // The finished output replaces the old file by a rename: it keeps the old file's
   // permissions, so a sort never makes a private output readable by others.
-  struct stat old;
-  if (::stat(final_path_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-    ::fchmod(fd_, old.st_mode & 07777);
-  }
+  file_->MatchPermissions(final_path_);
   return ok_;
 }
 
 bool RecordWriter::Flush() {
-  if (!ok_ || fd_ < 0) return ok_ = false;
+  if (!ok_ || file_ == nullptr) return ok_ = false;
   if (used_ > 0) WriteOut(buffer_.get(), used_);
   used_ = 0;
   return ok_;
@@ -64,14 +69,13 @@ bool RecordWriter::Flush() {
 void RecordWriter::WriteOut(const void* data, size_t size) {
   constexpr uint64_t kWritebackSpan = uint64_t{8} << 20;
   if (!ok_) return;
-  if (!WriteAll(fd_, data, size)) {
+  if (!file_->Write(data, size).ok()) {
     ok_ = false;
     return;
   }
   written_ += size;
   if (is_output_ && written_ - synced_ >= kWritebackSpan) {
-    ::sync_file_range(fd_, static_cast<off_t>(synced_), static_cast<off_t>(written_ - synced_),
-                      SYNC_FILE_RANGE_WRITE);
+    file_->StartWriteback(synced_, written_ - synced_);
     synced_ = written_;
   }
 }
@@ -91,31 +95,28 @@ bool RecordWriter::Append(const void* data, size_t size) {
 }
 
 bool RecordWriter::Commit() {
-  if (fd_ < 0) return false;
+  if (file_ == nullptr) return false;
   Flush();
-  if (ok_ && is_output_ && ::fsync(fd_) != 0) ok_ = false;
-  if (::close(fd_) != 0) ok_ = false;
-  fd_ = -1;
+  if (ok_ && is_output_ && !file_->Sync().ok()) ok_ = false;
+  if (!file_->Close().ok()) ok_ = false;
+  file_.reset();
+  platform::FileSystem& fs = platform::FileSystem::Default();
   if (!ok_) {
-    if (is_output_) ::unlink(path_.c_str());
+    if (is_output_) fs.Remove(path_);
     return false;
   }
-  if (is_output_) {
-    if (::rename(path_.c_str(), final_path_.c_str()) != 0) {
-      ::unlink(path_.c_str());
-      rename_failed_ = true;
-      return ok_ = false;
-    }
-    SyncDirectoryOf(final_path_);
+  if (is_output_ && !fs.Replace(path_, final_path_).ok()) {
+    fs.Remove(path_);
+    rename_failed_ = true;
+    return ok_ = false;
   }
   return true;
 }
 
 void RecordWriter::Abandon() {
-  if (fd_ < 0) return;
-  ::close(fd_);
-  fd_ = -1;
-  if (is_output_) ::unlink(path_.c_str());
+  if (file_ == nullptr) return;
+  file_.reset();
+  if (is_output_) platform::FileSystem::Default().Remove(path_);
   ok_ = false;
 }
 

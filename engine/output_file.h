@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/file_system.h"
+
 namespace kvt::engine {
 
 class RecordWriter {
@@ -28,7 +30,7 @@ class RecordWriter {
   bool has_buffer() const { return buffer_ != nullptr; }
   // The open file, for writers that put their bytes at given places themselves (and say
   // whether that worked through Abandon).
-  int fd() const { return fd_; }
+  platform::File* file() const { return file_.get(); }
   bool is_output() const { return is_output_; }
 
   // Room for `size` bytes at the end of the buffer (size <= buffer size); null after a failure.
@@ -58,7 +60,7 @@ class RecordWriter {
   uint64_t written_ = 0;  // bytes already in the file
   uint64_t synced_ = 0;   // bytes whose writeback has been started
   size_t used_ = 0;
-  int fd_ = -1;
+  std::unique_ptr<platform::File> file_;
   bool ok_ = true;
   bool is_output_ = false;
   bool rename_failed_ = false;

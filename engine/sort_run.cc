@@ -150,7 +150,7 @@ int SortRun::SortChunks(const InputFile& input, const RecordLayout& layout,
     log_.Write(9, " ");
     int64_t wanted = i == chunks ? records_ - (chunks - 1) * per_chunk : per_chunk;
     ChunkResult chunk;
-    int code = reader.Read(input.fd(), wanted, entries, format, &chunk);
+    int code = reader.Read(input.file(), wanted, entries, format, &chunk);
     if (code != kOk) return code;
     if (chunk.descents > 0) {
       partitions_ = EstimatePartitions(partitions_, chunk);

@@ -1,12 +1,8 @@
 #include "engine/status_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <chrono>
 
 #include "engine/decimal.h"
-#include "engine/posix_io.h"
 #include "platform/clock.h"
 
 namespace kvt::engine {
@@ -51,10 +47,10 @@ StatusFile::StatusFile() : clock_(SteadyMilliseconds) {}
 
 bool StatusFile::Open(const std::string& path) {
   Close();
-  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  platform::FileSystem::Default().Open(path, platform::OpenMode::kTruncate, &file_);
   end_ = 0;
   last_commit_ms_ = clock_();
-  return fd_ >= 0;
+  return file_ != nullptr;
 }
 
 void StatusFile::WriteStart() {
@@ -78,19 +74,18 @@ void StatusFile::WriteEnd(const std::string& partition_text, int64_t merge_pairs
 }
 
 void StatusFile::Put(const std::string& record, int64_t offset, bool commit) {
-  if (fd_ < 0) return;
+  if (file_ == nullptr) return;
   // Write errors on the status file do not change the run's result.
-  if (!PwriteAll(fd_, record.data(), record.size(), offset)) return;
+  if (!file_->WriteAt(offset, record.data(), record.size()).ok()) return;
   int64_t now = clock_();
   if (!commit && now - last_commit_ms_ < kCommitIntervalMs) return;
-  ::fdatasync(fd_);
+  file_->Sync();
   last_commit_ms_ = now;
   ++commits_;
 }
 
 void StatusFile::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  file_.reset();
 }
 
 }  // namespace kvt::engine

@@ -3,7 +3,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+
+#include "platform/file_system.h"
 
 namespace kvt::engine {
 
@@ -33,7 +36,7 @@ class StatusFile {
   // Rewrites offset 0 with the end record.
   void WriteEnd(const std::string& partition_text, int64_t merge_pairs, int return_code);
   void Close();
-  bool is_open() const { return fd_ >= 0; }
+  bool is_open() const { return file_ != nullptr; }
   // Commits to disk so far (for tests of the commit policy).
   int64_t commits() const { return commits_; }
 
@@ -52,7 +55,7 @@ class StatusFile {
   Clock clock_;
   int64_t last_commit_ms_ = 0;
   int64_t commits_ = 0;
-  int fd_ = -1;
+  std::unique_ptr<platform::File> file_;
   int64_t end_ = 0;
   std::string start_time_ = "000000";
 };

@@ -1,22 +1,20 @@
 #include "engine/trace_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "engine/posix_io.h"
+#include "platform/file_system.h"
 
 namespace kvt::engine {
 
 void TraceWriter::WriteBlock(const SortEntry* entries, int64_t count, EntryFormat format,
                              const uint8_t* records, int64_t record_length) {
   if (failed_) return;
-  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (created_ ? O_APPEND : O_TRUNC);
-  int fd = ::open(path_.c_str(), flags, 0666);
-  if (fd < 0) {
+  std::unique_ptr<platform::File> file;
+  platform::FileSystem::Default().Open(
+      path_, created_ ? platform::OpenMode::kAppend : platform::OpenMode::kTruncate, &file);
+  if (file == nullptr) {
     failed_ = true;
     return;
   }
@@ -36,12 +34,11 @@ void TraceWriter::WriteBlock(const SortEntry* entries, int64_t count, EntryForma
     buffer[at + line_size - 2] = '\n';
     buffer[at + line_size - 1] = '\r';
     if (buffer.size() >= lines_per_write * line_size) {
-      WriteAll(fd, buffer.data(), buffer.size());
+      file->Write(buffer.data(), buffer.size());
       buffer.clear();
     }
   }
-  if (!buffer.empty()) WriteAll(fd, buffer.data(), buffer.size());
-  ::close(fd);
+  if (!buffer.empty()) file->Write(buffer.data(), buffer.size());
 }
 
 }  // namespace kvt::engine

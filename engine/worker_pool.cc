@@ -1,8 +1,8 @@
 #include "engine/worker_pool.h"
 
-#include <sched.h>
-
 #include <cstdlib>
+
+#include "platform/processors.h"
 
 namespace kvt::engine {
 
@@ -25,14 +25,8 @@ int WorkerPool::DefaultThreads() {
     long value = std::strtol(text, &end, 10);
     if (end != text && *end == '\0' && value >= 1) return static_cast<int>(value > 64 ? 64 : value);
   }
-  // The processors this process may run on, which a container or taskset may keep below the
-  // machine's count.
-  cpu_set_t allowed;
-  int cores = ::sched_getaffinity(0, sizeof(allowed), &allowed) == 0
-                  ? CPU_COUNT(&allowed)
-                  : static_cast<int>(std::thread::hardware_concurrency());
-  if (cores < 1) return 1;
-  return cores > 64 ? 64 : static_cast<int>(cores);
+  const int cores = platform::UsableProcessors();
+  return cores > 64 ? 64 : cores;
 }
 
 void WorkerPool::Start(int64_t count, Task task) {

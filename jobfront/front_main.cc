@@ -1,7 +1,5 @@
 #include "jobfront/front_main.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 #include <iostream>
@@ -22,6 +20,7 @@
 #include "jobfront/reserved_names.h"
 #include "jobfront/return_codes.h"
 #include "jobfront/stale_files.h"
+#include "platform/console.h"
 #include "platform/file_util.h"
 #include "platform/memory_status.h"
 #include "platform/paths.h"
@@ -212,8 +211,7 @@ int Main(const std::vector<std::string>& args) {
   // A person at a terminal sees what happens; a scheduler or the utility (which starts the
   // front-end with no input, even when the utility itself runs in a terminal) gets the log
   // only.
-  const bool echo =
-      line.verbose || (::isatty(STDERR_FILENO) == 1 && ::isatty(STDIN_FILENO) == 1);
+  const bool echo = line.verbose || platform::PersonAtTerminal();
   if (echo) front::setLogEcho(echoToStandardError);
   int rc = runJob(line.file);
   if (echo && rc != kRcOk && rc != kRcNoMainDirectory) {

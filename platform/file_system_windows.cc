@@ -140,6 +140,10 @@ class WindowsFile final : public File {
   // Windows starts writing back on its own; there is nothing to ask for.
   Status StartWriteback(uint64_t, uint64_t) override { return Status::Ok(); }
 
+  // The system's own read-ahead follows sequential reads; it takes no hints.
+  void AdviseSequential() override {}
+  void AdviseWillNeed(uint64_t, uint64_t) override {}
+
   // A new file takes its access rights from its folder.
   Status MatchPermissions(const std::string&) override { return Status::Ok(); }
 
@@ -198,6 +202,8 @@ HANDLE OpenHandle(const std::string& path, OpenMode mode) {
       disposition = OPEN_EXISTING;
       break;
     case OpenMode::kReadWrite: break;
+    case OpenMode::kUpdate: disposition = OPEN_EXISTING; break;
+    case OpenMode::kTruncate: disposition = CREATE_ALWAYS; break;
     case OpenMode::kAppend: access = FILE_APPEND_DATA | SYNCHRONIZE; break;
     case OpenMode::kCreateExclusive:
       disposition = CREATE_NEW;

@@ -127,4 +127,11 @@ void ProcessHandle::Close() {
   code_ = kStillActive;
 }
 
+bool ProcessHandle::Kill() {
+  if (reaped_ || pid_ <= 0) return false;
+  return ::kill(pid_, SIGKILL) == 0;
+}
+
+void LetWritesFailAtSizeLimit() { ::signal(SIGXFSZ, SIG_IGN); }
+
 }  // namespace kvt::platform

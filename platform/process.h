@@ -21,6 +21,10 @@ using ProcessId = uint32_t;
 using ProcessId = pid_t;
 #endif
 
+// A write past the process's file-size limit fails (and is reported as a write error) instead
+// of ending the program.
+void LetWritesFailAtSizeLimit();
+
 // Starts program with args in folder cwd (empty: the current folder). Standard input is
 // /dev/null. Returns the process id, 0 when the start failed (including a program that
 // cannot be executed).
@@ -53,6 +57,9 @@ class ProcessHandle {
   uint32_t ExitCode();
   // Like ExitCode, but waits up to timeout_ms for the child to end first.
   uint32_t WaitExitCode(int timeout_ms);
+  // Ends the running child at once, giving it no chance to clean up (SIGKILL, TerminateProcess
+  // with code 1); false when it has already ended.
+  bool Kill();
   void Close();
 
  private:

@@ -127,10 +127,24 @@ uint32_t ProcessHandle::WaitExitCode(int timeout_ms) {
   return code_;
 }
 
+bool ProcessHandle::Kill() {
+  if (reaped_ || pid_ == 0) return false;
+  HANDLE handle = Started().Find(pid_);
+  if (handle != nullptr) return ::TerminateProcess(handle, 1) != 0;
+  handle = ::OpenProcess(PROCESS_TERMINATE, FALSE, pid_);
+  if (handle == nullptr) return false;
+  bool killed = ::TerminateProcess(handle, 1) != 0;
+  ::CloseHandle(handle);
+  return killed;
+}
+
 void ProcessHandle::Close() {
   pid_ = 0;
   reaped_ = false;
   code_ = kStillActive;
 }
+
+// Windows has no file-size limit signal: such a write already fails with an error.
+void LetWritesFailAtSizeLimit() {}
 
 }  // namespace kvt::platform

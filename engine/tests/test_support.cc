@@ -1,12 +1,14 @@
 #include "engine/tests/test_support.h"
 
-#include <fcntl.h>
+#ifdef _WIN32
+#include "platform/process.h"
+#else
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstring>
@@ -129,6 +131,15 @@ std::string CollatingFile(const uint8_t* output_table, const uint8_t* input_tabl
   return out;
 }
 
+#ifdef _WIN32
+int RunProgram(const std::string&, const std::string& cwd, const ChildLimits&, int64_t*) {
+  platform::ProcessHandle child(platform::StartHidden(KVTSORTS_PATH, {}, cwd));
+  if (!child.valid()) return 202;
+  uint32_t code = platform::kStillActive;
+  while (code == platform::kStillActive) code = child.WaitExitCode(1000);
+  return static_cast<int>(code);
+}
+#else
 int RunProgram(const std::string& registry_file, const std::string& cwd, const ChildLimits& limits,
                int64_t* peak_rss) {
   pid_t pid = ::fork();
@@ -156,6 +167,7 @@ int RunProgram(const std::string& registry_file, const std::string& cwd, const C
   if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
   return WEXITSTATUS(status);
 }
+#endif
 
 void WriteRandomFile(const std::string& path, uint64_t bytes, uint64_t seed) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -168,6 +180,12 @@ void WriteRandomFile(const std::string& path, uint64_t bytes, uint64_t seed) {
     bytes -= size;
   }
   if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+void SetRegistryFile([[maybe_unused]] const std::string& file) {
+#ifndef _WIN32
+  ::setenv("KVT_REGISTRY", file.c_str(), 1);
+#endif
 }
 
 std::string RegistryText(const std::string& main_dir) {

@@ -63,11 +63,19 @@ std::string Describe(const std::string& record);
 std::vector<int> LogPhases(const std::string& path);
 
 // A collating table file: output table then input table, three digits per entry.
+// Skips the running test on Windows, saying why.
+#ifdef _WIN32
+#define KVT_SKIP_ON_WINDOWS(why) GTEST_SKIP() << why
+#else
+#define KVT_SKIP_ON_WINDOWS(why) (void)0
+#endif
+
 std::string CollatingFile(const uint8_t* output_table, const uint8_t* input_table);
 
 // Runs the kvtsorts program with KVT_REGISTRY set and the given folder as current folder; limits
 // (RLIMIT_FSIZE / RLIMIT_AS / RLIMIT_NOFILE, 0 = unchanged) apply to the child only. Returns its
-// exit code (128 + signal when killed).
+// exit code (128 + signal when killed). On Windows the registry file and the limits do not apply
+// (the program reads the real registry, which names no main directory in a test run).
 struct ChildLimits {
   uint64_t file_size = 0;
   uint64_t address_space = 0;
@@ -76,6 +84,9 @@ struct ChildLimits {
 // peak_rss: when given, receives the child's peak resident memory in bytes.
 int RunProgram(const std::string& registry_file, const std::string& cwd,
                const ChildLimits& limits = {}, int64_t* peak_rss = nullptr);
+// Points KVT_REGISTRY of this process (and the programs it starts) at file; nothing on Windows,
+// where programs read the real registry.
+void SetRegistryFile(const std::string& file);
 // A file of `bytes` pseudo-random bytes, written piece by piece (the test keeps no copy).
 void WriteRandomFile(const std::string& path, uint64_t bytes, uint64_t seed);
 // The registry file that points MainDir at dir.

@@ -1,12 +1,13 @@
-#include "engine/input_guard.h"
+#include "platform/mapping_guard.h"
 
 #include <signal.h>
 #include <sys/mman.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstdint>
 
-namespace kvt::engine::input_guard {
+namespace kvt::platform::mapping_guard {
 namespace {
 
 std::atomic<uintptr_t> g_start{0};
@@ -34,7 +35,7 @@ void OnBusError(int sig, siginfo_t* info, void*) {
 
 }  // namespace
 
-void Watch(void* start, size_t size) {
+void Watch(const void* start, size_t size) {
   if (!g_installed) {
     struct sigaction action = {};
     action.sa_sigaction = OnBusError;
@@ -43,8 +44,12 @@ void Watch(void* start, size_t size) {
     ::sigaction(SIGBUS, &action, nullptr);
     g_installed = true;
   }
-  g_size.store(size);
-  g_start.store(reinterpret_cast<uintptr_t>(start));
+  // The handler replaces whole pages: watch from the page the bytes start in.
+  const uintptr_t page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
+  const uintptr_t at = reinterpret_cast<uintptr_t>(start);
+  const uintptr_t first = at / page * page;
+  g_size.store(size + (at - first));
+  g_start.store(first);
 }
 
 void Unwatch() {
@@ -56,4 +61,4 @@ bool Lost() { return g_lost != 0; }
 
 void Reset() { g_lost = 0; }
 
-}  // namespace kvt::engine::input_guard
+}  // namespace kvt::platform::mapping_guard
