@@ -266,12 +266,15 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::string
       return code;
     }
   }
-  // The inputs are used up.
-  for (size_t q = 0; q < k; ++q) {
-    opened[q].reset();
-    platform::FileSystem::Default().Remove(inputs[q]);
-  }
-  if (writer.Commit()) return kOk;
+  // The inputs are used up. Deleting a large file takes the file system a while, so the helper
+  // threads delete them while this thread waits for the output to reach the disk.
+  for (size_t q = 0; q < k; ++q) opened[q].reset();
+  pool_->Start(static_cast<int64_t>(k), [&inputs](int64_t q) {
+    platform::FileSystem::Default().Remove(inputs[static_cast<size_t>(q)]);
+  });
+  const bool committed = writer.Commit();
+  pool_->Wait();
+  if (committed) return kOk;
   return writer.rename_failed() ? kMergeCreateFailed : kMergeWriteFailed;
 }
 
