@@ -5,6 +5,7 @@
 #include "engine/sort_run.h"
 #include "frontlib/console_info.h"
 #include "platform/process.h"
+#include "platform/registry.h"
 
 namespace {
 
@@ -20,8 +21,7 @@ const char kHelpHead[] =
     "The main directory is the value MainDir of HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV02";
 
 const char kHelpTail[] =
-    "\nin the registry file ($KVT_REGISTRY, else ~/.config/halvern/registry.reg); without it the\n"
-    "current directory is used.\n"
+    "; without it the current directory is used.\n"
     "\n"
     "Exit status: 0 sorted; 1 fewer than 2 records; 101-150 the run failed (the end record of\n"
     "kvtsort.sts carries the same code). ErrText.txt in the main directory has a line for each\n"
@@ -31,7 +31,8 @@ const char kHelpTail[] =
 
 int main(int argc, char** argv) {
   const std::string help = kHelpHead + std::to_string(KVT_VERSION_MAJOR) +
-                           std::to_string(KVT_VERSION_MINOR) + kHelpTail;
+                           std::to_string(KVT_VERSION_MINOR) + "\nin " +
+                           kvt::platform::RegistryDescription() + kHelpTail;
   if (kvt::front::answerInfoOption(argc, argv, "kvtsorts", help.c_str())) return 0;
   kvt::platform::LetWritesFailAtSizeLimit();
   return kvt::engine::RunSort(kvt::engine::ReadMainDirectory());

@@ -26,15 +26,17 @@ const char kHelp[] =
     "the result to Install.log there. Nothing is shown; the exit status is 0.\n"
     "\n"
     "--main-dir DIR: for a product installed where users may not write (the Debian package\n"
-    "installs it under /opt/halvern/kvtamsort/), makes DIR (created when missing) the user's\n"
-    "own main directory: kvtinst.cfg, SortCtl/ with the sample control file, SortOrder/, the\n"
-    "sample input sample.dat, links to ErrText.txt, kvtmsg.txt and StdOrder/ of the product\n"
-    "tree, and MainDir in the registry. Files the user already has there are kept. The\n"
-    "programs stay in the product tree, where kv02sort and KVTUtil find them. Exit status 0\n"
-    "when done, 1 when a step failed (standard error says which).\n"
+    "under /opt/halvern/kvtamsort/, or C:\\Program Files\\ on Windows), makes DIR (created\n"
+    "when missing) the user's own main directory: kvtinst.cfg, SortCtl/ with the sample\n"
+    "control file, SortOrder/, the sample input sample.dat, links to ErrText.txt, kvtmsg.txt\n"
+    "and StdOrder/ of the product tree (copies where no link can be made, as on Windows), and\n"
+    "MainDir in the registry. Files the user already has there are kept. The programs stay in\n"
+    "the product tree, where kv02sort and KVTUtil find them. Exit status 0 when done, 1 when\n"
+    "a step failed (standard error says which).\n"
     "\n"
-    "The registry is the file named by $KVT_REGISTRY, else\n"
-    "$XDG_CONFIG_HOME/halvern/registry.reg, else ~/.config/halvern/registry.reg. See KVTInst(1).\n";
+    "MainDir is recorded in ";
+
+const char kHelpTail[] = ". See KVTInst(1).\n";
 
 int SetUpMainDir(const std::string& dir) {
   std::vector<std::string> done;
@@ -53,7 +55,8 @@ int SetUpMainDir(const std::string& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (kvt::front::answerInfoOption(argc, argv, "KVTInst", kHelp)) return 0;
+  const std::string help = kHelp + kvt::platform::RegistryDescription() + kHelpTail;
+  if (kvt::front::answerInfoOption(argc, argv, "KVTInst", help.c_str())) return 0;
   if (argc == 3 && std::strcmp(argv[1], "--main-dir") == 0) return SetUpMainDir(argv[2]);
   if (argc > 1) {
     std::cerr << "KVTInst: unknown arguments; try 'KVTInst --help'.\n";

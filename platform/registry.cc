@@ -201,6 +201,10 @@ std::string LastRegistryProblem() {
   return LastProblem();
 }
 
+std::string RegistryDescription() {
+  return "the registry file " + RegistryFilePath() + "\n(set KVT_REGISTRY to use another)";
+}
+
 std::string RegistryFilePath() {
   const char* explicit_path = std::getenv("KVT_REGISTRY");
   if (explicit_path != nullptr && *explicit_path != '\0') return explicit_path;

@@ -19,6 +19,9 @@ inline constexpr uint32_t kHkeyLocalMachine = 0x80000002u;
 // Path of the registry file: $KVT_REGISTRY, else $XDG_CONFIG_HOME/halvern/registry.reg,
 // else $HOME/.config/halvern/registry.reg.
 std::string RegistryFilePath();
+// Where the registry is and how to choose another, for help texts: the registry file on POSIX,
+// the system's own registry on Windows.
+std::string RegistryDescription();
 
 struct RegValue {
   // kOther: a type the product does not use (hex:, hex(2):, ...), kept but never read.

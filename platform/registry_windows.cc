@@ -78,6 +78,8 @@ bool DeleteTree(const std::string& path) {
 // The product's programs word their messages with a path; this is where the values live.
 std::string RegistryFilePath() { return "HKEY_LOCAL_MACHINE"; }
 
+std::string RegistryDescription() { return "the system registry"; }
+
 // The real registry has no file that could be found unreadable or foreign; a key or value it
 // cannot give is simply missing.
 std::string LastRegistryProblem() { return std::string(); }

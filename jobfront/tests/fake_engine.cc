@@ -3,10 +3,9 @@
 // line to kvtsort.log and ends as fake_engine.rc says: "<code>" exits with that code,
 // "signal <n>" ends by that signal.
 #include <signal.h>
-#include <unistd.h>
 
-#include <climits>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -27,15 +26,16 @@ void writeAll(const char* path, const std::string& text, bool append = false) {
 }  // namespace
 
 int main() {
-  char cwd[PATH_MAX];
-  if (::getcwd(cwd, sizeof cwd) != nullptr) writeAll("fake_engine.cwd", cwd);
+  std::error_code error;
+  std::string cwd = std::filesystem::current_path(error).string();
+  if (!error) writeAll("fake_engine.cwd", cwd);
   writeAll("fake_engine.ctl", readAll("kvtsort.ctl"));
   writeAll("kvtsort.log", "SORTCTLR20240101120000049 \r\n", true);
   std::istringstream order(readAll("fake_engine.rc"));
   std::string word;
   order >> word;
   if (word == "signal") {
-    int sig = SIGKILL;
+    int sig = SIGABRT;
     order >> sig;
     ::raise(sig);
   }

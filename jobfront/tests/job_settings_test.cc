@@ -7,15 +7,46 @@
 namespace kvt::jobfront {
 namespace {
 
+struct PathRow {
+  const char* mainDir;
+  const char* given;
+  const char* expected;
+};
+
+// A path is absolute by the system's rule: a leading '/' on POSIX; on Windows a ':' (a drive
+// letter) or a leading \\ (a network share).
+#ifdef _WIN32
+const PathRow kControlFiles[] = {
+    {"C:\\kvt\\", "job.txt", "C:\\kvt\\SortCtl\\job.txt"},
+    {"C:\\kvt\\", "sub\\job.txt", "C:\\kvt\\SortCtl\\sub\\job.txt"},
+    {"C:\\kvt\\", "D:\\elsewhere\\job.txt", "D:\\elsewhere\\job.txt"},
+    {"C:\\kvt\\", "\\\\server\\share\\job.txt", "\\\\server\\share\\job.txt"},
+};
+const PathRow kDataFiles[] = {
+    {"C:\\kvt\\", "data\\in.dat", "C:\\kvt\\data\\in.dat"},
+    {"C:\\kvt\\", "D:\\data\\in.dat", "D:\\data\\in.dat"},
+    {"C:\\kvt\\", "\\\\server\\share\\in.dat", "\\\\server\\share\\in.dat"},
+};
+#else
+const PathRow kControlFiles[] = {
+    {"/kvt/", "job.txt", "/kvt/SortCtl/job.txt"},
+    {"/kvt/", "sub/job.txt", "/kvt/SortCtl/sub/job.txt"},
+    {"/kvt/", "/elsewhere/job.txt", "/elsewhere/job.txt"},
+};
+const PathRow kDataFiles[] = {
+    {"/kvt/", "data/in.dat", "/kvt/data/in.dat"},
+    {"/kvt/", "/data/in.dat", "/data/in.dat"},
+};
+#endif
+
 TEST(JobSettingsTest, BareControlFileNamesAreInSortCtl) {
-  EXPECT_EQ(controlFilePath("/kvt/", "job.txt"), "/kvt/SortCtl/job.txt");
-  EXPECT_EQ(controlFilePath("/kvt/", "sub/job.txt"), "/kvt/SortCtl/sub/job.txt");
-  EXPECT_EQ(controlFilePath("/kvt/", "/elsewhere/job.txt"), "/elsewhere/job.txt");
+  for (const PathRow& row : kControlFiles)
+    EXPECT_EQ(controlFilePath(row.mainDir, row.given), row.expected) << row.given;
 }
 
 TEST(JobSettingsTest, RelativeDataPathsAreInTheMainDirectory) {
-  EXPECT_EQ(completePath("/kvt/", "data/in.dat"), "/kvt/data/in.dat");
-  EXPECT_EQ(completePath("/kvt/", "/data/in.dat"), "/data/in.dat");
+  for (const PathRow& row : kDataFiles)
+    EXPECT_EQ(completePath(row.mainDir, row.given), row.expected) << row.given;
 }
 
 TEST(JobSettingsTest, MemoryUsageDefaults) {

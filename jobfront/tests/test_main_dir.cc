@@ -1,10 +1,12 @@
 #include "test_main_dir.h"
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cctype>
 #include <filesystem>
@@ -13,21 +15,30 @@
 #include <stdexcept>
 
 #include "platform/paths.h"
+#include "platform/process.h"
 #include "platform/registry.h"
+#include "tests/support/temp_dir.h"
 
+#ifndef _WIN32
 extern char** environ;
+#endif
 
 namespace kvt::jobfront::testing {
 
 TestMainDir::TestMainDir(bool registerMainDir) {
-  std::string pattern =
-      (std::filesystem::temp_directory_path() / "kv02sort_test_XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern + "/";
-  std::filesystem::create_directory(path_ + "SortCtl");
+  {
+    kvt::testing::TempDir made;
+    path_ = made.path();
+  }
+  std::filesystem::create_directories(path_ + "SortCtl");
+#ifndef _WIN32
   ::setenv("KVT_REGISTRY", (path_ + "registry.reg").c_str(), 1);
+#endif
+  // On Windows this is the real registry of the test run, shared by the tests that name a main
+  // directory there (ctest runs them one at a time).
   platform::Registry registry;
   std::string key = platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR);
+  registry.DeleteKey(key);
   if (registerMainDir) {
     registry.SetString(key, "MainDir", path_);
   } else {
@@ -36,6 +47,9 @@ TestMainDir::TestMainDir(bool registerMainDir) {
 }
 
 TestMainDir::~TestMainDir() {
+  // Later programs of the run must not find a main directory that is gone.
+  platform::Registry().DeleteKey(
+      platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR));
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
 }
@@ -55,9 +69,26 @@ bool TestMainDir::exists(const std::string& name) const {
 }
 
 void TestMainDir::link(const std::string& program, const std::string& name) const {
+#ifdef _WIN32
+  // Links need a privilege on Windows; a copy named as a program ends in .exe.
+  std::filesystem::copy_file(program, file(name + ".exe"));
+#else
   std::filesystem::create_symlink(program, file(name));
+#endif
 }
 
+#ifdef _WIN32
+// The program's output is not caught on Windows: only its exit code is.
+TestMainDir::Run TestMainDir::runKv02sort(const std::vector<std::string>& args) const {
+  platform::ProcessHandle child(platform::StartHidden(KV02SORT_PROGRAM, args, path_));
+  Run run;
+  if (!child.valid()) return run;
+  uint32_t code = platform::kStillActive;
+  while (code == platform::kStillActive) code = child.WaitExitCode(1000);
+  run.exitCode = static_cast<int>(code);
+  return run;
+}
+#else
 TestMainDir::Run TestMainDir::runKv02sort(const std::vector<std::string>& args) const {
   std::string errPath = path_ + "kv02sort.stderr";
   std::string outPath = path_ + "kv02sort.stdout";
@@ -87,6 +118,7 @@ TestMainDir::Run TestMainDir::runKv02sort(const std::vector<std::string>& args) 
   std::filesystem::remove(outPath);
   return run;
 }
+#endif
 
 std::string TestMainDir::engineRecordOf(const std::string& controlText, size_t inputBytes,
                                         Run* run) {
