@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "engine/record_layout.h"
@@ -25,8 +26,10 @@ struct SortedChunk {
 int WriteChunkToWorkFile(const SortedChunk& chunk, const RecordLayout& layout,
                          const std::string& path, WorkerPool* pool);
 // Writes the chunk restored to input form to the output path (through a temporary file renamed
-// over it when complete). Returns 0, 114, 115 or 150.
+// over it when complete). Returns 0, 114, 115 or 150. before_replace: see
+// RecordWriter::SetBeforeReplace.
 int WriteChunkToOutput(const SortedChunk& chunk, const RecordLayout& layout,
-                       const std::string& output_path, WorkerPool* pool);
+                       const std::string& output_path, WorkerPool* pool,
+                       std::function<void()> before_replace = {});
 
 }  // namespace kvt::engine
