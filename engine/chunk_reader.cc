@@ -29,8 +29,8 @@ int InputFile::Open(const std::string& path, int64_t record_length) {
   return kOk;
 }
 
-int ChunkReader::Read(platform::File* file, int64_t wanted, SortEntry* entries, EntryFormat format,
-                      ChunkResult* result) {
+int ChunkReader::Read(platform::File* file, int64_t wanted, SortEntry* entries,
+                      EntryFormat format, ChunkResult* result) {
   Unmap();
   const uint8_t* data = records_;
   int64_t got = layout_.identity() ? Map(file, wanted) : 0;

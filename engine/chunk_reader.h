@@ -24,6 +24,8 @@ class InputFile {
   int Open(const std::string& path, int64_t record_length);
   int64_t record_count() const { return records_; }
   platform::File* file() const { return file_.get(); }
+  // Lets go of the file once no more chunks are read (an output may then replace it).
+  void Close() { file_.reset(); }
 
  private:
   std::unique_ptr<platform::File> file_;
@@ -53,7 +55,10 @@ class ChunkReader {
   // one record could be read. When the internal form is the input form, the chunk is mapped
   // from the file instead of copied; result->data tells where the records lie, valid until the
   // next Read.
-  int Read(platform::File* file, int64_t wanted, SortEntry* entries, EntryFormat format, ChunkResult* result);
+  int Read(platform::File* file, int64_t wanted, SortEntry* entries, EntryFormat format,
+           ChunkResult* result);
+  // Lets go of the current chunk's mapping.
+  void Release() { Unmap(); }
 
  private:
   // Maps the next `wanted` records; returns the records mapped, 0 when mapping is not possible

@@ -105,6 +105,7 @@ bool RecordWriter::Commit() {
     if (is_output_) fs.Remove(path_);
     return false;
   }
+  if (is_output_ && before_replace_) before_replace_();
   if (is_output_ && !fs.Replace(path_, final_path_).ok()) {
     fs.Remove(path_);
     rename_failed_ = true;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -48,6 +49,10 @@ class RecordWriter {
   bool Commit();
   // Closes and removes an output's temporary file (a work file stays as it is).
   void Abandon();
+  // Called once the complete output is on disk and closed, just before it replaces the old
+  // file: the caller lets go of an input of the same name there, since Windows cannot replace a
+  // file that is open or mapped.
+  void SetBeforeReplace(std::function<void()> release) { before_replace_ = std::move(release); }
 
   static std::string TemporaryName(const std::string& output_path);
 
@@ -66,6 +71,7 @@ class RecordWriter {
   bool rename_failed_ = false;
   std::string path_;         // the file being written
   std::string final_path_;   // the output path (outputs only)
+  std::function<void()> before_replace_;
 };
 
 }  // namespace kvt::engine

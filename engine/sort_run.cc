@@ -51,7 +51,7 @@ class SortRun {
   int Steps();
   // Refuses a plan whose chunks cannot hold the input or would leave a chunk empty.
   bool PlanFits(int64_t records) const;
-  int SortChunks(const InputFile& input, const RecordLayout& layout, const KeyComparer& cmp);
+  int SortChunks(InputFile& input, const RecordLayout& layout, const KeyComparer& cmp);
   void SortInMemory(ChunkSorter* sorter, int64_t chunk, TraceWriter* trace);
 
   std::string main_dir_;
@@ -106,6 +106,7 @@ int SortRun::Steps() {
 
   code = SortChunks(input, layout, cmp);
   if (code != kOk) return code;
+  input.Close();
   log_.Write(49, " ");
   // The merge passes need none of the chunk's memory.
   chunk_buffer_.Release();
@@ -133,7 +134,7 @@ bool SortRun::PlanFits(int64_t records) const {
   return true;
 }
 
-int SortRun::SortChunks(const InputFile& input, const RecordLayout& layout,
+int SortRun::SortChunks(InputFile& input, const RecordLayout& layout,
                         const KeyComparer& cmp) {
   const int64_t chunks = control_.chunk_count;
   const int64_t per_chunk = control_.records_per_chunk;
@@ -170,7 +171,8 @@ int SortRun::SortChunks(const InputFile& input, const RecordLayout& layout,
 
     SortedChunk sorted{entries, chunk.records, chunk.data, format, chunk.descents == 0};
     code = chunks == 1
-               ? WriteChunkToOutput(sorted, layout, control_.output_path, &pool_, &gather_blocks_)
+               ? WriteChunkToOutput(sorted, layout, control_.output_path, &pool_, &gather_blocks_,
+                                    [&] { reader.Release(); input.Close(); })
                : WriteChunkToWorkFile(sorted, layout, WorkFileName(control_.work_prefix, 0, i),
                                       &pool_, &gather_blocks_);
     if (code != kOk) return code;

@@ -120,8 +120,9 @@ int WriteChunkToWorkFile(const SortedChunk& chunk, const RecordLayout& layout,
 
 int WriteChunkToOutput(const SortedChunk& chunk, const RecordLayout& layout,
                        const std::string& output_path, WorkerPool* pool,
-                       GatherBlocks* blocks) {
+                       GatherBlocks* blocks, std::function<void()> before_replace) {
   RecordWriter writer(WriterBufferSize(layout.record_length()));
+  writer.SetBeforeReplace(std::move(before_replace));
   if (!writer.has_buffer()) return kOutOfMemory;
   if (!writer.CreateOutput(output_path)) return kCreateFailed;
   int code = WriteSorted(chunk, layout, !layout.identity(), &writer, pool, blocks);

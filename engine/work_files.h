@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "engine/big_buffer.h"
@@ -43,8 +44,10 @@ class GatherBlocks {
 int WriteChunkToWorkFile(const SortedChunk& chunk, const RecordLayout& layout,
                          const std::string& path, WorkerPool* pool, GatherBlocks* blocks);
 // Writes the chunk restored to input form to the output path (through a temporary file renamed
-// over it when complete). Returns 0, 114, 115 or 150.
+// over it when complete). Returns 0, 114, 115 or 150. before_replace: see
+// RecordWriter::SetBeforeReplace.
 int WriteChunkToOutput(const SortedChunk& chunk, const RecordLayout& layout,
-                       const std::string& output_path, WorkerPool* pool, GatherBlocks* blocks);
+                       const std::string& output_path, WorkerPool* pool, GatherBlocks* blocks,
+                       std::function<void()> before_replace = {});
 
 }  // namespace kvt::engine

@@ -46,7 +46,7 @@ std::string firstBadNumber(const SectionLookup& lookup, std::string* value) {
 
 std::string controlFilePath(const std::string& mainDir, const std::string& commandLine) {
   if (platform::IsAbsolutePath(commandLine)) return commandLine;
-  return mainDir + "SortCtl/" + commandLine;
+  return mainDir + "SortCtl" + platform::kPathSeparator + commandLine;
 }
 
 std::string completePath(const std::string& mainDir, const std::string& path) {

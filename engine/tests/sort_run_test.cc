@@ -250,7 +250,6 @@ TEST_F(SortRunTest, TraceFileShowsTheFirstKeyAfterEveryLevel) {
 }
 
 TEST_F(SortRunTest, OutputMayReplaceTheInput) {
-  KVT_SKIP_ON_WINDOWS("not yet on Windows: the input, still open there, blocks the replace (114)");
   auto records = RandomRecords(10, 300, 10, kPrintable);
   for (int chunks : {1, 3}) {
     WriteFile(dir / "input.dat", Join(records));

@@ -9,15 +9,16 @@
 #endif
 
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 #include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/registry.h"
-#include "tests/support/temp_dir.h"
 
 #ifndef _WIN32
 extern char** environ;
@@ -26,11 +27,19 @@ extern char** environ;
 namespace kvt::jobfront::testing {
 
 TestMainDir::TestMainDir(bool registerMainDir) {
-  {
-    kvt::testing::TempDir made;
-    path_ = made.path();
+  // Names of one length, so that records naming files of two main directories compare.
+  std::random_device seed;
+  std::mt19937 random(seed());
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    char name[32];
+    std::snprintf(name, sizeof name, "kv02sort_test_%06u",
+                  static_cast<unsigned>(random() % 1000000));
+    std::filesystem::path dir = std::filesystem::temp_directory_path() / name;
+    if (std::filesystem::create_directory(dir))
+      path_ = dir.string() + static_cast<char>(std::filesystem::path::preferred_separator);
   }
-  std::filesystem::create_directories(path_ + "SortCtl");
+  if (path_.empty()) throw std::runtime_error("no temporary folder");
+  std::filesystem::create_directory(path_ + "SortCtl");
 #ifndef _WIN32
   ::setenv("KVT_REGISTRY", (path_ + "registry.reg").c_str(), 1);
 #endif
