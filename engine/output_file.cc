@@ -65,18 +65,24 @@ bool RecordWriter::Flush() {
 
 // The output is synced to disk before it replaces the old file; starting the writeback of every
 // 8 MiB as soon as it is written lets the disk work while the sort goes on, so the final sync has
-// little left to wait for.
+// little left to wait for. A large block (a whole chunk that was already in order) is written in
+// such spans too, or the disk would wait for its end.
 void RecordWriter::WriteOut(const void* data, size_t size) {
   constexpr uint64_t kWritebackSpan = uint64_t{8} << 20;
-  if (!ok_) return;
-  if (!file_->Write(data, size).ok()) {
-    ok_ = false;
-    return;
-  }
-  written_ += size;
-  if (is_output_ && written_ - synced_ >= kWritebackSpan) {
-    file_->StartWriteback(synced_, written_ - synced_);
-    synced_ = written_;
+  const uint8_t* at = static_cast<const uint8_t*>(data);
+  while (ok_ && size > 0) {
+    const size_t span = is_output_ ? std::min<size_t>(size, kWritebackSpan) : size;
+    if (!file_->Write(at, span).ok()) {
+      ok_ = false;
+      return;
+    }
+    written_ += span;
+    at += span;
+    size -= span;
+    if (is_output_ && written_ - synced_ >= kWritebackSpan) {
+      file_->StartWriteback(synced_, written_ - synced_);
+      synced_ = written_;
+    }
   }
 }
 

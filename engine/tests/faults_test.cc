@@ -217,6 +217,27 @@ TEST_F(ReturnCodeTest, WriteFaultsGive115And132AndKeepTheOldOutput) {
   EXPECT_EQ(ReadFile(dir / "input.dat"), Join(records));
 }
 
+// An already sorted chunk goes to the output in one piece that is written in spans of 8 MiB,
+// each handed to the disk as it is written: a limit that falls between spans still fails the
+// run and keeps the old output.
+TEST_F(ReturnCodeTest, LargeSortedChunkIsWrittenInSpans) {
+  KVT_SKIP_ON_WINDOWS(kNoChildLimits);
+  records = ReferenceSort(RandomRecords(22, 200000, 50, kLetters), setup.entries);
+  WriteFile(dir / "input.dat", Join(records));
+  setup.chunks = 1;
+  setup.per_chunk = 200000;
+  struct Case {
+    uint64_t file_size;  // 0: no limit
+    int code;
+  };
+  for (Case c : {Case{9000000, 115}, Case{0, 0}}) {
+    WriteFile(dir / "output.dat", "previous output");
+    EXPECT_EQ(RunChild({.file_size = c.file_size}), c.code) << c.file_size;
+    EXPECT_EQ(ReadFile(dir / "output.dat"), c.code == 0 ? Join(records) : "previous output");
+    EXPECT_FALSE(Exists(dir / "output.dat.kvttmp"));
+  }
+}
+
 TEST_F(ReturnCodeTest, MergeInputThatCannotBeOpenedGives131) {
   KVT_SKIP_ON_WINDOWS(kNoChildLimits);
 #if defined(__SANITIZE_ADDRESS__)
