@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <new>
 
 #include "engine/output_file.h"
@@ -14,6 +15,8 @@ namespace kvt::engine {
 
 namespace {
 constexpr size_t kInputBufferBytes = size_t{128} << 10;
+// A piece writes its output buffer once this much is in it; when another piece is writing to the
+// same file just then, it merges on into the rest of the buffer (as much again) and writes later.
 constexpr size_t kOutputBufferBytes = size_t{512} << 10;
 // Bytes after which a merged output's writeback is started, so the final sync has little left.
 constexpr int64_t kWritebackSpan = int64_t{8} << 20;
@@ -123,7 +126,7 @@ size_t Merger::PieceMemorySize() const {
   const int64_t length = layout_.record_length();
   const int64_t per_buffer = std::max<int64_t>(1, static_cast<int64_t>(kInputBufferBytes) / length);
   const size_t out_capacity = std::max(kOutputBufferBytes, static_cast<size_t>(length));
-  return static_cast<size_t>(kMergeFanIn * per_buffer * length) + out_capacity;
+  return static_cast<size_t>(kMergeFanIn * per_buffer * length) + 2 * out_capacity;
 }
 
 bool Merger::PreparePieceMemory(int pieces) {
@@ -137,7 +140,8 @@ bool Merger::PreparePieceMemory(int pieces) {
 
 int Merger::MergePiece(const std::vector<platform::File*>& files, const std::vector<int64_t>& first,
                        const std::vector<int64_t>& last, int64_t out_offset, bool final,
-                       platform::File* out_file, uint8_t* memory) const {
+                       platform::File* out_file, std::mutex* write_turn,
+                       uint8_t* memory) const {
   const int64_t length = layout_.record_length();
   const int k = static_cast<int>(files.size());
   const int64_t per_buffer = std::max<int64_t>(1, static_cast<int64_t>(kInputBufferBytes) / length);
@@ -184,8 +188,17 @@ int Merger::MergePiece(const std::vector<platform::File*>& files, const std::vec
   size_t used = 0;
   int64_t written = out_offset;
   int64_t started = out_offset;  // writeback started up to here
-  auto flush = [&]() {
+  // Two threads writing one file queue on the file's lock in the kernel, and the one that waits
+  // spins there. So a piece writes only when no other piece is writing; else it merges on into
+  // the second half of its buffer, and waits only when that is full too.
+  auto flush = [&](bool must) {
     if (used == 0) return true;
+    std::unique_lock<std::mutex> turn(*write_turn, std::defer_lock);
+    if (must) {
+      turn.lock();
+    } else if (!turn.try_lock()) {
+      return true;
+    }
     if (!out_file->WriteAt(static_cast<uint64_t>(written), out, used).ok()) return false;
     written += static_cast<int64_t>(used);
     used = 0;
@@ -200,7 +213,9 @@ int Merger::MergePiece(const std::vector<platform::File*>& files, const std::vec
     int w = tree[1];
     if (w < 0 || heads[static_cast<size_t>(w)].done) break;
     Input& in = heads[static_cast<size_t>(w)];
-    if (used + static_cast<size_t>(length) > out_capacity && !flush()) return kMergeWriteFailed;
+    if (used + static_cast<size_t>(length) > out_capacity &&
+        !flush(used + static_cast<size_t>(length) > 2 * out_capacity))
+      return kMergeWriteFailed;
     uint8_t* to = out + used;
     if (restore) {
       layout_.Restore(in.current, to);
@@ -214,7 +229,7 @@ int Merger::MergePiece(const std::vector<platform::File*>& files, const std::vec
       tree[static_cast<size_t>(t)] =
           better(tree[static_cast<size_t>(2 * t)], tree[static_cast<size_t>(2 * t + 1)]);
   }
-  return flush() ? kOk : kMergeWriteFailed;
+  return flush(true) ? kOk : kMergeWriteFailed;
 }
 
 int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::string& target,
@@ -252,13 +267,14 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::string
   std::vector<std::vector<int64_t>> cuts;
   if (!CutPoints(files, sizes, pieces, &cuts)) return kMergeOpenFailed;
   std::vector<int> codes(static_cast<size_t>(pieces), kOk);
+  std::mutex write_turn;
   pool_->Run(pieces, [&](int64_t t) {
     const std::vector<int64_t>& from = cuts[static_cast<size_t>(t)];
     int64_t offset = 0;
     for (int64_t c : from) offset += c * length;
     codes[static_cast<size_t>(t)] =
         MergePiece(files, from, cuts[static_cast<size_t>(t) + 1], offset, final, writer.file(),
-                   piece_memory_[static_cast<size_t>(t)]->data());
+                   &write_turn, piece_memory_[static_cast<size_t>(t)]->data());
   });
   for (int code : codes) {
     if (code != kOk) {

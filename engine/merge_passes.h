@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -52,10 +53,11 @@ class Merger {
   bool RecordsBefore(platform::File* file, int64_t size, bool with_equal, const uint8_t* key,
                      int64_t* count) const;
   // Merges records first[q] .. last[q] - 1 of every input q and writes them from out_offset on,
-  // buffering in `memory` (PieceMemorySize() bytes).
+  // buffering in `memory` (PieceMemorySize() bytes); the pieces of a group take turns at writing
+  // through write_turn.
   int MergePiece(const std::vector<platform::File*>& files, const std::vector<int64_t>& first,
                  const std::vector<int64_t>& last, int64_t out_offset, bool final,
-                 platform::File* out_file, uint8_t* memory) const;
+                 platform::File* out_file, std::mutex* write_turn, uint8_t* memory) const;
   // A piece's input and output buffers. They are kept from group to group: fresh memory costs
   // a page fault per page on first touch.
   size_t PieceMemorySize() const;
