@@ -62,9 +62,12 @@ struct Merger::Input {
     current = buffer + position * length;
     prefix = cmp.Prefix(current);
   }
+  // A used-up input carries the highest prefix, so that it loses every comparison that the
+  // prefixes decide on their own.
   void Finish() {
     done = true;
     current = nullptr;
+    prefix = ~uint64_t{0};
   }
 
   static bool ReadExactly(platform::File* file, uint8_t* into, size_t size, int64_t offset) {
@@ -149,7 +152,12 @@ int Merger::MergePiece(const std::vector<platform::File*>& files, const std::vec
   uint8_t* in_buffers = memory;
   uint8_t* out = memory + static_cast<size_t>(kMergeFanIn * per_buffer * length);
 
-  std::vector<Input> heads(static_cast<size_t>(k));
+  // A small tournament tree over a power of two of inputs; the places beyond k are inputs that
+  // are used up from the start.
+  int leaves = 1;
+  while (leaves < k) leaves *= 2;
+  std::vector<Input> heads(static_cast<size_t>(leaves));
+  for (int q = k; q < leaves; ++q) heads[static_cast<size_t>(q)].Finish();
   for (int q = 0; q < k; ++q) {
     Input& in = heads[static_cast<size_t>(q)];
     in.file = files[static_cast<size_t>(q)];
@@ -162,24 +170,23 @@ int Merger::MergePiece(const std::vector<platform::File*>& files, const std::vec
     if (in.failed) return kMergeOpenFailed;
   }
 
-  // A small tournament tree: node t holds the input that wins below it; ties go to the lower
-  // input number, which keeps the merge stable.
-  int leaves = 1;
-  while (leaves < k) leaves *= 2;
+  // Node t holds the input that wins below it. x is always from the left, lower-numbered side,
+  // so ties go to x, which keeps the merge stable. Which prefix is lower is a coin toss on
+  // random keys: it is chosen without a branch, since a mispredicted branch at every level cost
+  // more than the rest of the merge.
   std::vector<int> tree(static_cast<size_t>(2 * leaves), -1);
   auto better = [&](int x, int y) {
-    if (x < 0 || heads[static_cast<size_t>(x)].done) return y;
-    if (y < 0 || heads[static_cast<size_t>(y)].done) return x;
     const Input& a = heads[static_cast<size_t>(x)];
     const Input& b = heads[static_cast<size_t>(y)];
-    if (a.prefix != b.prefix) return a.prefix < b.prefix ? x : y;
-    if (cmp_.NeedsRest()) {
-      int r = cmp_.CompareRest(a.current, b.current);
-      if (r != 0) return r < 0 ? x : y;
+    if (a.prefix != b.prefix) [[likely]] {
+      const bool left = a.prefix < b.prefix;
+      return left * x + !left * y;
     }
-    return x < y ? x : y;
+    if (a.done || b.done) return b.done ? x : y;
+    if (cmp_.NeedsRest() && cmp_.CompareRest(a.current, b.current) > 0) return y;
+    return x;
   };
-  for (int q = 0; q < leaves; ++q) tree[static_cast<size_t>(leaves + q)] = q < k ? q : -1;
+  for (int q = 0; q < leaves; ++q) tree[static_cast<size_t>(leaves + q)] = q;
   for (int t = leaves - 1; t >= 1; --t)
     tree[static_cast<size_t>(t)] =
         better(tree[static_cast<size_t>(2 * t)], tree[static_cast<size_t>(2 * t + 1)]);
@@ -211,7 +218,7 @@ int Merger::MergePiece(const std::vector<platform::File*>& files, const std::vec
   };
   for (;;) {
     int w = tree[1];
-    if (w < 0 || heads[static_cast<size_t>(w)].done) break;
+    if (heads[static_cast<size_t>(w)].done) break;
     Input& in = heads[static_cast<size_t>(w)];
     if (used + static_cast<size_t>(length) > out_capacity &&
         !flush(used + static_cast<size_t>(length) > 2 * out_capacity))

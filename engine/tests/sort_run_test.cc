@@ -223,6 +223,30 @@ TEST_F(SortRunTest, MergesCutIntoPiecesKeepEqualKeysInInputOrder) {
   }
 }
 
+TEST_F(SortRunTest, KeysAtTheTopOfTheOrderMergeLikeAnyOther) {
+  // A merge input that is used up ranks after every record, also after records whose first
+  // eight key bytes already come last in the order (all 0xFF ascending, all 0x00 descending).
+  struct Case {
+    std::string alphabet;
+    int key_length;
+    char order;
+  };
+  const std::vector<Case> cases = {{"\xff\xff\xff\xfe", 8, 'A'},
+                                   {"\xff\xff\xfe", 10, 'A'},
+                                   {std::string("\0\0\x01", 3), 10, 'D'}};
+  for (const Case& c : cases) {
+    std::vector<std::string> records;
+    auto keys = RandomRecords(17, 3000, c.key_length, c.alphabet);
+    for (size_t k = 0; k < keys.size(); ++k) records.push_back(keys[k] + std::to_string(10000 + k));
+    WriteFile(dir / "input.dat", Join(records));
+    std::vector<Entry> entries = {{1, c.key_length, c.order}, {c.key_length + 1, 5, ' '}};
+    ControlSetup setup = Setup(3, 1000, entries, c.key_length + 5);
+    ASSERT_EQ(Run(setup), 0);
+    EXPECT_EQ(ReadFile(dir / "output.dat"), Join(ReferenceSort(records, entries)))
+        << c.key_length << c.order;
+  }
+}
+
 TEST_F(SortRunTest, TraceFileShowsTheFirstKeyAfterEveryLevel) {
   std::vector<std::string> records = {"d1", "b2", "a3", "c4", "b5", "a6", "d7", "c8"};
   // A key with a zero byte: the trace copy stops there and zero-fills.
