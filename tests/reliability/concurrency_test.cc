@@ -144,7 +144,7 @@ TEST_P(ConcurrentJobs, EachJobEndsWithItsOwnOutputAndAnUnmixedLog) {
       EXPECT_TRUE(sameBytes(readFile(jobs[j].output), sorted[j])) << "job " << j;
       EXPECT_FALSE(exists(engine::RecordWriter::TemporaryName(jobs[j].output)));
     }
-    EXPECT_TRUE(listFolder(dir.work()).empty());
+    EXPECT_TRUE(leftInWorkFolder(dir.work()).empty());
     EXPECT_FALSE(exists(dir.main() + "kvtsort.ctl"));
     expectUnmixedLog(jobs);
     if (HasFailure()) break;
@@ -193,7 +193,7 @@ TEST(ConcurrentMainDirectories, JobsSharingAWorkFolderTakeTurns) {
       EXPECT_EQ(waitFor(pids[d]), 0) << "main directory " << d;
       EXPECT_TRUE(sameBytes(readFile(jobs[d].output), sorted[d])) << "main directory " << d;
     }
-    EXPECT_TRUE(listFolder(first.work()).empty());
+    EXPECT_TRUE(leftInWorkFolder(first.work()).empty());
     if (HasFailure()) break;
   }
 }
