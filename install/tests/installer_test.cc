@@ -18,6 +18,7 @@ namespace kvt::install {
 namespace {
 
 using kvt::testing::AllDigits;
+using kvt::testing::Listing;
 using kvt::testing::LogLines;
 using kvt::testing::LogMessage;
 using kvt::testing::ProductDir;
@@ -283,6 +284,16 @@ TEST_F(InstallerRun, AFailedInstallationPutsBackTheFormerMainDir) {
     EXPECT_EQ(ReadFile(dir_ / "kvtsort.txt"), kSample);
   }
   EXPECT_EQ(ReadFile(dir_ / "SortCtl"), "a file in the way");
+}
+
+TEST_F(InstallerRun, LeavesAPackagesTreeAsItIsAndPointsToMainDir) {
+  AddDeliveredFiles();
+  WriteFile(dir_ / "package-owned", "");
+  const std::vector<std::string> before = Listing(dir_.product());
+  EXPECT_EQ(RunInstallerWith(false), 2);
+  EXPECT_NE(ReadFile(dir_.root() / "err.txt").find("KVTInst --main-dir DIR"), std::string::npos);
+  EXPECT_EQ(Listing(dir_.product()), before);
+  EXPECT_FALSE(fs::exists(dir_.registry()));
 }
 
 TEST_F(InstallerRun, ASecondRunAppendsToTheLog) {
