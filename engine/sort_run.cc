@@ -22,6 +22,7 @@
 #include "engine/trace_writer.h"
 #include "engine/work_files.h"
 #include "engine/worker_pool.h"
+#include "platform/file_util.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 
@@ -41,6 +42,9 @@ class SortRun {
   int Run() {
     input_guard::Reset();
     failure_note::Reset();
+    // Without a recorded main directory the current folder serves as one only when it holds
+    // a control record: a stray start anywhere else leaves no status or log file behind.
+    if (main_dir_.empty() && !platform::FileExists("kvtsort.ctl")) return kBadControlRecord;
     if (status_.Open(main_dir_ + "kvtsort.sts")) status_.WriteStart();
     int code = Steps();
     // Which file made the run fail, and why, before the end record and the front-end's line.

@@ -287,6 +287,14 @@ TEST_F(ReturnCodeTest, ProgramFallsBackToTheCurrentFolder) {
   EXPECT_TRUE(Exists(dir / "kvtsort.log"));
 }
 
+TEST_F(ReturnCodeTest, WithoutAMainDirectoryOrAControlRecordNothingIsWritten) {
+  const std::string elsewhere = dir.path() + "elsewhere";
+  std::filesystem::create_directory(elsewhere);
+  WriteFile(dir / "empty.reg", "");
+  EXPECT_EQ(RunProgram(dir / "empty.reg", elsewhere), 101);
+  EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
+}
+
 TEST_F(ReturnCodeTest, KilledRunsNeverLeaveAPartialOutput) {
   records = RandomRecords(22, 200000, 50, kLetters);
   WriteFile(dir / "input.dat", Join(records));

@@ -79,11 +79,14 @@ TEST_F(MainDirSetupTest, RefusesWhatCannotBeAMainDirectory) {
       {"no folder", ""},
       {"below a file", temp_ / "file/kvt"},
       {"the product tree itself", product_},
+      {"a folder inside a package's product tree", product_ + "users/kvt"},
   };
+  WriteFile(product_ + "package-owned", "");
   for (const Case& c : cases) {
     EXPECT_FALSE(SetUpMainDir(product_, c.dir, &done_).ok()) << c.what;
     EXPECT_EQ(mainDirValue(), "") << c.what;
   }
+  EXPECT_FALSE(fs::exists(product_ + "users"));
 }
 
 }  // namespace
