@@ -149,10 +149,29 @@ TEST_F(ReturnCodeTest, CollatingTableFaultsGive141And142) {
   EXPECT_EQ(Run(), 142);
   WriteFile(dir / "short.sor", std::string(700, '1'));
   EXPECT_EQ(Run(), 142);
+  // Every byte weighed alike: sorting through it would change every key byte.
+  WriteFile(dir / "same.sor", std::string(1536, '1'));
+  setup.collating = dir / "same.sor";
+  EXPECT_EQ(Run(), 143);
+  EXPECT_FALSE(Exists(dir / "output.dat"));
+  EXPECT_NE(ReadFile(dir / "kvtsort.log").find("same.sor: the value 111 stands twice"),
+            std::string::npos);
   // The table check comes before the record count check.
   WriteFile(dir / "input.dat", records[0]);
   setup.collating = dir / "missing.sor";
   EXPECT_EQ(Run(), 141);
+}
+
+// An output path that holds something other than a file is never replaced by one.
+TEST_F(ReturnCodeTest, OutputThatIsNoFileGives130Or114) {
+  std::filesystem::create_directory(dir / "output.dat");
+  EXPECT_EQ(Run(), 130);  // the final merge's output
+  setup.chunks = 1;
+  setup.per_chunk = 400;
+  EXPECT_EQ(Run(), 114);  // the one chunk's output
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "output.dat"));
+  EXPECT_NE(ReadFile(dir / "kvtsort.log").find("output.dat is not a regular file"),
+            std::string::npos);
 }
 
 TEST_F(ReturnCodeTest, ChunkThatCannotBeReadGives113) {
