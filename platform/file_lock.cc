@@ -27,8 +27,25 @@ std::string OpenProblem(const std::string& path, int error) {
 
 FileLock::~FileLock() { Close(); }
 
+bool FileLock::OpenShared(const std::string& path, std::string* reason) {
+  const int flags = inheritable_ ? 0 : O_CLOEXEC;
+  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | flags, 0666);
+  // A lock file made by another user may be read-only for us; a read-only open locks as well.
+  if (fd_ < 0 && errno == EACCES) fd_ = ::open(path.c_str(), O_RDONLY | flags);
+  if (fd_ < 0) {
+    if (reason != nullptr) *reason = std::strerror(errno);
+    return false;
+  }
+  // The creator's umask may have hidden the file from others; its owner opens it up again.
+  struct stat st;
+  if (::fstat(fd_, &st) == 0 && st.st_uid == ::geteuid() && (st.st_mode & 0444) != 0444)
+    ::fchmod(fd_, (st.st_mode & 07777) | 0444);
+  return true;
+}
+
 bool FileLock::Open(const std::string& path, std::string* reason) {
   Close();
+  if (access_ == Access::kShared) return OpenShared(path, reason);
   std::string problem;
   const int flags = O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | (inheritable_ ? 0 : O_CLOEXEC);
   fd_ = ::open(path.c_str(), flags, 0600);

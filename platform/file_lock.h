@@ -8,15 +8,22 @@ namespace kvt::platform {
 
 class FileLock {
  public:
+  enum class Access {
+    kPrivate,  // the job locks: only this user's jobs take turns on them
+    kShared,   // the registry's lock: every user who may write the registry takes turns
+  };
   // inheritable: children started while the lock is held hold it too, until they end.
-  explicit FileLock(bool inheritable = false) : inheritable_(inheritable) {}
+  explicit FileLock(bool inheritable = false, Access access = Access::kPrivate)
+      : inheritable_(inheritable), access_(access) {}
   ~FileLock();
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 
-  // Opens the lock file, creating it private (owner only) when missing. Only a regular file of
-  // this user's own is used, never through a link: a lock that other users can open is a lock
-  // they can hold, and so keep every job waiting. False (and *reason set) otherwise.
+  // Opens the lock file, creating it when missing. A private lock is created for its owner
+  // only, and only a regular file of this user's own is used, never through a link: a lock
+  // that other users can open is a lock they can hold, and so keep every job waiting. A shared
+  // lock is opened by every user who may read it, so a narrow umask never keeps another user
+  // out. False (and *reason set) when it cannot be used.
   bool Open(const std::string& path, std::string* reason);
   // Takes the lock at once when it is free; false when another holder has it.
   bool TryLock();
@@ -28,8 +35,11 @@ class FileLock {
   long HolderProcess() const;
 
  private:
+  bool OpenShared(const std::string& path, std::string* reason);
+
   int fd_ = -1;
   bool inheritable_;
+  Access access_;
 };
 
 }  // namespace kvt::platform

@@ -393,7 +393,7 @@ bool Registry::Modify(Change change) {
   }
   // A lock file beside the registry file serialises writers; the registry file itself is
   // replaced by rename, so it cannot carry the lock.
-  FileLock lock;
+  FileLock lock(/*inheritable=*/false, FileLock::Access::kShared);
   std::string reason;
   if (!lock.Open(path_ + ".lock", &reason)) {
     ReportProblem("Registry file " + path_ + ": its lock file cannot be opened (" + reason +
