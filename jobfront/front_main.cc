@@ -25,6 +25,7 @@
 #include "platform/memory_status.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "platform/stop_request.h"
 
 namespace kvt::jobfront {
 
@@ -155,7 +156,7 @@ int runJob(const std::vector<std::string>& words) {
   state.jobActive = false;
   ctl.CtlClose();
   state.jobReady = true;
-  frmTmr runner(&state, mainDir, settings.outputPath);
+  frmTmr runner(&state, mainDir, settings.outputPath, settings.workDir);
   return runner.runUntilEnded();
 }
 
@@ -183,8 +184,10 @@ std::string helpText() {
          "main directory.\n"
          "\n"
          "Exit status: 0 sorted; 1-150 the engine's codes; 131, 133 and 160-176 the job was\n"
-         "refused before the engine started; 170 no main directory; 2 the command line is not\n"
-         "valid. ErrText.txt in the main directory has the text of each code; see kv02sort(1).\n";
+         "refused before the engine started; 170 no main directory; 180 stopped by the user\n"
+         "(SIGTERM or Ctrl+C: the engine is ended, the output keeps its previous content);\n"
+         "2 the command line is not valid. ErrText.txt in the main directory has the text of\n"
+         "each code; see kv02sort(1).\n";
 }
 
 void echoToStandardError(const std::string& message) {
@@ -213,6 +216,8 @@ int Main(const std::vector<std::string>& args) {
   // only.
   const bool echo = line.verbose || platform::PersonAtTerminal();
   if (echo) front::setLogEcho(echoToStandardError);
+  // A stop request ends the engine and cleans up at the job runner's next tick.
+  platform::WatchStopRequests();
   int rc = runJob(line.file);
   if (echo && rc != kRcOk && rc != kRcNoMainDirectory) {
     std::string text = front::errText(rc);

@@ -22,6 +22,7 @@ inline constexpr int kRcNoMainDirectory = 170;
 inline constexpr int kRcProductFile = 171;        // INFILE or OUTFILE names a file of the product
 inline constexpr int kRcControlFileUnreadable = 175;  // cannot be read, or too large
 inline constexpr int kRcNotANumber = 176;             // a numeric [FILE] value is no number
+inline constexpr int kRcStoppedByUser = 180;          // the user stopped the running job
 
 // The engine's record buffers hold at most this many bytes per record.
 inline constexpr int kMaxRecordLength = 10000;
