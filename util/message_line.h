@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPalette>
 #include <QString>
 
 class QLabel;
@@ -11,6 +12,9 @@ namespace kvt::util {
 
 enum class MsgColour { ErrorRed, SuccessGreen, InfoBlue, EndBlue, Black };
 
+// The colour as the window paints it: the specified hue in the shade that stays readable on
+// palette (the application's palette when none is given). Black is the palette's text colour.
+QColor colourOf(MsgColour colour, const QPalette& palette);
 QColor colourOf(MsgColour colour);
 
 class MessageLine {
