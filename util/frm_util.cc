@@ -34,6 +34,8 @@ namespace kvt::util {
 namespace {
 
 const QString kSaveLogCommand = QStringLiteral("Save current log file");
+// Where a log message keeps the kind of its colour, for a change of theme.
+constexpr int kColourRole = Qt::UserRole + 1;
 constexpr uint32_t kHklm = kvt::platform::kHkeyLocalMachine;
 
 QString q(const std::string& text) { return QString::fromStdString(text); }
@@ -205,6 +207,27 @@ void frmUtil::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+void frmUtil::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::PaletteChange &&
+      event->type() != QEvent::ApplicationPaletteChange) {
+    return;
+  }
+  // The controls inside take the new palette after the window: recolour once they have it.
+  QTimer::singleShot(0, this, &frmUtil::recolour);
+}
+
+void frmUtil::recolour() {
+  msg_.refreshColour();
+  setLogHdr();
+  for (int row = 0; row < ui_.grdLog->rowCount(); ++row) {
+    QTableWidgetItem* item = ui_.grdLog->item(row, 2);
+    if (item == nullptr) continue;
+    item->setForeground(colourOf(static_cast<MsgColour>(item->data(kColourRole).toInt()),
+                                 ui_.grdLog->palette()));
+  }
+}
+
 // The window opens within the screen's free area, at its preferred size where that fits.
 void frmUtil::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
@@ -255,7 +278,7 @@ void frmUtil::setLogHdr() {
                                QStringLiteral("Message")};
   for (int column = 0; column < headers.size(); ++column) {
     auto* item = new QTableWidgetItem(headers[column]);
-    item->setForeground(colourOf(MsgColour::InfoBlue));
+    item->setForeground(colourOf(MsgColour::InfoBlue, ui_.grdLog->palette()));
     item->setTextAlignment(column < 2 ? Qt::AlignLeft | Qt::AlignBottom
                                       : Qt::AlignLeft | Qt::AlignVCenter);
     ui_.grdLog->setHorizontalHeaderItem(column, item);
@@ -285,7 +308,8 @@ void frmUtil::showLogRows(const LogViewResult& result) {
     date->setTextAlignment(Qt::AlignLeft | Qt::AlignBottom);
     auto* message = new QTableWidgetItem(row.message);
     message->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    message->setForeground(colourOf(row.colour));
+    message->setForeground(colourOf(row.colour, ui_.grdLog->palette()));
+    message->setData(kColourRole, static_cast<int>(row.colour));
     message->setToolTip(row.message);
     ui_.grdLog->setItem(r, 0, time);
     ui_.grdLog->setItem(r, 1, date);

@@ -114,6 +114,9 @@ class frmUtil : public QWidget {
   // While a sort of this window runs, asks whether to keep it running, stop it, or stay.
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // A new theme: the message line and the log take the shades of the new palette.
+  void changeEvent(QEvent* event) override;
+  void recolour();
 
  private slots:
   void lstCommand_Click();

@@ -42,7 +42,10 @@ void MessageLine::show(const QString& text, MsgColour colour) {
 
 void MessageLine::clear() { show(QString()); }
 
+void MessageLine::refreshColour() { setColour(colour_); }
+
 void MessageLine::setColour(MsgColour colour) {
+  colour_ = colour;
   QPalette palette = label_->palette();
   // The line is read against its frame (the banner's own background aside).
   const QWidget* frame = label_->parentWidget();

@@ -26,6 +26,8 @@ class MessageLine {
   void show(const QString& text, MsgColour colour);
   void clear();
   void setColour(MsgColour colour);
+  // Takes the shade of the last colour again, after the theme changed.
+  void refreshColour();
   // The Shift+Ctrl+Alt+F6 line: blue italics on red.
   void showBanner(const QString& text);
 
@@ -36,6 +38,7 @@ class MessageLine {
   void setPlainLook();
   void setText(const QString& text);
   QLabel* label_;
+  MsgColour colour_ = MsgColour::Black;
 };
 
 }  // namespace kvt::util

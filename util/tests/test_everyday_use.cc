@@ -73,6 +73,13 @@ void TestEverydayUse::coloursReadableInAnyTheme_data() {
 void TestEverydayUse::coloursReadableInAnyTheme() {
   QFETCH(QPalette, palette);
   PaletteScope scope(palette);
+  Fixture f;
+  f.product.writeFile("kvtsort.log",
+                      libraryLogLine("STA", "20030101", "080000", "KV Tamsort started.") +
+                          libraryLogLine("STA", "20030101", "080001", "an ordinary line") +
+                          libraryLogLine("TMR", "20030101", "080002", "KV Tamsort ended.( 0)"));
+  f.open();
+  f.click("cmdMem");
   const auto readable = [&palette](const QColor& colour) {
     return contrastRatio(colour, palette.color(QPalette::Window)) >= kReadableContrast &&
            contrastRatio(colour, palette.color(QPalette::Base)) >= kReadableContrast;
@@ -84,17 +91,9 @@ void TestEverydayUse::coloursReadableInAnyTheme() {
   QVERIFY(colourOf(MsgColour::ErrorRed).red() > colourOf(MsgColour::ErrorRed).green());
   QVERIFY(colourOf(MsgColour::SuccessGreen).green() > colourOf(MsgColour::SuccessGreen).red());
   QVERIFY(colourOf(MsgColour::InfoBlue).blue() > colourOf(MsgColour::InfoBlue).red());
-
-  Fixture f;
-  f.product.writeFile("kvtsort.log",
-                      libraryLogLine("STA", "20030101", "080000", "KV Tamsort started.") +
-                          libraryLogLine("STA", "20030101", "080001", "an ordinary line") +
-                          libraryLogLine("TMR", "20030101", "080002", "KV Tamsort ended.( 0)"));
-  f.open();
   for (int row = 0; row < 3; ++row) {
     QVERIFY2(readable(f.grid()->item(row, 2)->foreground().color()), qPrintable(f.cell(row, 2)));
   }
-  f.click("cmdMem");
   QVERIFY(readable(f.messageColour()));
 }
 
