@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTimer>
 #include <exception>
 
@@ -309,14 +310,18 @@ void frmUtil::finishOtherJob() {
   cmdRefresh_Click();
   const StatusRecord first = status_.readFirst(statusPath_);
   status_.close();
+  // The job's own end line, the newest of the log, has its code even when the engine wrote
+  // no end record (a job refused, or stopped); else the end record has it.
+  const QTableWidgetItem* newest = ui_.grdLog->item(0, 2);
+  int code = newest != nullptr ? endCodeOf(newest->text()) : -1;
+  if (code < 0 && first.isEnd()) code = first.returnCode();
   QString message = QStringLiteral("A sort started elsewhere has ended.");
-  if (!first.isEnd()) {
-    // Stopped before its engine wrote an end record: the log says how it ended.
-    sortProgress_.finish(false, 0);
+  if (code < 0) {
     msg_.show(message + QStringLiteral(" The log shows how."), MsgColour::InfoBlue);
   } else {
-    const int code = first.returnCode();
-    if (code != 0) message += QStringLiteral("\r\n") + failureLine(code, kvt::front::errText(code));
+    if (code != 0) {
+      message += QStringLiteral("\r\n") + failureLine(code, kvt::front::errText(code));
+    }
     sortProgress_.finish(code == 0, code);
     msg_.show(message, code == 0 ? MsgColour::SuccessGreen : MsgColour::ErrorRed);
   }

@@ -52,14 +52,15 @@ QColor readableShade(const QColor& wanted, const QPalette& palette) {
 }
 
 QPalette darkPalette() {
-  QPalette palette(QColor(60, 60, 60), QColor(48, 48, 48));
-  palette.setColor(QPalette::WindowText, QColor(240, 240, 240));
-  palette.setColor(QPalette::Base, QColor(36, 36, 36));
-  palette.setColor(QPalette::AlternateBase, QColor(54, 54, 54));
-  palette.setColor(QPalette::Text, QColor(240, 240, 240));
-  palette.setColor(QPalette::ButtonText, QColor(240, 240, 240));
-  palette.setColor(QPalette::ToolTipBase, QColor(36, 36, 36));
-  palette.setColor(QPalette::ToolTipText, QColor(240, 240, 240));
+  const QColor window(53, 53, 53);
+  const QColor text(240, 240, 240);
+  QPalette palette(text, window, QColor(75, 75, 75), QColor(35, 35, 35), QColor(40, 40, 40),
+                   text, QColor(255, 255, 255), QColor(30, 30, 30), window);
+  palette.setColor(QPalette::Midlight, QColor(64, 64, 64));
+  palette.setColor(QPalette::Shadow, QColor(20, 20, 20));
+  palette.setColor(QPalette::AlternateBase, QColor(45, 45, 45));
+  palette.setColor(QPalette::ToolTipBase, QColor(30, 30, 30));
+  palette.setColor(QPalette::ToolTipText, text);
   palette.setColor(QPalette::PlaceholderText, QColor(160, 160, 160));
   palette.setColor(QPalette::Highlight, QColor(42, 130, 218));
   palette.setColor(QPalette::HighlightedText, QColor(255, 255, 255));
@@ -68,6 +69,8 @@ QPalette darkPalette() {
                                          QPalette::ButtonText}) {
     palette.setColor(QPalette::Disabled, role, QColor(128, 128, 128));
   }
+  // No light "etched" copy under disabled captions.
+  palette.setColor(QPalette::Disabled, QPalette::Light, window);
   return palette;
 }
 

@@ -175,10 +175,28 @@ void TestEverydayUse::stopOrKeepARunningSort() {
 }
 
 // A sort started elsewhere shows its progress while it holds the job lock, and its end line in
-// the log once it lets go.
+// the log once it lets go, with the code of that line (a stopped job writes no end record).
+void TestEverydayUse::followsASortStartedElsewhere_data() {
+  QTest::addColumn<QString>("endRecord");
+  QTest::addColumn<QString>("endLine");
+  QTest::addColumn<QString>("message");
+  QTest::newRow("sorted") << QString::fromStdString(endRecord("080000", "080009", 0))
+                          << "KV Tamsort ended.( 0)" << "A sort started elsewhere has ended.";
+  QTest::newRow("stopped") << QString::fromStdString(statusRecord("000", 0, 0, 0, "080000"))
+                           << "KV Tamsort ended.( 180)"
+                           << "A sort started elsewhere has ended.\nSort failed rc= 180: The "
+                              "sort was stopped by the user; the output keeps its previous "
+                              "content.";
+}
+
 void TestEverydayUse::followsASortStartedElsewhere() {
+  QFETCH(QString, endRecord);
+  QFETCH(QString, endLine);
+  QFETCH(QString, message);
   Fixture f;
-  f.product.writeFile("kvtsort.sts", endRecord("070000", "070005", 0));
+  f.product.writeFile("kvtsort.sts", test::endRecord("070000", "070005", 0));
+  f.product.writeFile("ErrText.txt", "180 The sort was stopped by the user; the output keeps "
+                                     "its previous content.\r\n");
   f.open();
   kvt::platform::FileLock job;
   QVERIFY(job.Open(f.product.path("kvtsort.lck"), nullptr));
@@ -192,15 +210,15 @@ void TestEverydayUse::followsASortStartedElsewhere() {
   f.window->tmrJobWatch_Timer();
   QCOMPARE(f.field("txtWFiles")->text(), QStringLiteral("1(2)"));
 
-  f.product.writeFile("kvtsort.sts", endRecord("080000", "080009", 0) +
-                                         statusRecord("004", 4, 1, 2, "080000"));
+  f.product.writeFile("kvtsort.sts",
+                      endRecord.toStdString() + statusRecord("004", 4, 1, 2, "080000"));
   f.product.writeFile("kvtsort.log",
-                      libraryLogLine("TMR", "20030101", "080009", "KV Tamsort ended.( 0)"));
+                      libraryLogLine("TMR", "20030101", "080009", endLine.toStdString()));
   job.Close();
   f.window->tmrJobWatch_Timer();
   QVERIFY(!f.child<QLabel>("lblSort")->isVisible());
-  QCOMPARE(f.cell(0, 2), QStringLiteral("KV Tamsort ended.( 0)"));
-  QVERIFY(f.message()->text().startsWith(QStringLiteral("A sort started elsewhere has ended.")));
+  QCOMPARE(f.cell(0, 2), endLine);
+  QCOMPARE(f.message()->text(), message);
 }
 
 // A bare control-file name is one of SortCtl/, as kv02sort takes it; without a main directory

@@ -17,6 +17,7 @@ class TestEverydayUse : public QObject {
   void fitsASmallScreen();
   void stopOrKeepARunningSort_data();
   void stopOrKeepARunningSort();
+  void followsASortStartedElsewhere_data();
   void followsASortStartedElsewhere();
   void controlFileNameLookup_data();
   void controlFileNameLookup();
