@@ -21,7 +21,6 @@ class TestEverydayUse : public QObject {
   void followsASortStartedElsewhere();
   void controlFileNameLookup_data();
   void controlFileNameLookup();
-  void statusFieldsReadAsText();
 };
 
 }  // namespace kvt::util::test

@@ -647,10 +647,13 @@ void TestFrmUtil::keyboardReachesEveryControl() {
   for (bool backwards : {false, true}) {
     const QList<QWidget*> chain = tabChain(start, backwards);
     QVERIFY2(!chain.contains(nullptr), backwards ? "Shift+Tab is trapped" : "Tab is trapped");
-    // The fields the program fills are read, not edited: no Tab stops.
+    // The fields the program fills are text to read, not boxes to edit: no Tab stops.
     for (QLineEdit* field : f.window->findChildren<QLineEdit*>()) {
       const bool stop = field == start || chain.contains(field);
       QVERIFY2(field->isReadOnly() != stop, qPrintable(field->objectName()));
+      QAccessibleInterface* face = QAccessible::queryAccessibleInterface(field);
+      QCOMPARE(face->role() == QAccessible::StaticText, field->isReadOnly());
+      QCOMPARE(face->text(QAccessible::Value), field->text());
     }
     for (const char* name : {"lstCommand", "cmdExit", "cmdSCtl", "cmdCreate", "cmdSort", "cmdMem",
                              "grdLog", "txtLogDate", "chkLog", "cmdSearch", "cmdRefresh",

@@ -25,9 +25,13 @@
 
 namespace {
 
-// A palette image keeps the files small; the windows use few colours.
-bool save(const QImage& picture, const QString& folder, const QString& name) {
-  const QImage image = picture.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+// A palette image keeps the files small; the windows use few colours. Its fixed colour cube
+// would merge the close greys of a dark theme, whose picture keeps all its colours.
+bool save(const QImage& picture, const QString& folder, const QString& name,
+          bool allColours = false) {
+  const QImage image = allColours ? picture.convertToFormat(QImage::Format_RGB888)
+                                  : picture.convertToFormat(QImage::Format_Indexed8,
+                                                            Qt::ThresholdDither);
   const QString path = QDir(folder).filePath(name);
   const bool saved = image.save(path, "PNG", 0);
   std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
@@ -122,7 +126,7 @@ int main(int argc, char* argv[]) {
     child<QLineEdit>(&dark, "txtCtlFile")->setText(QStringLiteral("no-such-file.txt"));
     child<QPushButton>(&dark, "cmdSort")->click();
     QTest::qWait(500);
-    ok = save(dark.grab().toImage(), folder, QStringLiteral("utility-dark.png")) && ok;
+    ok = save(dark.grab().toImage(), folder, QStringLiteral("utility-dark.png"), true) && ok;
   }
   QApplication::setPalette(light);
 
