@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/failure_note.h"
 #include "engine/input_guard.h"
 #include "engine/return_codes.h"
 
@@ -13,20 +14,31 @@ namespace {
 constexpr int64_t kReadAhead = 32;
 }  // namespace
 
-int InputFile::Open(const std::string& path, int64_t record_length) {
+int InputFile::Open(const std::string& path, int64_t record_length, bool is_output) {
   records_ = 0;
-  platform::FileSystem::Default().Open(path, platform::OpenMode::kUpdate, &file_);
+  path_ = path;
+  failure_note::Note(platform::FileSystem::Default().Open(
+      path, is_output ? platform::OpenMode::kUpdate : platform::OpenMode::kRead, &file_));
   if (file_ == nullptr) return kOk;
   uint64_t bytes = 0;
   if (!file_->Size(&bytes).ok()) {
     file_.reset();
     return kOk;
   }
+  bytes_ = bytes;
   int64_t size = static_cast<int64_t>(bytes);
   if (size % record_length != 0) return kBadInputSize;
   records_ = size / record_length;
   file_->AdviseSequential();
   return kOk;
+}
+
+bool InputFile::SizeUnchanged() const {
+  uint64_t now = 0;
+  if (file_ != nullptr && file_->Size(&now).ok() && now == bytes_) return true;
+  failure_note::Note(path_ + " changed its size during the sort (" + std::to_string(bytes_) +
+                     " bytes when opened, " + std::to_string(now) + " now)");
+  return false;
 }
 
 int ChunkReader::Read(platform::File* file, int64_t wanted, SortEntry* entries,

@@ -18,17 +18,22 @@ class InputFile {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
-  // Opens the input for update (an input that may not be written is not opened) and counts its
-  // records. An input that cannot be opened gives 0 records and code 0; a size that is not a
-  // multiple of the record length gives 109.
-  int Open(const std::string& path, int64_t record_length);
+  // Opens the input for reading (for update as well when it is also the output, so that a
+  // read-only file is never replaced) and counts its records. An input that cannot be opened
+  // gives 0 records and code 0; a size that is not a multiple of the record length gives 109.
+  int Open(const std::string& path, int64_t record_length, bool is_output);
   int64_t record_count() const { return records_; }
+  // False once the input's size differs from its size when it was opened: another program
+  // shortened or lengthened it during the sort.
+  bool SizeUnchanged() const;
   platform::File* file() const { return file_.get(); }
   // Lets go of the file once no more chunks are read (an output may then replace it).
   void Close() { file_.reset(); }
 
  private:
   std::unique_ptr<platform::File> file_;
+  std::string path_;
+  uint64_t bytes_ = 0;
   int64_t records_ = 0;
 };
 

@@ -1,41 +1,33 @@
 #include "engine/collating.h"
 
-#include <string_view>
-
-#include "engine/decimal.h"
 #include "engine/return_codes.h"
 #include "platform/file_system.h"
 
 namespace kvt::engine {
 
-namespace {
-
-constexpr size_t kHalf = 768;
-
-void ParseTable(std::string_view half, uint8_t* table) {
-  for (int k = 0; k < 256; ++k)
-    table[k] = static_cast<uint8_t>(ParseDecimal(half.substr(3 * k, 3)) & 0xFF);
+int ParseCollatingTables(const std::string& data, CollatingTables* tables,
+                         std::string* problem) {
+  if (formats::ParseCollatingTables(data, tables) != formats::CollatingParse::kOk)
+    return kCollatingTooShort;
+  // Translating through tables that do not undo each other would change the records' bytes.
+  std::string found = formats::CollatingTablesProblem(*tables);
+  if (found.empty()) return kOk;
+  if (problem != nullptr) *problem = found;
+  return kCollatingNotPermutation;
 }
 
-}  // namespace
-
-int ParseCollatingTables(const std::string& data, CollatingTables* tables) {
-  if (data.size() < kHalf) return kCollatingTooShort;
-  ParseTable(std::string_view(data).substr(0, kHalf), tables->output);
-  if (data.size() < 2 * kHalf) return kCollatingTooShort;
-  ParseTable(std::string_view(data).substr(kHalf, kHalf), tables->input);
-  return kOk;
-}
-
-int LoadCollatingTables(const std::string& path, CollatingTables* tables) {
+int LoadCollatingTables(const std::string& path, CollatingTables* tables, std::string* problem) {
   std::unique_ptr<platform::File> file;
-  if (!platform::FileSystem::Default().Open(path, platform::OpenMode::kRead, &file).ok())
+  platform::Status opened = platform::FileSystem::Default().Open(path, platform::OpenMode::kRead, &file);
+  if (!opened.ok()) {
+    if (problem != nullptr) *problem = opened.message();
     return kCollatingOpenFailed;
-  std::string data(2 * kHalf, '\0');
+  }
+  std::string data(2 * formats::kCollatingHalfBytes, '\0');
   size_t got = 0;
   if (!file->Read(data.data(), data.size(), &got).ok()) got = 0;
   data.resize(got);
-  return ParseCollatingTables(data, tables);
+  return ParseCollatingTables(data, tables, problem);
 }
 
 }  // namespace kvt::engine

@@ -2,21 +2,21 @@
 // translated back on output.
 #pragma once
 
-#include <cstdint>
 #include <string>
+
+#include "formats/collating_file.h"
 
 namespace kvt::engine {
 
-struct CollatingTables {
-  uint8_t input[256];   // input byte -> collating byte
-  uint8_t output[256];  // collating byte -> output byte
-};
+using formats::CollatingTables;
 
-// The file holds 512 three-digit numbers: the output table, then the input table; each number is
-// kept modulo 256. Returns 0, 141 (cannot open) or 142 (a half shorter than 768 bytes).
-int LoadCollatingTables(const std::string& path, CollatingTables* tables);
+// Returns 0, 141 (cannot open, or not a regular file), 142 (a half shorter than 768 bytes) or
+// 143 (the tables do not give back every byte; *problem says how).
+int LoadCollatingTables(const std::string& path, CollatingTables* tables,
+                        std::string* problem = nullptr);
 
 // The same from the file's bytes.
-int ParseCollatingTables(const std::string& data, CollatingTables* tables);
+int ParseCollatingTables(const std::string& data, CollatingTables* tables,
+                         std::string* problem = nullptr);
 
 }  // namespace kvt::engine

@@ -9,6 +9,10 @@
 
 namespace kvt::engine {
 
+// The line before a failed run ends: which file and the system's reason, so that a code says
+// more than "cannot be created".
+inline constexpr int kFailurePhase = 90;
+
 class EngineLog {
  public:
   explicit EngineLog(std::string path) : path_(std::move(path)) {}

@@ -21,7 +21,8 @@ const char kHelpHead[] =
     "The main directory is the value MainDir of HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV02";
 
 const char kHelpTail[] =
-    "; without it the current directory is used.\n"
+    "; without it the current directory is used when it holds kvtsort.ctl (otherwise the\n"
+    "engine ends with 101 and creates no file).\n"
     "\n"
     "Exit status: 0 sorted; 1 fewer than 2 records; 101-150 the run failed (the end record of\n"
     "kvtsort.sts carries the same code). ErrText.txt in the main directory has a line for each\n"

@@ -5,7 +5,9 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <numeric>
 
+#include "engine/failure_note.h"
 #include "engine/output_file.h"
 #include "engine/return_codes.h"
 #include "engine/status_writer.h"
@@ -37,7 +39,7 @@ struct Merger::Input {
   const uint8_t* current = nullptr;
   uint64_t prefix = 0;
   bool done = false;
-  bool failed = false;
+  int failure = kOk;  // 131 for a read error, 113 for a file that came up short
 
   // Moves to the next record.
   void Advance(int64_t length, const KeyComparer& cmp) {
@@ -46,8 +48,8 @@ struct Merger::Input {
       count = 0;
       position = 0;
       if (want > 0) {
-        if (!ReadExactly(file, buffer, static_cast<size_t>(want * length), next * length)) {
-          failed = true;
+        failure = ReadRecords(file, buffer, static_cast<size_t>(want * length), next * length);
+        if (failure != kOk) {
           Finish();
           return;
         }
@@ -71,8 +73,17 @@ struct Merger::Input {
   }
 
   static bool ReadExactly(platform::File* file, uint8_t* into, size_t size, int64_t offset) {
+    return ReadRecords(file, into, size, offset) == kOk;
+  }
+  static int ReadRecords(platform::File* file, uint8_t* into, size_t size, int64_t offset) {
     size_t got = 0;
-    return file->ReadAt(static_cast<uint64_t>(offset), into, size, &got).ok() && got == size;
+    platform::Status status = file->ReadAt(static_cast<uint64_t>(offset), into, size, &got);
+    failure_note::Note(status);
+    if (!status.ok()) return kMergeOpenFailed;
+    if (got == size) return kOk;
+    failure_note::Note("a work file came up short: " + std::to_string(got) + " of " +
+                       std::to_string(size) + " bytes read");
+    return kChunkReadFailed;
   }
 };
 
@@ -167,7 +178,7 @@ int Merger::MergePiece(const std::vector<platform::File*>& files, const std::vec
     in.capacity = per_buffer;
     in.position = -1;
     in.Advance(length, cmp_);
-    if (in.failed) return kMergeOpenFailed;
+    if (in.failure != kOk) return in.failure;
   }
 
   // Node t holds the input that wins below it. x is always from the left, lower-numbered side,
@@ -231,7 +242,7 @@ int Merger::MergePiece(const std::vector<platform::File*>& files, const std::vec
     }
     used += static_cast<size_t>(length);
     in.Advance(length, cmp_);
-    if (in.failed) return kMergeOpenFailed;
+    if (in.failure != kOk) return in.failure;
     for (int t = (leaves + w) / 2; t >= 1; t /= 2)
       tree[static_cast<size_t>(t)] =
           better(tree[static_cast<size_t>(2 * t)], tree[static_cast<size_t>(2 * t + 1)]);
@@ -239,7 +250,8 @@ int Merger::MergePiece(const std::vector<platform::File*>& files, const std::vec
   return flush(true) ? kOk : kMergeWriteFailed;
 }
 
-int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::string& target,
+int Merger::MergeGroup(const std::vector<std::string>& inputs,
+                       const std::vector<int64_t>& records, const std::string& target,
                        bool final) {
   if (inputs.size() == 1 && !final) {
     if (!platform::FileSystem::Default().Replace(inputs[0], target).ok())
@@ -258,13 +270,23 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::string
   std::vector<int64_t> sizes(k, 0);
   int64_t total = 0;
   for (size_t q = 0; q < k; ++q) {
-    platform::FileSystem::Default().Open(inputs[q], platform::OpenMode::kUpdate, &opened[q]);
-    if (opened[q] == nullptr) return kMergeOpenFailed;
+    platform::Status status =
+        platform::FileSystem::Default().Open(inputs[q], platform::OpenMode::kUpdate, &opened[q]);
+    uint64_t end = 0;
+    if (status.ok()) status = opened[q]->Size(&end);
+    if (!status.ok()) {
+      failure_note::Note(status);
+      return kMergeOpenFailed;
+    }
     files[q] = opened[q].get();
     files[q]->AdviseSequential();
-    uint64_t end = 0;
-    if (!files[q]->Size(&end).ok()) return kMergeOpenFailed;
     sizes[q] = static_cast<int64_t>(end) / length;
+    // A work file that another program shortened or lengthened would lose or add records.
+    if (end != static_cast<uint64_t>(records[q] * length)) {
+      failure_note::Note(inputs[q] + " holds " + std::to_string(end) + " bytes, not the " +
+                         std::to_string(records[q] * length) + " written to it");
+      return kChunkReadFailed;
+    }
     total += sizes[q];
   }
 
@@ -304,6 +326,10 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::string
 int Merger::RunPasses(const MergePlan& plan, StatusFile* status) {
   int64_t pass = 1;
   int64_t files = plan.chunk_count;  // files of the previous pass
+  // The records each file of the previous pass holds.
+  std::vector<int64_t> counts(static_cast<size_t>(files), plan.records_per_chunk);
+  if (files > 0) counts.back() = plan.records - (files - 1) * plan.records_per_chunk;
+  std::vector<int64_t> next_counts;
   int64_t consumed = 0;
   int64_t next = 1;
   for (;;) {
@@ -312,18 +338,24 @@ int Merger::RunPasses(const MergePlan& plan, StatusFile* status) {
     bool final = remaining <= kMergeFanIn && next == 1;
     if (status != nullptr) status->WriteProgress(StatusType::kMerge, next, plan.chunk_count, remaining);
     std::vector<std::string> inputs;
-    for (int64_t f = consumed + 1; f <= consumed + take; ++f)
+    std::vector<int64_t> records;
+    for (int64_t f = consumed + 1; f <= consumed + take; ++f) {
       inputs.push_back(WorkFileName(plan.work_prefix, pass - 1, f));
+      records.push_back(counts[static_cast<size_t>(f - 1)]);
+    }
     std::string target = final ? plan.output_path : WorkFileName(plan.work_prefix, pass, next);
-    int code = MergeGroup(inputs, target, final);
+    int code = MergeGroup(inputs, records, target, final);
     if (code != kOk) return code;
     if (final) return kOk;
+    next_counts.push_back(std::accumulate(records.begin(), records.end(), int64_t{0}));
     consumed += take;
     if (remaining > kMergeFanIn) {
       ++next;
       continue;
     }
     files = next;
+    counts.swap(next_counts);
+    next_counts.clear();
     ++pass;
     next = 1;
     consumed = 0;

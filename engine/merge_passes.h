@@ -21,6 +21,8 @@ struct MergePlan {
   std::string work_prefix;
   std::string output_path;
   int64_t chunk_count = 0;  // files of pass 0
+  int64_t records_per_chunk = 0;  // records of each file of pass 0 but the last
+  int64_t records = 0;            // records of all files of a pass together
 };
 
 inline constexpr int kMergeFanIn = 8;
@@ -34,14 +36,15 @@ class Merger {
   Merger(const RecordLayout& layout, const KeyComparer& comparer, WorkerPool* pool)
       : layout_(layout), cmp_(comparer), pool_(pool) {}
 
-  // Runs every pass, writing a merge status record before each group. Returns 0, 130, 131, 132
-  // or 150.
+  // Runs every pass, writing a merge status record before each group. Returns 0, 113 (a work
+  // file holds other than its planned records), 130, 131, 132 or 150.
   int RunPasses(const MergePlan& plan, StatusFile* status);
 
   // Merges the inputs (in this order; ties go to the earlier one) into target, which is the
   // output path when final is set, else a work file. A lone input of a pass that is not final is
-  // renamed to the target. Consumed inputs are deleted.
-  int MergeGroup(const std::vector<std::string>& inputs, const std::string& target, bool final);
+  // renamed to the target. Consumed inputs are deleted. records[q]: what input q must hold.
+  int MergeGroup(const std::vector<std::string>& inputs, const std::vector<int64_t>& records,
+                 const std::string& target, bool final);
 
  private:
   struct Input;

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "engine/failure_note.h"
+
 
 namespace kvt::engine {
 
@@ -15,9 +17,17 @@ std::unique_ptr<platform::File> CreateExclusive(const std::string& path) {
   platform::FileSystem& fs = platform::FileSystem::Default();
   std::unique_ptr<platform::File> file;
   platform::Status removed = fs.Remove(path);
-  if (!removed.ok() && removed.code() != platform::Status::Code::kNotFound) return file;
-  fs.Open(path, platform::OpenMode::kCreateExclusive, &file);
+  if (!removed.ok() && removed.code() != platform::Status::Code::kNotFound) {
+    failure_note::Note(removed);
+    return file;
+  }
+  failure_note::Note(fs.Open(path, platform::OpenMode::kCreateExclusive, &file));
   return file;
+}
+
+bool Noted(const platform::Status& status) {
+  failure_note::Note(status);
+  return status.ok();
 }
 
 }  // namespace
@@ -48,11 +58,12 @@ bool RecordWriter::CreateOutput(const std::string& output_path) {
   final_path_ = output_path;
   path_ = TemporaryName(output_path);
   is_output_ = true;
+  if (!platform::FileSystem::Default().HoldsFileOrNothing(output_path)) {
+    failure_note::Note(output_path + " is not a regular file");
+    return ok_ = false;
+  }
   file_ = CreateExclusive(path_);
   if (file_ == nullptr) return ok_ = false;
-  // The finished output replaces the old file by a rename: it keeps the old file's
-  // permissions, so a sort never makes a private output readable by others.
-  file_->MatchPermissions(final_path_);
   return ok_;
 }
 
@@ -72,7 +83,7 @@ void RecordWriter::WriteOut(const void* data, size_t size) {
   const uint8_t* at = static_cast<const uint8_t*>(data);
   while (ok_ && size > 0) {
     const size_t span = is_output_ ? std::min<size_t>(size, kWritebackSpan) : size;
-    if (!file_->Write(at, span).ok()) {
+    if (!Noted(file_->Write(at, span))) {
       ok_ = false;
       return;
     }
@@ -103,8 +114,11 @@ bool RecordWriter::Append(const void* data, size_t size) {
 bool RecordWriter::Commit() {
   if (file_ == nullptr) return false;
   Flush();
-  if (ok_ && is_output_ && !file_->Sync().ok()) ok_ = false;
-  if (!file_->Close().ok()) ok_ = false;
+  // The temporary output is private while it is written; once complete it takes the old
+  // output's permissions (a new one the usual ones), so a sort never makes a private output
+  // readable by others, nor shows a half-written one.
+  if (ok_ && is_output_) ok_ = Noted(file_->MatchPermissions(final_path_)) && Noted(file_->Sync());
+  if (!Noted(file_->Close())) ok_ = false;
   file_.reset();
   platform::FileSystem& fs = platform::FileSystem::Default();
   if (!ok_) {
@@ -112,7 +126,7 @@ bool RecordWriter::Commit() {
     return false;
   }
   if (is_output_ && before_replace_) before_replace_();
-  if (is_output_ && !fs.Replace(path_, final_path_).ok()) {
+  if (is_output_ && !Noted(fs.Replace(path_, final_path_))) {
     fs.Remove(path_);
     rename_failed_ = true;
     return ok_ = false;

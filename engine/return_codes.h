@@ -15,6 +15,7 @@ inline constexpr int kMergeOpenFailed = 131;     // merge input cannot be opened
 inline constexpr int kMergeWriteFailed = 132;    // merged record not written completely
 inline constexpr int kCollatingOpenFailed = 141;
 inline constexpr int kCollatingTooShort = 142;
+inline constexpr int kCollatingNotPermutation = 143;  // the tables do not give back every byte
 inline constexpr int kOutOfMemory = 150;         // the sort buffers cannot be allocated
 
 }  // namespace kvt::engine

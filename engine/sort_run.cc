@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <limits>
 #include <string>
@@ -11,6 +12,7 @@
 #include "engine/chunk_sort.h"
 #include "engine/collating.h"
 #include "engine/control_record.h"
+#include "engine/failure_note.h"
 #include "engine/input_guard.h"
 #include "engine/log_writer.h"
 #include "engine/merge_passes.h"
@@ -20,6 +22,7 @@
 #include "engine/trace_writer.h"
 #include "engine/work_files.h"
 #include "engine/worker_pool.h"
+#include "platform/file_util.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 
@@ -38,8 +41,15 @@ class SortRun {
 
   int Run() {
     input_guard::Reset();
+    failure_note::Reset();
+    // Without a recorded main directory the current folder serves as one only when it holds
+    // a control record: a stray start anywhere else leaves no status or log file behind.
+    if (main_dir_.empty() && !platform::FileExists("kvtsort.ctl")) return kBadControlRecord;
     if (status_.Open(main_dir_ + "kvtsort.sts")) status_.WriteStart();
     int code = Steps();
+    // Which file made the run fail, and why, before the end record and the front-end's line.
+    const std::string cause = failure_note::First();
+    if (code != kOk && !cause.empty()) log_.Write(kFailurePhase, cause);
     status_.WriteEnd(partition_text_, merge_pairs_, code);
     status_.Close();
     log_.Close();
@@ -78,15 +88,22 @@ int SortRun::Steps() {
   if (code != kOk) return code;
 
   InputFile input;
-  code = input.Open(control_.input_path, control_.record_length);
+  std::error_code same_error;
+  const bool input_is_output =
+      std::filesystem::equivalent(control_.input_path, control_.output_path, same_error);
+  code = input.Open(control_.input_path, control_.record_length, input_is_output);
   if (code != kOk) return code;
   records_ = input.record_count();
 
   CollatingTables tables;
   if (control_.user_order()) {
     log_.Write(8, " ");
-    code = LoadCollatingTables(control_.collating_path, &tables);
-    if (code != kOk) return code;
+    std::string problem;
+    code = LoadCollatingTables(control_.collating_path, &tables, &problem);
+    if (code != kOk) {
+      failure_note::Note(control_.collating_path + ": " + problem);
+      return code;
+    }
   }
   if (records_ < 2) return kTooFewRecords;
   if (!PlanFits(records_)) return kBadControlRecord;
@@ -116,7 +133,8 @@ int SortRun::Steps() {
 
   if (control_.records_per_chunk < records_) {
     Merger merger(layout, cmp, &pool_);
-    MergePlan plan{control_.work_prefix, control_.output_path, control_.chunk_count};
+    MergePlan plan{control_.work_prefix, control_.output_path, control_.chunk_count,
+                   control_.records_per_chunk, records_};
     code = merger.RunPasses(plan, &status_);
     if (code != kOk) return code;
     log_.Write(50, " ");
@@ -152,7 +170,14 @@ int SortRun::SortChunks(InputFile& input, const RecordLayout& layout,
     int64_t wanted = i == chunks ? records_ - (chunks - 1) * per_chunk : per_chunk;
     ChunkResult chunk;
     int code = reader.Read(input.file(), wanted, entries, format, &chunk);
-    if (code != kOk) return code;
+    // A shortened input reads fewer records than planned, a lengthened one holds records the
+    // plan never reads: either way the output would not be the input sorted.
+    if (code != kOk || chunk.records != wanted || !input.SizeUnchanged()) {
+      failure_note::Note(control_.input_path + ": chunk " + std::to_string(i) + " read " +
+                         std::to_string(chunk.records) + " of " + std::to_string(wanted) +
+                         " records");
+      return kChunkReadFailed;
+    }
     if (chunk.descents > 0) {
       partitions_ = EstimatePartitions(partitions_, chunk);
       log_.Write(11, std::to_string(partitions_));

@@ -49,6 +49,29 @@ Status SaveMainDir(const InstallSetup& setup) {
   return Status::OK();
 }
 
+FormerMainDir ReadFormerMainDir(const InstallSetup& setup) {
+  const platform::Registry registry;
+  FormerMainDir former;
+  former.keyExisted = registry.KeyExists(setup.registryKey);
+  const std::optional<platform::RegValue> value = registry.Query(setup.registryKey, "MainDir");
+  if (value && value->type == platform::RegValue::Type::kString) former.value = value->text;
+  return former;
+}
+
+Status RestoreMainDir(const InstallSetup& setup, const FormerMainDir& former) {
+  platform::Registry registry;
+  bool restored = false;
+  if (former.value) {
+    restored = registry.SetString(setup.registryKey, "MainDir", *former.value);
+  } else if (former.keyExisted) {
+    restored = registry.DeleteValue(setup.registryKey, "MainDir");
+  } else {
+    restored = registry.DeleteKey(setup.registryKey) || !registry.KeyExists(setup.registryKey);
+  }
+  if (!restored) return Status::NotWritten("MainDir could not be put back in the registry.");
+  return Status::OK();
+}
+
 Status PrepareCleanupProgram(const InstallSetup& setup) {
   const std::string from = setup.deliveredCleanupPath();
   if (!IsRegularFile(from)) return Status::Failed("install.wrk not found.");

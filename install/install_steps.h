@@ -1,6 +1,7 @@
 // The file-system and registry steps of an installation, each reporting what went wrong.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -32,6 +33,16 @@ class Status {
 Status WriteInstallConfig(const InstallSetup& setup);
 // Records the product directory as MainDir under the product key.
 Status SaveMainDir(const InstallSetup& setup);
+
+// What the registry held before an installation wrote MainDir, to be put back when the
+// installation fails.
+struct FormerMainDir {
+  bool keyExisted = false;
+  std::optional<std::string> value;
+};
+FormerMainDir ReadFormerMainDir(const InstallSetup& setup);
+// Puts back the former MainDir: its value, or no value (and no product key) when there was none.
+Status RestoreMainDir(const InstallSetup& setup, const FormerMainDir& former);
 // Gives the delivered clean-up program (install.wrk) its runnable name.
 Status PrepareCleanupProgram(const InstallSetup& setup);
 // Deletes the clean-up program after its run; a program that is already gone is fine.

@@ -31,6 +31,7 @@ void frmTmr::Start() {
     stop_ = true;
     return;
   }
+  former_ = ReadFormerMainDir(setup_);
   logIfFailed(WriteInstallConfig(setup_));
   const Status renamed = PrepareCleanupProgram(setup_);
   // A clean-up program left by an interrupted earlier run may still be there to be run.
@@ -58,7 +59,8 @@ void frmTmr::Timer1_Timer() {
   if (stop_) return;
   if (running_) chkActiveJobEnded();
   if (startPending_) {
-    // MainDir is recorded only when the installation is complete (finishInstallation).
+    // The clean-up program lies outside the product and may look for the main directory.
+    saveInReg();
     running_ = true;
     submitJob();
     startPending_ = false;
@@ -103,6 +105,7 @@ void frmTmr::saveInReg() { logIfFailed(SaveMainDir(setup_)); }
 void frmTmr::finishInstallation() {
   logIfFailed(RemoveCleanupProgram(setup_));
   if (platform::FileExists(setup_.cfgPath())) {
+    saveInReg();
     logIfFailed(CreateProductFolder(setup_, "SortCtl"));
     logIfFailed(CreateProductFolder(setup_, "SortOrder"));
     std::string placed;
@@ -112,9 +115,16 @@ void frmTmr::finishInstallation() {
     logIfFailed(Status::NotWritten(
         "kvtinst.cfg missing: folders and sample control file not installed."));
   }
-  // Programs find the product through MainDir: it names only a complete installation.
-  if (!failed_) saveInReg();
-  if (failed_) logLine("MainDir not recorded: the installation is not complete.");
+  // Programs find the product through MainDir: a failed installation leaves it as it was.
+  if (failed_) {
+    const Status restored = RestoreMainDir(setup_, former_);
+    logIfFailed(restored);
+    if (restored.ok()) {
+      logLine(former_.value ? "MainDir put back to " + *former_.value +
+                                ": the installation is not complete."
+                          : "MainDir removed: the installation is not complete.");
+    }
+  }
   logLine("Installation rc = " + front::numberText(exitCode_));
   front::clsLog().CloseLog();
 }

@@ -30,7 +30,7 @@ class frmTmr {
 
   bool stopped() const { return stop_; }
   // True when something the installation needs could not be written (said on standard error);
-  // MainDir is then not recorded.
+  // MainDir is then put back as it was before the run.
   bool failed() const { return failed_; }
   int64_t exitCode() const { return exitCode_; }
 
@@ -51,6 +51,7 @@ class frmTmr {
   bool ended_ = false;
   bool stop_ = false;
   bool failed_ = false;
+  FormerMainDir former_;
   platform::ProcessHandle handle_;
   int64_t exitCode_ = 0;  // the clean-up program's, 0 until one comes back
 };

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "install/install_setup.h"
+#include "install/package_tree.h"
 #include "platform/paths.h"
 
 namespace kvt::install {
@@ -86,9 +87,17 @@ Status SetUpMainDir(const std::string& productDir, const std::string& dirArg,
   std::string dir = platform::IsAbsolutePath(dirArg) ? dirArg
                                                      : platform::CurrentDirectory() + dirArg;
   dir = platform::WithTrailingSeparator(dir);
+  if (InPackageTree(productDir, dir)) {
+    return Status::Failed(dir + " lies in the product tree of an installed package, which is " +
+                          "never changed: choose a folder of your own.");
+  }
   std::error_code ec;
+  const bool existed = fs::exists(dir, ec);
   fs::create_directories(dir, ec);
   if (ec || !fs::is_directory(dir)) return Status::Failed("Folder " + dir + " could not be created.");
+  // A new main directory holds the user's sorts, logs and work files: it is the user's alone.
+  // A folder that already existed keeps the access the user gave it.
+  if (!existed) fs::permissions(dir, fs::perms::owner_all, fs::perm_options::replace, ec);
   if (SamePlace(dir, productDir)) {
     return Status::Failed(dir + " is the product directory: run KVTInst there without --main-dir.");
   }

@@ -2,6 +2,20 @@
 
 namespace kvt::jobfront {
 
+namespace {
+
+// 0 to a day, as digits only.
+bool parseSeconds(const std::string& text, int* seconds) {
+  if (text.empty() || text.size() > 5) return false;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  *seconds = std::stoi(text);
+  return *seconds <= 86400;
+}
+
+}  // namespace
+
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
   CommandLine line;
   size_t i = 0;
@@ -21,6 +35,16 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     }
     if (word == "-v" || word == "--verbose") {
       line.verbose = true;
+      continue;
+    }
+    if (word == "--wait-limit" || word.rfind("--wait-limit=", 0) == 0) {
+      std::string value = word.size() > 12 ? word.substr(13) : "";
+      if (word.size() == 12 && i + 1 < args.size()) value = args[++i];
+      if (!parseSeconds(value, &line.waitLimit)) {
+        line.action = CommandLine::Action::kInvalid;
+        line.problem = "--wait-limit needs a number of seconds, not \"" + value + "\"";
+        return line;
+      }
       continue;
     }
     line.action = CommandLine::Action::kInvalid;

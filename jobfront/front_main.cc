@@ -12,6 +12,7 @@
 #include "frontlib/writable_file.h"
 #include "jobfront/control_file_check.h"
 #include "jobfront/control_record_writer.h"
+#include "jobfront/job_files_check.h"
 #include "jobfront/job_lock.h"
 #include "jobfront/job_runner.h"
 #include "jobfront/job_settings.h"
@@ -23,6 +24,7 @@
 #include "platform/console.h"
 #include "platform/file_util.h"
 #include "platform/memory_status.h"
+#include "platform/process.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 #include "platform/stop_request.h"
@@ -96,6 +98,7 @@ int prepareJob(const std::string& mainDir, front::clsFile& ctl, JobSettings* s) 
   ControlFileOpener open = [&](const std::string& path) { return ctl.openCtlFile(path); };
   int rc = checkControlFile(mainDir, open, lookup, s);
   if (rc == kRcOk) rc = refuseProductFiles(mainDir, *s);
+  if (rc == kRcOk) rc = checkJobFiles(mainDir, *s);
   if (rc != kRcOk) return rc;
   ChunkPlan plan;
   rc = planJob(*s, &plan);
@@ -116,27 +119,50 @@ int endBeforeEngine(front::clsFile& ctl, int rc) {
 int startJob(const std::string& mainDir, JobLock* lock) {
   const std::string logPath = mainDir + "kvtsort.log";
   std::string problem = front::appendProblem(logPath);
+  const int64_t logSize = platform::FileSize(logPath);
+  if (problem.empty() && logSize >= 0 &&
+      static_cast<uint64_t>(logSize) >= platform::FileSizeLimit()) {
+    problem = "it holds " + std::to_string(logSize) +
+              " bytes, all that the file-size limit (ulimit -f) allows";
+  }
   if (!problem.empty()) {
     std::cerr << "kv02sort: the log " << logPath << " cannot be written: " << problem << "\n";
     return kRcRecordNotWritten;
   }
-  if (!lock->acquire(mainDir, &problem)) {
+  int rc = lock->acquire(mainDir, &problem);
+  if (rc == kRcRecordNotWritten)
     std::cerr << "kv02sort: the job lock cannot be taken: " << problem << "\n";
-    return kRcRecordNotWritten;
-  }
-  return kRcOk;
+  return rc;
+}
+
+// The job and its engine hold the log, the locks, the control files, the input, the output and
+// eight merge inputs open at once; a limit below that would fail half-way with a misleading code.
+int checkFileHandles() {
+  constexpr int kNeeded = 32;
+  int available = 0;
+  if (platform::EnsureFileHandles(kNeeded, &available)) return kRcOk;
+  front::logSort("STA", "Too few file handles: " + std::to_string(available) +
+                            " may be open, a sort needs " + std::to_string(kNeeded) + ".");
+  return kRcTooFewHandles;
+}
+
+// Ends a job refused after kvtsort.ctl was written, which no engine will read.
+int endWithoutEngine(const std::string& mainDir, front::clsFile& ctl, int rc) {
+  platform::RemoveFile(mainDir + "kvtsort.ctl");
+  return endBeforeEngine(ctl, rc);
 }
 
 // One job: from the control file named by the words to the end of the engine's run.
-int runJob(const std::vector<std::string>& words) {
+int runJob(const std::vector<std::string>& words, int waitLimit) {
   std::string mainDir;
   int rc = readMainDirectory(&mainDir);
   if (rc != kRcOk) return rc;
   front::clsLog::setProgramLogPath(mainDir + "kvtsort.log");
   front::setErrTextPath(mainDir + "ErrText.txt");
   // Held until this function returns, after the last log line; the engine holds it as well.
-  JobLock lock;
+  JobLock lock(waitLimit);
   rc = startJob(mainDir, &lock);
+  if (rc == kRcWaitLimit) front::logSort("TMR", "KV Tamsort ended.(" + front::numberText(rc) + ")");
   if (rc != kRcOk) return rc;
 
   JobState state;
@@ -145,13 +171,16 @@ int runJob(const std::vector<std::string>& words) {
   front::clsFile ctl;
   ctl.CtlClose();
   front::logSort("STA", "KV Tamsort started.");
-  rc = prepareJob(mainDir, ctl, &settings);
+  rc = checkFileHandles();
+  if (rc == kRcOk) rc = prepareJob(mainDir, ctl, &settings);
   if (rc != kRcOk) {
     state.jobRc = rc;
     return endBeforeEngine(ctl, rc);
   }
-  // What a killed earlier run of this job left would otherwise stay for good.
-  lock.lockWorkFolder(workFolder(mainDir, settings.workDir));
+  // What a killed earlier run of this job left would otherwise stay for good; only a job that
+  // has the work folder to itself may remove it.
+  rc = lock.lockWorkFolder(workFolder(mainDir, settings.workDir));
+  if (rc != kRcOk) return endWithoutEngine(mainDir, ctl, rc);
   removeStaleFiles(mainDir, settings.workDir, settings.outputPath);
   state.jobActive = false;
   ctl.CtlClose();
@@ -162,7 +191,7 @@ int runJob(const std::vector<std::string>& words) {
 
 std::string helpText() {
   std::string key = platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR);
-  return "Usage: kv02sort [-v | --verbose] [--] CONTROL-FILE\n"
+  return "Usage: kv02sort [-v | --verbose] [--wait-limit SECONDS] [--] CONTROL-FILE\n"
          "       kv02sort --help | --version\n"
          "\n"
          "Runs one sort job: checks the sort control file, plans the chunks from the input's\n"
@@ -175,6 +204,10 @@ std::string helpText() {
          "  -v, --verbose  also write each line logged to standard error, and on failure the\n"
          "                 text of the code (always so in a terminal: when standard input\n"
          "                 and standard error are both a terminal)\n"
+         "  --wait-limit SECONDS\n"
+         "                 give up (code 174) when another job of the main directory or\n"
+         "                 of the work folder still runs after SECONDS; without it the job\n"
+         "                 waits for as long as the other one runs\n"
          "  --help         show this text\n"
          "  --version      show the version\n"
          "\n"
@@ -183,11 +216,11 @@ std::string helpText() {
          "make one with KVTInst --main-dir DIR. Every step is logged to kvtsort.log in the\n"
          "main directory.\n"
          "\n"
-         "Exit status: 0 sorted; 1-150 the engine's codes; 131, 133 and 160-176 the job was\n"
-         "refused before the engine started; 170 no main directory; 180 stopped by the user\n"
-         "(SIGTERM or Ctrl+C: the engine is ended, the output keeps its previous content);\n"
-         "2 the command line is not valid. ErrText.txt in the main directory has the text of\n"
-         "each code; see kv02sort(1).\n";
+         "Exit status: 0 sorted; 1-150 the engine's codes; 131, 133 and 160-178 the job was\n"
+         "refused before the engine started; 170 no main directory; 174 the wait limit ran\n"
+         "out; 180 stopped by the user (SIGTERM or Ctrl+C: the engine is ended, the output\n"
+         "keeps its previous content); 2 the command line is not valid. ErrText.txt in the main\n"
+         "directory has the text of each code; see kv02sort(1).\n";
 }
 
 void echoToStandardError(const std::string& message) {
@@ -214,11 +247,13 @@ int Main(const std::vector<std::string>& args) {
   // A person at a terminal sees what happens; a scheduler or the utility (which starts the
   // front-end with no input, even when the utility itself runs in a terminal) gets the log
   // only.
+  // A log past the file-size limit is a write error to report, not a silent end.
+  platform::LetWritesFailAtSizeLimit();
   const bool echo = line.verbose || platform::PersonAtTerminal();
   if (echo) front::setLogEcho(echoToStandardError);
   // A stop request ends the engine and cleans up at the job runner's next tick.
   platform::WatchStopRequests();
-  int rc = runJob(line.file);
+  int rc = runJob(line.file, line.waitLimit);
   if (echo && rc != kRcOk && rc != kRcNoMainDirectory) {
     std::string text = front::errText(rc);
     echoToStandardError("ended with code " + std::to_string(rc) +

@@ -1,32 +1,58 @@
 #include "jobfront/job_lock.h"
 
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
 #include "frontlib/cls_log.h"
 #include "frontlib/shared_routines.h"
+#include "jobfront/return_codes.h"
+#include "platform/file_util.h"
 
 namespace kvt::jobfront {
 
-bool JobLock::acquire(const std::string& mainDir, std::string* reason) {
+int JobLock::acquire(const std::string& mainDir, std::string* reason) {
   const std::string path = mainDir + kJobLockName;
   if (!lock_.Open(path, reason)) {
     *reason = path + ": " + *reason;
-    return false;
+    return kRcRecordNotWritten;
   }
-  if (waitFor(lock_, "Waiting for the sort running in " + mainDir + " to end.")) return true;
-  *reason = path + ": the lock cannot be taken";
-  return false;
+  int rc = waitFor(lock_, "Waiting for the sort running in " + mainDir + " to end.");
+  if (rc == kRcRecordNotWritten) *reason = path + ": the lock cannot be taken";
+  return rc;
 }
 
-void JobLock::lockWorkFolder(const std::string& folder) {
-  if (!workLock_.OpenFolder(folder, nullptr)) return;
-  waitFor(workLock_, "Waiting for the sort using the work folder " + folder + " to end.");
+int JobLock::lockWorkFolder(const std::string& folder) {
+  const std::string path = folder + kWorkLockName;
+  std::string reason;
+  if (!workLock_.Open(path, &reason)) {
+    std::error_code ec;
+    const bool planted = std::filesystem::exists(std::filesystem::symlink_status(path, ec));
+    if (!platform::IsDirectory(folder) || !planted) return kRcOk;
+    front::logSort("STA", path + " cannot be used as the work folder's lock: " + reason + ".");
+    return kRcWorkFolderLocked;
+  }
+  return waitFor(workLock_, "Waiting for the sort using the work folder " + folder + " to end.");
 }
 
-bool JobLock::waitFor(platform::FileLock& lock, const std::string& what) {
-  if (lock.TryLock()) return true;
+int JobLock::waitFor(platform::FileLock& lock, const std::string& what) const {
+  if (lock.TryLock()) return kRcOk;
   front::logSort("STA", what);
+  if (long holder = lock.HolderProcess(); holder != 0)
+    front::logSort("STA", "The lock is held by process " + std::to_string(holder) + ".");
   // The running job appends to the log meanwhile; this one holds no log open while it waits.
   front::clsLog().CloseLog();
-  return lock.Lock();
+  if (waitLimit_ < 0) return lock.Lock() ? kRcOk : kRcRecordNotWritten;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(waitLimit_);
+  while (!lock.TryLock()) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      front::logSort("STA", "Waited " + std::to_string(waitLimit_) +
+                                " seconds (--wait-limit): the job gives up.");
+      return kRcWaitLimit;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return kRcOk;
 }
 
 }  // namespace kvt::jobfront

@@ -13,7 +13,7 @@ bool startsWithStar(const std::string& text) { return !text.empty() && text[0] =
 
 struct NumericKey {
   const char* name;
-  bool starAllowed;  // "*" lets the memory plan or the engine choose
+  bool starAllowed;  // a value starting with "*" lets the memory plan or the engine choose
 };
 
 constexpr NumericKey kNumericKeys[] = {
@@ -38,7 +38,7 @@ std::string firstBadNumber(const SectionLookup& lookup, std::string* value) {
   for (const NumericKey& key : kNumericKeys) {
     std::string text = lookup("FILE", key.name);
     std::string t = trimmed(text);
-    if (t.empty() || isPlainNumber(t) || (key.starAllowed && t == "*")) continue;
+    if (t.empty() || isPlainNumber(t) || (key.starAllowed && startsWithStar(t))) continue;
     *value = text;
     return key.name;
   }

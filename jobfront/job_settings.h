@@ -51,8 +51,8 @@ std::string trimmed(const std::string& text);
 // One or more decimal digits and nothing else.
 bool isPlainNumber(const std::string& text);
 // The first optional numeric key of [FILE] whose trimmed value is neither empty, a plain
-// number nor (where the key allows it) "*", with *value the value as written; "" when every
-// one is good. The engine would read such a value as a different number, or as 0.
+// number nor (where the key has a default) a text starting with "*", with *value the value as
+// written; "" when every one is good. The engine would read such a value as a different number, or as 0.
 std::string firstBadNumber(const SectionLookup& lookup, std::string* value);
 
 }  // namespace kvt::jobfront

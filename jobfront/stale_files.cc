@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "jobfront/job_lock.h"
 #include "platform/file_util.h"
 #include "platform/paths.h"
 
@@ -31,6 +32,38 @@ std::string temporaryOutputPath(const std::string& outputPath) {
 std::string workFolder(const std::string& mainDir, const std::string& workPrefix) {
   std::string folder = platform::DirectoryPart(workPrefix);
   return platform::IsAbsolutePath(folder) ? folder : mainDir + folder;
+}
+
+namespace {
+
+// The folder resolved (links, "." and ".."), the name as written.
+fs::path resolvedName(const fs::path& path) {
+  std::error_code ec;
+  fs::path folder = fs::weakly_canonical(path.parent_path(), ec);
+  return (ec ? path.parent_path() : folder) / path.filename();
+}
+
+bool namesStaleFile(const fs::path& path, const fs::path& folder, const std::string& namePrefix,
+                    const fs::path& temporary) {
+  const fs::path resolved = resolvedName(path);
+  if (resolved == resolvedName(temporary)) return true;
+  if (resolved.parent_path() != folder) return false;
+  const std::string name = resolved.filename().string();
+  return isWorkFileName(name, namePrefix) || name == kWorkLockName;
+}
+
+}  // namespace
+
+bool isStaleFileName(const std::string& mainDir, const std::string& workPrefix,
+                     const std::string& outputPath, const std::string& path) {
+  const std::string namePrefix = workPrefix.substr(platform::DirectoryPart(workPrefix).size());
+  std::error_code ec;
+  fs::path folder = fs::weakly_canonical(fs::path(workFolder(mainDir, workPrefix)), ec);
+  if (!folder.has_filename()) folder = folder.parent_path();
+  const fs::path temporary(temporaryOutputPath(outputPath));
+  if (namesStaleFile(fs::path(path), folder, namePrefix, temporary)) return true;
+  const fs::path target = fs::canonical(fs::path(path), ec);
+  return !ec && namesStaleFile(target, folder, namePrefix, temporary);
 }
 
 std::vector<std::string> removeStaleFiles(const std::string& mainDir,

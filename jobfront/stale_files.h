@@ -19,6 +19,12 @@ std::string temporaryOutputPath(const std::string& outputPath);
 // engine runs) when it is relative.
 std::string workFolder(const std::string& mainDir, const std::string& workPrefix);
 
+// True when path (as written, or with its links followed) names a file that the clean-up below
+// removes for this job, or the work folder's lock: such a file cannot be the job's input or
+// output.
+bool isStaleFileName(const std::string& mainDir, const std::string& workPrefix,
+                     const std::string& outputPath, const std::string& path);
+
 // Removes the work files under workPrefix (as in the control file; relative to the main
 // directory, where the engine runs) and the temporary output of outputPath. Returns the paths
 // removed.

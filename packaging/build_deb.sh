@@ -21,6 +21,11 @@ root=$stage/root
 
 cmake --install "$build" --prefix "$root$prefix" >/dev/null
 
+# The tree is the package's: KVTInst finds this marker and never changes what dpkg put there.
+printf '%s\n' "This folder belongs to the $package package; only the package manager changes it." \
+  "Each user makes a main directory of their own with: KVTInst --main-dir ~/kvt" \
+  > "$root$prefix/package-owned"
+
 # Manual pages belong where man finds them.
 mkdir -p "$root/usr/share"
 mv "$root$prefix/man" "$root/usr/share/man"

@@ -12,7 +12,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 deb=$(bash "$src/packaging/build_deb.sh" "${1:?usage: deb_test.sh BUILD_DIR}" "$work/out")
 dpkg -x "$deb" "$work/root"
 product=$work/root/opt/halvern/kvtamsort
-for f in kvtsorts kv02sort KVTInst ErrText.txt kvtmsg.txt kvtsort.txt sample.dat StdOrder \
+for f in kvtsorts kv02sort KVTInst ErrText.txt kvtmsg.txt kvtsort.txt sample.dat StdOrder package-owned \
          ../../../usr/share/man/man1/kv02sort.1.gz ../../../usr/share/man/man5/kvtsort.5.gz; do
   [ -e "$product/$f" ] || fail "$f is not in the package"
 done
@@ -25,6 +25,17 @@ dpkg-deb -f "$deb" Depends | grep -q -- '-dev' && fail "depends on a development
 # The product tree is read-only, as for a user of the installed package.
 chmod -R a-w "$work/root"
 export KVT_REGISTRY=$work/registry.reg
+# Even root, who may write there, never makes the package's tree a main directory.
+tree() { (cd "$work/root" && find . -printf '%p %s %m\n' | sort); }
+before=$(tree)
+set +e
+"$product/KVTInst" 2> "$work/inst.err"
+rc=$?
+set -e
+[ $rc -ne 0 ] || fail "KVTInst in the package's tree exited 0"
+grep -q -- '--main-dir DIR' "$work/inst.err" || fail "KVTInst did not point to --main-dir: $(cat "$work/inst.err")"
+[ "$(tree)" = "$before" ] || fail "KVTInst changed the package's tree"
+[ ! -e "$KVT_REGISTRY" ] || fail "KVTInst in the package's tree wrote the registry"
 "$product/KVTInst" --main-dir "$work/kvt" > "$work/inst.out" || fail "KVTInst --main-dir: $(cat "$work/inst.out")"
 grep -q "\"MainDir\"=\"$work/kvt/\"" "$KVT_REGISTRY" || fail "MainDir not recorded"
 [ -f "$work/kvt/SortCtl/kvtsort.txt" ] || fail "no sample control file"

@@ -14,18 +14,18 @@ class FileLock {
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 
-  // Opens the lock file, creating it when missing. Every user who may read it can lock it,
-  // so a user's narrow umask never keeps another user out. False (and *reason set) when the
-  // file can be neither opened nor created.
+  // Opens the lock file, creating it private (owner only) when missing. Only a regular file of
+  // this user's own is used, never through a link: a lock that other users can open is a lock
+  // they can hold, and so keep every job waiting. False (and *reason set) otherwise.
   bool Open(const std::string& path, std::string* reason);
-  // Uses a folder itself as the lock, so that nothing is created in it.
-  bool OpenFolder(const std::string& path, std::string* reason);
   // Takes the lock at once when it is free; false when another holder has it.
   bool TryLock();
   // Waits until the lock is free and takes it; false only on an error.
   bool Lock();
   // Lets the lock go and closes the file.
   void Close();
+  // The process that holds the lock, where the system tells (0 when it does not).
+  long HolderProcess() const;
 
  private:
   int fd_ = -1;

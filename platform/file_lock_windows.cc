@@ -42,18 +42,13 @@ bool FileLock::Open(const std::string& path, std::string* reason) {
   return fd_ >= 0;
 }
 
-bool FileLock::OpenFolder(const std::string& /*path*/, std::string* reason) {
-  // Windows has byte-range locks on files only: a folder handle cannot be locked.
-  Close();
-  if (reason != nullptr) *reason = "a folder cannot be locked on Windows";
-  return false;
-}
-
 bool FileLock::TryLock() {
   return fd_ >= 0 && LockWhole(fd_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY);
 }
 
 bool FileLock::Lock() { return fd_ >= 0 && LockWhole(fd_, LOCKFILE_EXCLUSIVE_LOCK); }
+
+long FileLock::HolderProcess() const { return 0; }
 
 void FileLock::Close() {
   if (fd_ < 0) return;

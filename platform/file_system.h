@@ -66,8 +66,9 @@ class File {
   virtual Status Sync() = 0;
   // Starts writing [offset, offset + size) to the disk without waiting; a hint only.
   virtual Status StartWriteback(uint64_t offset, uint64_t size) = 0;
-  // Gives this file the access rights of the existing file at path (nothing to do where rights
-  // come from the folder); a missing path is no error.
+  // Gives this file the access rights of the existing regular file at path, or those a new
+  // file gets (0666 less the umask) when there is none; nothing to do where rights come from
+  // the folder.
   virtual Status MatchPermissions(const std::string& path) = 0;
   // Read-ahead hints, for the systems that take them (no-ops elsewhere): the whole file will be
   // read in order; [offset, offset + size) will be read soon.
@@ -93,9 +94,10 @@ enum class OpenMode {
   kUpdate,           // an existing file, for reading and writing; never created
   kTruncate,         // reading and writing; created when missing, emptied when present
   kAppend,           // created when missing; every write lands at the end
-  kCreateExclusive,  // a new file for reading and writing; kExists when the name is taken,
-                     // and a symbolic link is never followed
+  kCreateExclusive,  // a new private file (owner only) for reading and writing; kExists when
+                     // the name is taken, and a symbolic link is never followed
 };
+// Every mode opens regular files only: a FIFO, a device or a socket gives kInvalid at once.
 
 enum class LockWait { kWait, kTry };
 
@@ -114,6 +116,9 @@ class FileSystem {
   // Removes a file (a symbolic link itself, never its target); kNotFound when missing.
   virtual Status Remove(const std::string& path) = 0;
   virtual bool Exists(const std::string& path) = 0;
+  // True when a file may be put at path: nothing is there, or a regular file (or a link to
+  // one). A folder, a device, a FIFO or a socket is never replaced by a file.
+  virtual bool HoldsFileOrNothing(const std::string& path) = 0;
   virtual Status GetFileSize(const std::string& path, uint64_t* size) = 0;
   // Success also when the folder already exists.
   virtual Status MakeDirectory(const std::string& path) = 0;

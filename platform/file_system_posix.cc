@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/file_system.h"
@@ -21,6 +22,23 @@ constexpr size_t kMaxTransfer = size_t{1} << 30;
 // three times more slowly from large single writes (and two threads writing one file held each
 // other up far longer).
 constexpr size_t kWritePiece = size_t{64} << 10;
+
+// The process's umask without changing it (another thread may be creating a file just then);
+// systems without the status line get the usual swap.
+mode_t CurrentUmask() {
+  if (FILE* status = std::fopen("/proc/self/status", "re")) {
+    char line[256];
+    unsigned mask = 0;
+    bool found = false;
+    while (!found && std::fgets(line, sizeof line, status) != nullptr)
+      found = std::sscanf(line, "Umask: %o", &mask) == 1;
+    std::fclose(status);
+    if (found) return static_cast<mode_t>(mask);
+  }
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  return mask;
+}
 
 Status ErrnoStatus(const std::string& what, const std::string& path, int error) {
   Status::Code code;
@@ -119,8 +137,10 @@ class PosixFile final : public File {
 
   Status MatchPermissions(const std::string& path) override {
     struct stat old;
-    if (::stat(path.c_str(), &old) != 0 || !S_ISREG(old.st_mode)) return Status::Ok();
-    if (::fchmod(fd_, old.st_mode & 07777) != 0) return ErrnoStatus("permissions of", path_, errno);
+    const mode_t mode = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)
+                            ? old.st_mode & 07777
+                            : 0666 & ~CurrentUmask();
+    if (::fchmod(fd_, mode) != 0) return ErrnoStatus("permissions of", path_, errno);
     return Status::Ok();
   }
 
@@ -204,19 +224,41 @@ int OpenFlags(OpenMode mode) {
   return O_RDONLY | O_CLOEXEC;
 }
 
+// A new exclusive file holds sorted records before anyone decides who may read them: it is
+// private from its first byte.
+mode_t CreationMode(OpenMode mode) { return mode == OpenMode::kCreateExclusive ? 0600 : 0666; }
+
+// Opens without waiting: a FIFO would otherwise keep the open (and the caller's locks) until a
+// writer came, and a device is never read or written as a file.
+Status OpenRegularFile(const std::string& path, OpenMode mode, int* fd) {
+  do {
+    *fd = ::open(path.c_str(), OpenFlags(mode) | O_NONBLOCK, CreationMode(mode));
+  } while (*fd < 0 && errno == EINTR);
+  if (*fd < 0) return ErrnoStatus("open", path, errno);
+  struct stat st;
+  Status refused;
+  if (::fstat(*fd, &st) != 0) {
+    refused = ErrnoStatus("open", path, errno);
+  } else if (S_ISDIR(st.st_mode)) {
+    refused = ErrnoStatus("open", path, EISDIR);
+  } else if (!S_ISREG(st.st_mode)) {
+    refused = Status::Error(Status::Code::kInvalid, "open " + path + ": not a regular file");
+  } else if (::fcntl(*fd, F_SETFL, ::fcntl(*fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    refused = ErrnoStatus("open", path, errno);
+  }
+  if (!refused.ok()) {
+    ::close(*fd);
+    *fd = -1;
+  }
+  return refused;
+}
+
 class PosixFileSystem final : public FileSystem {
  public:
   Status Open(const std::string& path, OpenMode mode, std::unique_ptr<File>* file) override {
     int fd;
-    do {
-      fd = ::open(path.c_str(), OpenFlags(mode), 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return ErrnoStatus("open", path, errno);
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-      ::close(fd);
-      return ErrnoStatus("open", path, EISDIR);
-    }
+    Status opened = OpenRegularFile(path, mode, &fd);
+    if (!opened.ok()) return opened;
     *file = std::make_unique<PosixFile>(fd, path);
     return Status::Ok();
   }
@@ -240,6 +282,12 @@ class PosixFileSystem final : public FileSystem {
   bool Exists(const std::string& path) override {
     struct stat st;
     return !path.empty() && ::stat(path.c_str(), &st) == 0;
+  }
+
+  bool HoldsFileOrNothing(const std::string& path) override {
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return errno == ENOENT;
+    return S_ISREG(st.st_mode);
   }
 
   Status GetFileSize(const std::string& path, uint64_t* size) override {

@@ -220,6 +220,11 @@ class WindowsFileSystem final : public FileSystem {
     if (IsFolder(Attributes(path))) return LastErrorStatus("open", path, ERROR_DIRECTORY);
     HANDLE handle = OpenHandle(path, mode);
     if (handle == INVALID_HANDLE_VALUE) return LastError("open", path);
+    // A device (NUL, CON, COM1) or a pipe is never read or written as a file.
+    if (::GetFileType(handle) != FILE_TYPE_DISK) {
+      ::CloseHandle(handle);
+      return Status::Error(Status::Code::kInvalid, "open " + path + ": not a regular file");
+    }
     *file = std::make_unique<WindowsFile>(handle, path, mode == OpenMode::kAppend);
     return Status::Ok();
   }
@@ -240,6 +245,22 @@ class WindowsFileSystem final : public FileSystem {
 
   bool Exists(const std::string& path) override {
     return !path.empty() && Attributes(path) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  bool HoldsFileOrNothing(const std::string& path) override {
+    const DWORD attributes = Attributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      const DWORD error = ::GetLastError();
+      return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    if (IsFolder(attributes)) return false;
+    // Device names (NUL, CON, COM1) have attributes too: only a disk file is a file.
+    HANDLE handle = ::CreateFileA(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return true;
+    const bool disk = ::GetFileType(handle) == FILE_TYPE_DISK;
+    ::CloseHandle(handle);
+    return disk;
   }
 
   Status GetFileSize(const std::string& path, uint64_t* size) override {

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <spawn.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -133,5 +134,26 @@ bool ProcessHandle::Kill() {
 }
 
 void LetWritesFailAtSizeLimit() { ::signal(SIGXFSZ, SIG_IGN); }
+
+uint64_t FileSizeLimit() {
+  struct rlimit limit;
+  if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return UINT64_MAX;
+  return static_cast<uint64_t>(limit.rlim_cur);
+}
+
+bool EnsureFileHandles(int needed, int* available) {
+  struct rlimit limit;
+  if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) return true;
+  const rlim_t want = static_cast<rlim_t>(needed);
+  if (limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < want) {
+    if (limit.rlim_max == RLIM_INFINITY || limit.rlim_max >= want) {
+      limit.rlim_cur = want;
+      if (::setrlimit(RLIMIT_NOFILE, &limit) == 0) return true;
+    }
+    *available = static_cast<int>(limit.rlim_cur);
+    return false;
+  }
+  return true;
+}
 
 }  // namespace kvt::platform

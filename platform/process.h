@@ -25,6 +25,15 @@ using ProcessId = pid_t;
 // of ending the program.
 void LetWritesFailAtSizeLimit();
 
+// Makes sure the process (and the programs it starts) may have `needed` files open at once,
+// raising its own limit as far as the system allows. False, with *available the most it may
+// have, when that is too few.
+bool EnsureFileHandles(int needed, int* available);
+
+// The largest size a file this process writes may reach (its file-size limit); the largest
+// number where there is no limit.
+uint64_t FileSizeLimit();
+
 // Starts program with args in folder cwd (empty: the current folder). Standard input is
 // /dev/null. Returns the process id, 0 when the start failed (including a program that
 // cannot be executed).

@@ -147,4 +147,9 @@ void ProcessHandle::Close() {
 // Windows has no file-size limit signal: such a write already fails with an error.
 void LetWritesFailAtSizeLimit() {}
 
+uint64_t FileSizeLimit() { return UINT64_MAX; }
+
+// Windows sets no small limit on a process's open files.
+bool EnsureFileHandles(int, int*) { return true; }
+
 }  // namespace kvt::platform

@@ -344,6 +344,17 @@ bool RegistryTree::DeleteKey(const std::string& key) {
   return true;
 }
 
+void RegistryTree::DeleteValue(const std::string& key, const std::string& name) {
+  const std::string wanted = NormalizeKey(key);
+  // A key written in several blocks may name the value in more than one of them.
+  for (Block& b : blocks_) {
+    if (b.path.empty() || !EqualNoCase(b.path, wanted)) continue;
+    std::erase_if(b.lines, [&](const Line& line) {
+      return line.isValue && EqualNoCase(line.name, name);
+    });
+  }
+}
+
 Registry::Registry(std::string path) : path_(std::move(path)) {}
 
 bool Registry::Load(RegistryTree* tree) const {
@@ -439,6 +450,13 @@ bool Registry::SetDword(const std::string& key, const std::string& name, uint32_
 
 bool Registry::DeleteKey(const std::string& key) {
   return Modify([&](RegistryTree& tree) { return tree.DeleteKey(key); });
+}
+
+bool Registry::DeleteValue(const std::string& key, const std::string& name) {
+  return Modify([&](RegistryTree& tree) {
+    tree.DeleteValue(key, name);
+    return true;
+  });
 }
 
 }  // namespace kvt::platform

@@ -48,6 +48,8 @@ class RegistryTree {
   void Set(const std::string& key, const std::string& name, const RegValue& value);
   // Removes the key and everything below it; false when it does not exist.
   bool DeleteKey(const std::string& key);
+  // Removes the key's value of that name; a value that is not there is no error.
+  void DeleteValue(const std::string& key, const std::string& name);
 
  private:
   // One line of the file (a value spread over continuation lines is one Line), as read.
@@ -91,6 +93,9 @@ class Registry {
   bool SetDword(const std::string& key, const std::string& name, uint32_t value);
   // Deletes the key and its subkeys; false when it does not exist or the file cannot be written.
   bool DeleteKey(const std::string& key);
+  // Deletes one value of the key; false only when the registry cannot be written (a missing
+  // key or value is already as wanted).
+  bool DeleteValue(const std::string& key, const std::string& name);
 
   const std::string& path() const { return path_; }
 

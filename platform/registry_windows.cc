@@ -139,4 +139,11 @@ bool Registry::DeleteKey(const std::string& key) {
   return !normal.empty() && DeleteTree(normal);
 }
 
+bool Registry::DeleteValue(const std::string& key, const std::string& name) {
+  Key k;
+  if (!k.Open(key, KEY_SET_VALUE)) return !KeyExists(key);
+  const LONG rc = ::RegDeleteValueA(k.get(), name.c_str());
+  return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+}
+
 }  // namespace kvt::platform

@@ -6,8 +6,9 @@
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
-#include <QStringList>
 #include <QVBoxLayout>
+
+#include "uninstall/removal_plan.h"
 
 namespace kvt::uninstall {
 namespace {
@@ -16,20 +17,9 @@ const QColor kGreen(0, 128, 0);
 const QColor kRed(192, 0, 0);
 const QColor kBlue(0, 0, 192);
 
-// Long lists of leftovers are cut so the window stays readable.
-constexpr int kMaxListed = 8;
-
 QString LeftBehindText(const std::vector<std::string>& names) {
-  QStringList shown;
-  for (size_t i = 0; i < names.size() && i < static_cast<size_t>(kMaxListed); ++i) {
-    shown << QString::fromStdString(names[i]);
-  }
-  QString text = QStringLiteral("Could not be removed:\n    ") +
-                 shown.join(QStringLiteral("\n    "));
-  if (names.size() > static_cast<size_t>(kMaxListed)) {
-    text += QStringLiteral("\n    and %1 more").arg(names.size() - kMaxListed);
-  }
-  return text;
+  return QStringLiteral("Could not be removed:\n    ") +
+         QString::fromStdString(ShortList(names, "\n    "));
 }
 
 }  // namespace
@@ -75,6 +65,15 @@ void frmUninst::buildForm() {
   lblMsg_->setAccessibleName(QStringLiteral("Uninstall prompt"));
   setLabelText(lblMsg_, prompt());
 
+  // Before anything is confirmed, the window says which folder is meant and what goes from it.
+  lblPlan_ = new QLabel(this);
+  lblPlan_->setObjectName(QStringLiteral("lblPlan"));
+  lblPlan_->setTextFormat(Qt::PlainText);
+  lblPlan_->setWordWrap(true);
+  lblPlan_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  lblPlan_->setAccessibleName(QStringLiteral("What Confirm removes"));
+  setLabelText(lblPlan_, QString::fromStdString(DescribePlan(uninstaller_->Plan())));
+
   lblComplMsg_ = new QLabel(this);
   lblComplMsg_->setObjectName(QStringLiteral("lblComplMsg"));
   lblComplMsg_->setTextFormat(Qt::PlainText);
@@ -100,6 +99,7 @@ void frmUninst::buildForm() {
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(lblMsg_);
+  layout->addWidget(lblPlan_);
   layout->addWidget(lblComplMsg_);
   layout->addLayout(buttons);
   setMinimumWidth(lblMsg_->sizeHint().width() + 60);
@@ -116,9 +116,11 @@ void frmUninst::cmdConfirm_Click() {
     showOutcome(OutcomeText(result), kRed);
     return;
   }
+  setLabelText(lblMsg_, QString());
+  // What was to be removed is gone now; the outcome says what was left.
+  setLabelText(lblPlan_, QString());
   // Anything left behind is worth a look, but the key is gone: information, not an error.
   showOutcome(OutcomeText(result), result.complete() ? kGreen : kBlue);
-  setLabelText(lblMsg_, QString());
 }
 
 void frmUninst::keyPressEvent(QKeyEvent* event) {

@@ -43,6 +43,7 @@ class frmUninst : public QWidget {
 
   Uninstaller* uninstaller_;
   QLabel* lblMsg_ = nullptr;
+  QLabel* lblPlan_ = nullptr;  // what a confirmed run removes from the main directory
   QLabel* lblComplMsg_ = nullptr;
   QPushButton* cmdConfirm_ = nullptr;
   QPushButton* cmdCancel_ = nullptr;

@@ -10,6 +10,7 @@
 #include "platform/file_util.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "uninstall/removal_plan.h"
 
 namespace kvt::uninstall {
 namespace {
@@ -17,33 +18,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr char kParentKey[] = "SOFTWARE";
-constexpr char kSample[] = "kvtsort.txt";
-constexpr char kOldLogPrefix[] = "kvtsortLog.";
 
 std::string ThisVersionSubKey() {
   const std::string key = platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR);
   return key.substr(std::string(kParentKey).size() + 1);
-}
-
-// A real file, not a folder; a symbolic link counts as a file and is never followed.
-bool IsFileEntry(const fs::directory_entry& entry) {
-  std::error_code ec;
-  return !entry.is_directory(ec) || entry.is_symlink(ec);
-}
-
-bool IsRealDirectory(const std::string& path) {
-  std::error_code ec;
-  return fs::is_directory(fs::symlink_status(path, ec));
-}
-
-// The entries of a folder; none when it cannot be read.
-std::vector<fs::directory_entry> ListFolder(const std::string& path) {
-  std::vector<fs::directory_entry> entries;
-  std::error_code ec;
-  for (fs::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
-    entries.push_back(*it);
-  }
-  return entries;
 }
 
 // Copies a file whole: the target is replaced atomically, never left half-written.
@@ -101,25 +79,21 @@ bool Uninstaller::deleteRegistryKey() {
 }
 
 void Uninstaller::moveModules(UninstallResult& result) {
-  const std::string from = mainDir_ + "SortCtl/" + kSample;
+  const std::string from = mainDir_ + "SortCtl/" + kSampleName;
   if (front::fileMissing(from)) return;
   std::error_code ec;
   // One rename: the sample is either back in the main directory or still in SortCtl.
-  fs::rename(from, mainDir_ + kSample, ec);
-  if (ec) result.leftBehind.push_back(std::string("SortCtl/") + kSample);
+  fs::rename(from, mainDir_ + kSampleName, ec);
+  if (ec) result.leftBehind.push_back(std::string("SortCtl/") + kSampleName);
 }
 
 void Uninstaller::delModules(UninstallResult& result) {
   deleteFile("Install.log", result);
   saveInstallConfig(result);
-  deleteOldLogs(result);
-  deleteFile("kvtsort.log", result);
-  deleteFile("kvtsort.old", result);
-  deleteFile("kvtsort.sts", result);
-  // The lock file that lets jobs of this main directory take turns.
-  deleteFile("kvtsort.lck", result);
-  emptyDirectory("SortCtl", result);
-  emptyDirectory("SortOrder", result);
+  for (const std::string& name : SavedLogNames(mainDir_)) deleteFile(name, result);
+  // The sort's own files, the lock that lets jobs of this main directory take turns with them.
+  for (const char* name : kRunFiles) deleteFile(name, result);
+  for (const char* folder : kProductFolders) emptyDirectory(folder, result);
 }
 
 void Uninstaller::saveInstallConfig(UninstallResult& result) {
@@ -133,16 +107,6 @@ void Uninstaller::saveInstallConfig(UninstallResult& result) {
   deleteFile("kvtinst.cfg", result);
 }
 
-void Uninstaller::deleteOldLogs(UninstallResult& result) {
-  std::vector<std::string> names;
-  for (const auto& entry : ListFolder(mainDir_)) {
-    const std::string name = entry.path().filename().string();
-    if (name.rfind(kOldLogPrefix, 0) == 0 && IsFileEntry(entry)) names.push_back(name);
-  }
-  std::sort(names.begin(), names.end());
-  for (const std::string& name : names) deleteFile(name, result);
-}
-
 void Uninstaller::emptyDirectory(const std::string& folder, UninstallResult& result) {
   const std::string path = mainDir_ + folder;
   std::error_code ec;
@@ -151,21 +115,18 @@ void Uninstaller::emptyDirectory(const std::string& folder, UninstallResult& res
     result.leftBehind.push_back(folder);
     return;
   }
+  const FolderContents contents = ListFolderContents(path);
   std::vector<std::string> remaining;
-  for (const auto& entry : ListFolder(path)) {
-    const std::string name = entry.path().filename().string();
+  for (const std::string& name : contents.files) {
     if (std::find(result.leftBehind.begin(), result.leftBehind.end(), folder + "/" + name) !=
         result.leftBehind.end()) {
       // A sample that could not be moved back is kept rather than lost.
       continue;
     }
-    if (!IsFileEntry(entry)) {
-      // Folders inside were not made by the product: they and their contents stay.
-      remaining.push_back(folder + "/" + name + "/");
-    } else if (!platform::RemoveFile(entry.path().string())) {
-      remaining.push_back(folder + "/" + name);
-    }
+    if (!platform::RemoveFile(path + "/" + name)) remaining.push_back(folder + "/" + name);
   }
+  // Folders inside were not made by the product: they and their contents stay.
+  for (const std::string& name : contents.folders) remaining.push_back(folder + "/" + name + "/");
   std::sort(remaining.begin(), remaining.end());
   result.leftBehind.insert(result.leftBehind.end(), remaining.begin(), remaining.end());
   // A folder that still holds a listed entry needs no line of its own.

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "uninstall/removal_plan.h"
+
 namespace kvt::uninstall {
 
 struct UninstallResult {
@@ -29,6 +31,8 @@ class Uninstaller {
   void Open();
   // Deletes the key and, when that worked, the run-time files and folders.
   UninstallResult Confirm();
+  // What Confirm would remove from the main directory now.
+  RemovalPlan Plan() const { return PlanRemoval(mainDir_); }
 
   const std::string& mainDir() const { return mainDir_; }
   const std::string& productKey() const { return productKey_; }
@@ -38,7 +42,6 @@ class Uninstaller {
   void moveModules(UninstallResult& result);
   void delModules(UninstallResult& result);
   void saveInstallConfig(UninstallResult& result);
-  void deleteOldLogs(UninstallResult& result);
   void emptyDirectory(const std::string& folder, UninstallResult& result);
   // Deletes one file of the main directory when it exists; notes it when that fails.
   void deleteFile(const std::string& name, UninstallResult& result);

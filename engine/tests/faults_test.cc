@@ -71,8 +71,11 @@ TEST_F(ReturnCodeTest, FewerThanTwoRecordsOrNoInput) {
   setup.input = dir / "missing.dat";
   EXPECT_EQ(Run(), 1);
   EXPECT_EQ(EndRecord().substr(24, 3), "001");
-  // Chunks were never read: the log stops after phase 6.
-  EXPECT_EQ(LogPhases(dir / "kvtsort.log").back(), 6);
+  // Chunks were never read: after phase 6 only the line naming the missing input.
+  std::vector<int> phases = LogPhases(dir / "kvtsort.log");
+  ASSERT_GE(phases.size(), 2u);
+  EXPECT_EQ(phases[phases.size() - 2], 6);
+  EXPECT_EQ(phases.back(), 90);
 }
 
 TEST_F(ReturnCodeTest, UnreadableControlRecordGives101WithABareEndRecord) {
@@ -146,10 +149,29 @@ TEST_F(ReturnCodeTest, CollatingTableFaultsGive141And142) {
   EXPECT_EQ(Run(), 142);
   WriteFile(dir / "short.sor", std::string(700, '1'));
   EXPECT_EQ(Run(), 142);
+  // Every byte weighed alike: sorting through it would change every key byte.
+  WriteFile(dir / "same.sor", std::string(1536, '1'));
+  setup.collating = dir / "same.sor";
+  EXPECT_EQ(Run(), 143);
+  EXPECT_FALSE(Exists(dir / "output.dat"));
+  EXPECT_NE(ReadFile(dir / "kvtsort.log").find("same.sor: the value 111 stands twice"),
+            std::string::npos);
   // The table check comes before the record count check.
   WriteFile(dir / "input.dat", records[0]);
   setup.collating = dir / "missing.sor";
   EXPECT_EQ(Run(), 141);
+}
+
+// An output path that holds something other than a file is never replaced by one.
+TEST_F(ReturnCodeTest, OutputThatIsNoFileGives130Or114) {
+  std::filesystem::create_directory(dir / "output.dat");
+  EXPECT_EQ(Run(), 130);  // the final merge's output
+  setup.chunks = 1;
+  setup.per_chunk = 400;
+  EXPECT_EQ(Run(), 114);  // the one chunk's output
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "output.dat"));
+  EXPECT_NE(ReadFile(dir / "kvtsort.log").find("output.dat is not a regular file"),
+            std::string::npos);
 }
 
 TEST_F(ReturnCodeTest, ChunkThatCannotBeReadGives113) {
@@ -282,6 +304,14 @@ TEST_F(ReturnCodeTest, ProgramFallsBackToTheCurrentFolder) {
   EXPECT_EQ(ReadFile(dir / "output.dat"), Sorted());
   EXPECT_TRUE(Exists(dir / "kvtsort.sts"));
   EXPECT_TRUE(Exists(dir / "kvtsort.log"));
+}
+
+TEST_F(ReturnCodeTest, WithoutAMainDirectoryOrAControlRecordNothingIsWritten) {
+  const std::string elsewhere = dir.path() + "elsewhere";
+  std::filesystem::create_directory(elsewhere);
+  WriteFile(dir / "empty.reg", "");
+  EXPECT_EQ(RunProgram(dir / "empty.reg", elsewhere), 101);
+  EXPECT_TRUE(std::filesystem::is_empty(elsewhere));
 }
 
 TEST_F(ReturnCodeTest, KilledRunsNeverLeaveAPartialOutput) {

@@ -18,6 +18,7 @@ namespace kvt::install {
 namespace {
 
 using kvt::testing::AllDigits;
+using kvt::testing::Listing;
 using kvt::testing::LogLines;
 using kvt::testing::LogMessage;
 using kvt::testing::ProductDir;
@@ -28,11 +29,13 @@ using kvt::testing::WriteScript;
 namespace fs = std::filesystem;
 
 constexpr char kSample[] = "[FILE]\r\nINFILE=\"in.dat\"\r\nOUTFILE=\"out.dat\"\r\n";
-// Records its arguments and the folder it ran in, then exits with the given code.
+// Records its arguments, the folder it ran in and the registry it found, then exits with the
+// given code.
 std::string CleanupScript(int exitCode) {
-  return "printf '%s|' \"$@\" > cleanup.args\npwd > cleanup.cwd\nexit " +
-         std::to_string(exitCode) + "\n";
+  return "printf '%s|' \"$@\" > cleanup.args\npwd > cleanup.cwd\n"
+         "cp \"$KVT_REGISTRY\" cleanup.reg\nexit " + std::to_string(exitCode) + "\n";
 }
+
 
 std::string ExpectedConfig(const std::string& mainDir) {
   return "[DEFINITIONS]\r\n"
@@ -105,6 +108,9 @@ TEST_F(InstallerRun, FinishesAFreshInstallation) {
   EXPECT_NE(ReadFile(dir_.registry()).find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV0220]"),
             std::string::npos);
   EXPECT_EQ(ReadFile(dir_ / "kvtinst.cfg"), ExpectedConfig(dir_.mainDir()));
+  // The clean-up program already found the main directory in the registry.
+  EXPECT_NE(ReadFile(dir_ / "cleanup.reg").find("\"MainDir\"=\"" + dir_.mainDir() + "\""),
+            std::string::npos);
 
   // The clean-up program ran once in the product directory with the version text, and is gone.
   EXPECT_EQ(ReadFile(dir_ / "cleanup.args"), "200|");
@@ -242,19 +248,52 @@ TEST_F(InstallerRun, AMissingSampleIsLogged) {
   EXPECT_TRUE(fs::is_directory(dir_ / "SortOrder"));
 }
 
-TEST_F(InstallerRun, AFolderThatCannotBeCreatedLeavesTheSampleInPlace) {
-  AddDeliveredFiles();
+TEST_F(InstallerRun, AFailedInstallationPutsBackTheFormerMainDir) {
+  const std::string key = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV0220]\n";
+  struct Row {
+    const char* registry;  // before the run; "" for none
+    const char* mainDirAfter;
+    const char* logLine;
+  };
+  const std::string withCtl = "REGEDIT4\n\n" + key + "\"CurrentCtl\"=\"/kvt/SortCtl/job.txt\"\n";
+  const std::string withDir = "REGEDIT4\n\n" + key + "\"MainDir\"=\"/elsewhere/kvt/\"\n";
+  const Row rows[] = {
+      {"", "<missing>", "MainDir removed: the installation is not complete."},
+      {withCtl.c_str(), "<missing>", "MainDir removed: the installation is not complete."},
+      {withDir.c_str(), "/elsewhere/kvt/",
+       "MainDir put back to /elsewhere/kvt/: the installation is not complete."},
+  };
   WriteFile(dir_ / "SortCtl", "a file in the way");
-  RunInstaller(1);
-  EXPECT_EQ(LogMessages(),
-            (std::vector<std::string>{"Folder SortCtl could not be created.",
-                                      "kvtsort.txt not moved: folder SortCtl is missing.",
-                                      "MainDir not recorded: the installation is not complete.",
-                                      "Installation rc =  0"}));
-  EXPECT_EQ(MainDirInRegistry(), "<missing>");
-  EXPECT_EQ(ReadFile(dir_ / "kvtsort.txt"), kSample);
+  for (const Row& row : rows) {
+    fs::remove(dir_.registry());
+    fs::remove(dir_ / "Install.log");
+    if (*row.registry != '\0') WriteFile(dir_.registry(), row.registry);
+    AddDeliveredFiles();
+    RunInstaller(1);
+    EXPECT_EQ(LogMessages(),
+              (std::vector<std::string>{"Folder SortCtl could not be created.",
+                                        "kvtsort.txt not moved: folder SortCtl is missing.",
+                                        row.logLine, "Installation rc =  0"}));
+    EXPECT_NE(ReadFile(dir_ / "cleanup.reg").find(dir_.mainDir()), std::string::npos);
+    EXPECT_EQ(MainDirInRegistry(), row.mainDirAfter) << row.registry;
+    // The rest of the registry is as it was; a product key made by this run is gone.
+    const bool hadCtl = std::string(row.registry).find("CurrentCtl") != std::string::npos;
+    EXPECT_EQ(ReadFile(dir_.registry()).find("CurrentCtl") != std::string::npos, hadCtl);
+    EXPECT_EQ(platform::Registry(dir_.registry().string()).KeyExists("SOFTWARE\\Halvern\\KV0220"),
+              *row.registry != '\0');
+    EXPECT_EQ(ReadFile(dir_ / "kvtsort.txt"), kSample);
+  }
   EXPECT_EQ(ReadFile(dir_ / "SortCtl"), "a file in the way");
-  EXPECT_TRUE(fs::is_directory(dir_ / "SortOrder"));
+}
+
+TEST_F(InstallerRun, LeavesAPackagesTreeAsItIsAndPointsToMainDir) {
+  AddDeliveredFiles();
+  WriteFile(dir_ / "package-owned", "");
+  const std::vector<std::string> before = Listing(dir_.product());
+  EXPECT_EQ(RunInstallerWith(false), 2);
+  EXPECT_NE(ReadFile(dir_.root() / "err.txt").find("KVTInst --main-dir DIR"), std::string::npos);
+  EXPECT_EQ(Listing(dir_.product()), before);
+  EXPECT_FALSE(fs::exists(dir_.registry()));
 }
 
 TEST_F(InstallerRun, ASecondRunAppendsToTheLog) {

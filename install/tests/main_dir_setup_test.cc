@@ -57,6 +57,13 @@ TEST_F(MainDirSetupTest, SetsUpAFreshFolderAndRecordsIt) {
   }
   // The product tree gave up nothing.
   EXPECT_TRUE(fs::exists(product_ + "kvtsort.txt"));
+  // A new main directory is the user's alone; a folder that existed keeps its access.
+  EXPECT_EQ(fs::status(user_).permissions() & fs::perms::all, fs::perms::owner_all);
+  fs::create_directories(temp_ / "shared");
+  fs::permissions(temp_ / "shared", fs::perms::owner_all | fs::perms::group_all);
+  ASSERT_TRUE(SetUpMainDir(product_, temp_ / "shared", &done_).ok());
+  EXPECT_EQ(fs::status(temp_ / "shared").permissions() & fs::perms::all,
+            fs::perms::owner_all | fs::perms::group_all);
 }
 
 TEST_F(MainDirSetupTest, ASecondRunKeepsTheUsersFiles) {
@@ -79,11 +86,14 @@ TEST_F(MainDirSetupTest, RefusesWhatCannotBeAMainDirectory) {
       {"no folder", ""},
       {"below a file", temp_ / "file/kvt"},
       {"the product tree itself", product_},
+      {"a folder inside a package's product tree", product_ + "users/kvt"},
   };
+  WriteFile(product_ + "package-owned", "");
   for (const Case& c : cases) {
     EXPECT_FALSE(SetUpMainDir(product_, c.dir, &done_).ok()) << c.what;
     EXPECT_EQ(mainDirValue(), "") << c.what;
   }
+  EXPECT_FALSE(fs::exists(product_ + "users"));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -99,6 +100,16 @@ inline std::string LogMessage(const std::string& line) {
   std::string msg = line.substr(22, 118);
   msg.erase(msg.find_last_not_of(' ') + 1);
   return msg;
+}
+
+// Every entry below a folder, as relative names, sorted.
+inline std::vector<std::string> Listing(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    names.push_back(fs::relative(entry.path(), folder).string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 inline bool AllDigits(const std::string& text) {

@@ -75,6 +75,27 @@ TEST(JobSettingsTest, StarValuesAndFixedWidths) {
   EXPECT_EQ(traceFlag("OFF"), '*');
 }
 
+TEST(JobSettingsTest, AStarInFrontStandsForTheDefaultOfKeysThatHaveOne) {
+  struct Row {
+    const char* key;
+    const char* value;
+    const char* refused;  // the key named as bad, "" when the value is taken
+  };
+  const Row rows[] = {
+      {"MEMORYUSAGE", "*50", ""},         {"WORKFILES", "*8", ""},
+      {"MAXSPLIT", " *64 ", ""},          {"MINSPLIT", "*none", ""},
+      {"MEMORYUSAGE", "*", ""},           {"SPLITS", "*4", "SPLITS"},
+      {"MEMORYUSAGE", "50*", "MEMORYUSAGE"}, {"WORKFILES", "x*", "WORKFILES"},
+  };
+  for (const Row& row : rows) {
+    SectionLookup lookup = [&](const std::string&, const std::string& key) {
+      return key == row.key ? std::string(row.value) : std::string();
+    };
+    std::string value;
+    EXPECT_EQ(firstBadNumber(lookup, &value), row.refused) << row.key << "=" << row.value;
+  }
+}
+
 TEST(JobSettingsTest, SortOrderFileIsNamedAfterTheControlFile) {
   EXPECT_EQ(collatingTablePath("/kvt/SortCtl/job.txt"), "/kvt/SortCtl/job.sor");
   EXPECT_EQ(collatingTablePath("/kvt/SortCtl/job.v2.txt"), "/kvt/SortCtl/job.v2.sor");

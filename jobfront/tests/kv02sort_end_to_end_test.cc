@@ -25,7 +25,19 @@ struct Refusal {
   bool registerMainDir = true;
   bool engine = true;
   int code = 0;
+  // Files of the main directory (name, bytes; a name ending in '/' is a folder) that the run
+  // must leave as they are.
+  std::vector<std::pair<std::string, std::string>> planted = {};
+  std::string logged = "";  // a text the log must hold, naming the cause
 };
+
+// A table that weighs a..z like A..Z: sorting through it would change the records.
+std::string foldedTable() {
+  std::string text;
+  for (int b = 0; b < 256; ++b) text += std::to_string(1000 + b).substr(1);
+  for (int b = 0; b < 256; ++b) text += std::to_string(1000 + (b >= 'a' && b <= 'z' ? b - 32 : b)).substr(1);
+  return text;
+}
 
 std::vector<std::pair<std::string, std::string>> changed(
     std::vector<std::pair<std::string, std::string>> keys,
@@ -58,8 +70,23 @@ TEST_P(RefusalTest, EndsWithItsCodeAndLeavesTheOutputAlone) {
                                  {"RECLEN", "24"}, {"SORTORDER", "B"}},
                                 row.fileChanges),
                         changed({{"1POS", "1"}, {"1LEN", "4"}}, row.fieldChanges)));
+  for (const auto& [name, bytes] : row.planted) {
+    if (name.back() == '/') {
+      std::filesystem::create_directory(dir.file(name));
+    } else {
+      dir.write(name, bytes);
+    }
+  }
   EXPECT_EQ(dir.runKv02sort(row.args).exitCode, row.code);
   EXPECT_EQ(dir.read("out.dat"), "previous");
+  for (const auto& [name, bytes] : row.planted) {
+    if (name.back() != '/') {
+      EXPECT_EQ(dir.read(name), bytes) << name;
+    }
+  }
+  std::string log;
+  for (const std::string& line : dir.logLines()) log += line;
+  EXPECT_NE(log.find(row.logged), std::string::npos) << log;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -81,11 +108,45 @@ INSTANTIATE_TEST_SUITE_P(
                 .code = 176},
         Refusal{.name = "NoMainDirectory", .registerMainDir = false, .code = 170},
         Refusal{.name = "NoEngine", .engine = false, .code = 169},
-        Refusal{.name = "EngineFindsNoOutputFolder",
-                .fileChanges = {{"OUTFILE", "nofolder/out.dat"}}, .code = 114},
         Refusal{.name = "EngineFindsNoCollatingTable",
-                .fileChanges = {{"SORTORDER", "USERDEFINED"}}, .code = 141}),
+                .fileChanges = {{"SORTORDER", "USERDEFINED"}}, .code = 141},
+        Refusal{.name = "EngineFindsNoOutputFolder",
+                .fileChanges = {{"OUTFILE", "nofolder/out.dat"}}, .code = 114,
+                .logged = "nofolder"},
+        Refusal{.name = "InputNamedAsTheTemporaryOutput",
+                .fileChanges = {{"INFILE", "out.dat.kvttmp"}}, .code = 171,
+                .planted = {{"out.dat.kvttmp", std::string(240, 'r')}},
+                .logged = "is named as a work file of the job."},
+        Refusal{.name = "InputNamedAsAWorkFile", .fileChanges = {{"INFILE", "tmp000001.WRK"}},
+                .code = 171, .planted = {{"tmp000001.WRK", std::string(240, 'r')}}},
+        Refusal{.name = "OutputIsAFolder", .fileChanges = {{"OUTFILE", "SortCtl"}}, .code = 172},
+#ifdef _WIN32
+        Refusal{.name = "OutputIsADevice", .fileChanges = {{"OUTFILE", "NUL"}}, .code = 172},
+#endif
+        Refusal{.name = "CollatingTableNotAPermutation",
+                .fileChanges = {{"SORTORDER", "USERDEFINED"}}, .code = 177,
+                .planted = {{"SortCtl/job.sor", foldedTable()}},
+                .logged = "the value 065 stands twice in the input table"},
+        Refusal{.name = "CollatingTableIsAFolder",
+                .fileChanges = {{"SORTORDER", "USERDEFINED"}}, .code = 141,
+                .planted = {{"SortCtl/job.sor/", ""}}}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
+
+// An input the user may not write is sorted all the same: only an input that is also the
+// output must be writable.
+TEST(ReadOnlyInputTest, IsSorted) {
+  TestMainDir dir;
+  dir.link(KVTSORTS_PROGRAM, "kvtsorts");
+  dir.write("in.dat", "dddd" + std::string(20, 'x') + "aaaa" + std::string(20, 'y'));
+  std::filesystem::permissions(dir.file("in.dat"), std::filesystem::perms::owner_read);
+  dir.write("SortCtl/job.txt",
+            controlFile({{"INFILE", "in.dat"}, {"OUTFILE", "out.dat"}, {"VERSION", "020"},
+                         {"RECLEN", "24"}, {"SORTORDER", "B"}},
+                        {{"1POS", "1"}, {"1LEN", "4"}}));
+  EXPECT_EQ(dir.runKv02sort({"job.txt"}).exitCode, 0);
+  EXPECT_EQ(dir.read("out.dat"), "aaaa" + std::string(20, 'y') + "dddd" + std::string(20, 'x'));
+  std::filesystem::permissions(dir.file("in.dat"), std::filesystem::perms::owner_all);
+}
 
 #ifdef _WIN32
 TEST(FullDiskTest, RefusedWriteKeepsTheOldOutput) {

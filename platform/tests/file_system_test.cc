@@ -1,6 +1,7 @@
 #include "platform/file_system.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -209,12 +210,19 @@ TEST(FileSystem, ALockHasOneHolderAtATime) {
   EXPECT_EQ(Fs().LockFile(dir / "no/such/lock", LockWait::kTry, &first).code(), Code::kNotFound);
 }
 
-TEST(FileSystem, AFullDiskIsReportedAsSuch) {
-  if (kWindows) GTEST_SKIP() << "Windows has no device that is always full; see the POSIX run";
-  std::unique_ptr<File> full;
-  Status s = Fs().Open("/dev/full", OpenMode::kReadWrite, &full);
-  if (!s.ok()) GTEST_SKIP() << "no /dev/full here: " << s.message();
-  EXPECT_EQ(full->Write("x", 1).code(), Code::kNoSpace);
+// A device is never read or written as a file, whatever the mode: the full disk that /dev/full
+// stands for is met in the disk-full tests instead.
+TEST(FileSystem, DevicesAreNoFiles) {
+  if (kWindows) GTEST_SKIP() << "the Windows devices are met under Wine's own names";
+  for (OpenMode mode : {OpenMode::kRead, OpenMode::kReadWrite, OpenMode::kAppend}) {
+    std::unique_ptr<File> device;
+    EXPECT_EQ(Fs().Open("/dev/null", mode, &device).code(), Code::kInvalid);
+    EXPECT_EQ(device, nullptr);
+  }
+  EXPECT_FALSE(Fs().HoldsFileOrNothing("/dev/null"));
+  testing::TempDir dir;
+  EXPECT_TRUE(Fs().HoldsFileOrNothing(dir / "missing"));
+  EXPECT_FALSE(Fs().HoldsFileOrNothing(dir.path()));
 }
 
 TEST(FileSystem, NewOutputKeepsTheOldFilesPermissions) {
@@ -225,10 +233,20 @@ TEST(FileSystem, NewOutputKeepsTheOldFilesPermissions) {
                                                 std::filesystem::perms::owner_write |
                                                 std::filesystem::perms::group_read);
   auto file = OpenOrFail(dir / "out.tmp", OpenMode::kCreateExclusive);
+  // Private from the first byte, whatever the umask.
+  EXPECT_EQ(std::filesystem::status(dir / "out.tmp").permissions(),
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   ASSERT_TRUE(file->MatchPermissions(dir / "out").ok());
-  EXPECT_TRUE(file->MatchPermissions(dir / "missing").ok());
   EXPECT_EQ(std::filesystem::status(dir / "out.tmp").permissions(),
             std::filesystem::status(dir / "out").permissions());
+#ifndef _WIN32
+  // Without an old file, the permissions any new file gets.
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  EXPECT_TRUE(file->MatchPermissions(dir / "missing").ok());
+  EXPECT_EQ(static_cast<mode_t>(std::filesystem::status(dir / "out.tmp").permissions()),
+            0666 & ~mask);
+#endif
 }
 
 TEST(MatchesPattern, StarsAndQuestionMarks) {

@@ -1,6 +1,6 @@
 // The files a run creates: work files and the temporary output are always new files, never a
-// link or an existing file that someone placed under their names, and they carry the user's
-// usual permissions.
+// link or an existing file that someone placed under their names; work files are private, the
+// output gets the user's usual permissions once complete.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -57,7 +57,7 @@ TEST_F(CreatedFilesTest, PlantedLinksAreReplacedAndTheirTargetsUntouched) {
   for (const char* name : {"chunk1", "chunk3", "merged", "moved", "output"})
     EXPECT_TRUE(sameBytes(readFile(dir.outside() + name), kVictimText)) << name;
   EXPECT_FALSE(exists(dir.outside() + "never created"));
-  EXPECT_TRUE(listFolder(dir.work()).empty());
+  EXPECT_TRUE(leftInWorkFolder(dir.work()).empty());
   EXPECT_FALSE(exists(temporaryOutput()));
 }
 
@@ -86,18 +86,19 @@ void expectUsualPermissions(mode_t mask) {
   EXPECT_EQ(permissions(dir.main() + "kvtsort.log"), usual);
 
   // Without an output folder the work files stay behind: the chunk files of two chunks, and
-  // the merged and moved files of pass 1 with nine.
+  // the merged and moved files of pass 1 with nine. They hold the user's records, so they are
+  // private whatever the umask.
   job.output = dir.root() + "missing/out.dat";
   job.workFiles = "2";
   dir.writeJob(job);
   ASSERT_EQ(dir.run(options), 130);
-  EXPECT_EQ(permissions(dir.work() + "tmp000001.WRK"), usual);
-  EXPECT_EQ(permissions(dir.work() + "tmp000002.WRK"), usual);
+  EXPECT_EQ(permissions(dir.work() + "tmp000001.WRK"), 0600u);
+  EXPECT_EQ(permissions(dir.work() + "tmp000002.WRK"), 0600u);
   job.workFiles = "9";
   dir.writeJob(job);
   ASSERT_EQ(dir.run(options), 130);
-  EXPECT_EQ(permissions(dir.work() + "tmp001001.WRK"), usual);
-  EXPECT_EQ(permissions(dir.work() + "tmp001002.WRK"), usual);
+  EXPECT_EQ(permissions(dir.work() + "tmp001001.WRK"), 0600u);
+  EXPECT_EQ(permissions(dir.work() + "tmp001002.WRK"), 0600u);
 }
 
 TEST(CreatedFilesPermissionsTest, CreatedFilesHaveTheUsualPermissions) {

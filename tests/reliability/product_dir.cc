@@ -36,7 +36,7 @@ std::string controlText(const SortJob& job) {
       {"WORKDIR", job.workDir},     {"RECLEN", std::to_string(kRecordLength)},
       {"MEMORYUSAGE", "80"},        {"WORKFILES", job.workFiles},
       {"MAXSPLIT", job.maxSplit},   {"MINSPLIT", job.minSplit},
-      {"SORTORDER", "BINARY"}};
+      {"SORTORDER", job.sortOrder}};
   std::string text = "[FILE]\r\n";
   for (const auto& [key, value] : file) text += key + "=\"" + value + "\"\r\n";
   text += "[FIELDS]\r\n1POS=\"1\"\r\n1LEN=\"10\"\r\n1ORD=\"A\"\r\n[END]\r\n";
@@ -83,11 +83,15 @@ pid_t ProductDir::start(const RunOptions& options) const {
   std::string program = main_ + "kv02sort";
   std::string outPath = root_ + "kv02sort.out";
   std::string registry = root_ + "registry.reg";
-  std::string arg0 = "kv02sort";
-  std::string arg1 = options.controlFile;
-  char* argv[] = {arg0.data(), arg1.data(), nullptr};
+  std::vector<std::string> words = options.options;
+  words.insert(words.begin(), "kv02sort");
+  words.push_back(options.controlFile);
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
   rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
   rlimit addressSpace{options.addressSpaceLimit, options.addressSpaceLimit};
+  rlimit openFiles{options.openFilesLimit, options.openFilesLimit};
   pid_t pid = ::fork();
   if (pid != 0) return pid;
   ::setpgid(0, 0);
@@ -97,8 +101,9 @@ pid_t ProductDir::start(const RunOptions& options) const {
     ::dup2(out, 2);
   }
   // Writes past the limit then fail with EFBIG instead of killing the writer.
-  ::signal(SIGXFSZ, SIG_IGN);
+  ::signal(SIGXFSZ, options.defaultSigxfsz ? SIG_DFL : SIG_IGN);
   ::setrlimit(RLIMIT_FSIZE, &limit);
+  if (options.openFilesLimit != RLIM_INFINITY) ::setrlimit(RLIMIT_NOFILE, &openFiles);
   if (options.addressSpaceLimit != RLIM_INFINITY) ::setrlimit(RLIMIT_AS, &addressSpace);
   ::umask(options.umask);
   if (options.ignoreSigchld) ::signal(SIGCHLD, SIG_IGN);
@@ -110,7 +115,7 @@ pid_t ProductDir::start(const RunOptions& options) const {
     }
     ::close(options.startGate);
   }
-  ::execv(program.c_str(), argv);
+  ::execv(program.c_str(), argv.data());
   ::_exit(127);
 }
 
@@ -185,6 +190,12 @@ std::vector<std::string> listFolder(const std::string& folder) {
   for (const auto& entry : fs::directory_iterator(folder))
     names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::string> leftInWorkFolder(const std::string& folder) {
+  std::vector<std::string> names = listFolder(folder);
+  std::erase(names, "kvtwork.lck");
   return names;
 }
 

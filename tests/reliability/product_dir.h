@@ -22,6 +22,7 @@ struct SortJob {
   std::string workFiles = "*";
   std::string minSplit = "*";
   std::string maxSplit = "*";
+  std::string sortOrder = "BINARY";  // USERDEFINED reads the .sor beside the control file
 };
 
 inline constexpr size_t kRecordLength = 100;
@@ -33,6 +34,10 @@ struct RunOptions {
   int startGate = -1;  // when set, kv02sort starts once it has read one byte from this pipe
   bool ignoreSigchld = false;  // the parent's SIGCHLD setting that kv02sort inherits
   rlim_t addressSpaceLimit = RLIM_INFINITY;  // RLIMIT_AS of kv02sort and so of the engine
+  rlim_t openFilesLimit = RLIM_INFINITY;     // RLIMIT_NOFILE, soft and hard
+  bool defaultSigxfsz = false;  // kv02sort starts with SIGXFSZ's default action (it ends the
+                                // program) instead of ignoring it
+  std::vector<std::string> options;  // kv02sort's options, before the control file
 };
 
 class ProductDir {
@@ -86,6 +91,8 @@ bool exists(const std::string& path);  // also true for a dangling link
 ::testing::AssertionResult sameBytes(const std::string& actual, const std::string& expected);
 // Names in a folder, sorted.
 std::vector<std::string> listFolder(const std::string& folder);
+// What a job left in its work folder: every entry but the folder's lock file, which stays.
+std::vector<std::string> leftInWorkFolder(const std::string& folder);
 // The permission bits of a file (not following a link).
 mode_t permissions(const std::string& path);
 

@@ -94,7 +94,16 @@ TEST_F(FormTest, ConfirmUndoesAnInstallationAndASecondConfirmFails) {
 
   OpenForm();
   EXPECT_EQ(uninstaller_.mainDir(), dir_.mainDir());
+  // Before the confirmation the window names the folder and the user's files that go.
+  const QString plan = Find<QLabel>("lblPlan")->text();
+  for (const std::string& shown : {dir_.mainDir(), std::string("job.txt"),
+                                   std::string("kvtsortLog.001")}) {
+    EXPECT_TRUE(plan.contains(QString::fromStdString(shown)))
+        << shown << " in " << plan.toStdString();
+  }
+  EXPECT_EQ(Find<QLabel>("lblPlan")->accessibleDescription(), plan);
   Click("cmdConfirm");
+  EXPECT_EQ(Find<QLabel>("lblPlan")->text(), "");
   EXPECT_EQ(Outcome(), frmUninst::completeText());
   EXPECT_EQ(OutcomeColour(), QColor(0, 128, 0));
   EXPECT_EQ(Find<QLabel>("lblMsg")->text(), "");
@@ -115,6 +124,20 @@ TEST_F(FormTest, ConfirmUndoesAnInstallationAndASecondConfirmFails) {
   Click("cmdConfirm");
   EXPECT_EQ(Outcome(), "Registry cleanup failed");
   EXPECT_EQ(OutcomeColour(), QColor(192, 0, 0));
+}
+
+TEST_F(FormTest, WithoutAUsableMainDirectoryThePlanNamesOnlyTheKey) {
+  const std::string gone = (dir_.root() / "gone").string() + "/";
+  const std::pair<std::string, const char*> rows[] = {
+      {"", "No main directory is recorded"}, {gone, "does not exist"}};
+  platform::Registry registry(dir_.registry().string());
+  for (const auto& [mainDir, says] : rows) {
+    registry.SetString(kKey, "MainDir", mainDir);
+    OpenForm();
+    const QString plan = Find<QLabel>("lblPlan")->text();
+    EXPECT_TRUE(plan.contains(QString::fromLatin1(says))) << plan.toStdString();
+    EXPECT_TRUE(plan.contains(QStringLiteral("only the product's registry key")));
+  }
 }
 
 TEST_F(FormTest, AMissingKeyShowsTheFailureAndKeepsThePrompt) {

@@ -1,6 +1,8 @@
 // The uninstall work on installed-style product directories.
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -84,6 +86,32 @@ TEST_F(UninstallerTest, RemovesRunTimeFilesFoldersAndOnlyTheProductKey) {
   EXPECT_TRUE(fs::exists(dir_.product() / "StdOrder" / "std.sor"));
 }
 
+TEST_F(UninstallerTest, ThePlanNamesEveryFileThatConfirmRemoves) {
+  FillProduct();
+  Uninstaller uninstaller;
+  uninstaller.Open();
+  const RemovalPlan plan = uninstaller.Plan();
+  EXPECT_EQ(plan.mainDir, dir_.mainDir());
+  EXPECT_EQ(plan.controlFiles, (std::vector<std::string>{"job.sor", "job.txt"}));
+  EXPECT_EQ(plan.sortOrders, std::vector<std::string>{"x.sor"});
+  EXPECT_TRUE(plan.sampleGoesBack);
+  std::vector<std::string> named = {"SortCtl", "SortCtl/kvtsort.txt", "SortOrder"};
+  for (const auto* list : {&plan.installFiles, &plan.savedLogs, &plan.runFiles}) {
+    named.insert(named.end(), list->begin(), list->end());
+  }
+  for (const std::string& name : plan.controlFiles) named.push_back("SortCtl/" + name);
+  for (const std::string& name : plan.sortOrders) named.push_back("SortOrder/" + name);
+  std::sort(named.begin(), named.end());
+
+  const std::vector<std::string> before = kvt::testing::Listing(dir_.product());
+  ASSERT_TRUE(uninstaller.Confirm().complete());
+  const std::vector<std::string> after = kvt::testing::Listing(dir_.product());
+  std::vector<std::string> gone;
+  std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
+                      std::back_inserter(gone));
+  EXPECT_EQ(gone, named);
+}
+
 TEST_F(UninstallerTest, AMissingKeyTouchesNoFileAndASecondRunFails) {
   FillProduct();
   ASSERT_TRUE(Run().registryCleaned);
@@ -98,7 +126,11 @@ TEST_F(UninstallerTest, ReportsSubfoldersAndKeepsTheirContents) {
   FillProduct();
   fs::create_directories(dir_.product() / "SortCtl" / "archive");
   WriteFile(dir_.product() / "SortCtl" / "archive" / "old.txt", "old");
-  UninstallResult result = Run();
+  Uninstaller uninstaller;
+  uninstaller.Open();
+  EXPECT_EQ(uninstaller.Plan().keptFolders, std::vector<std::string>{"SortCtl/archive/"});
+  EXPECT_EQ(uninstaller.Plan().folders, std::vector<std::string>{"SortOrder/"});
+  UninstallResult result = uninstaller.Confirm();
   EXPECT_TRUE(result.registryCleaned);
   EXPECT_EQ(result.leftBehind, std::vector<std::string>{"SortCtl/archive/"});
   EXPECT_EQ(ReadFile(dir_.product() / "SortCtl" / "archive" / "old.txt"), "old");
