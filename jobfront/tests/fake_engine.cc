@@ -5,6 +5,7 @@
 // work files and temporary output) and then runs that long.
 #include <signal.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
