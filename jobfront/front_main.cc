@@ -27,6 +27,7 @@
 #include "platform/process.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "platform/stop_request.h"
 
 namespace kvt::jobfront {
 
@@ -184,7 +185,7 @@ int runJob(const std::vector<std::string>& words, int waitLimit) {
   state.jobActive = false;
   ctl.CtlClose();
   state.jobReady = true;
-  frmTmr runner(&state, mainDir, settings.outputPath);
+  frmTmr runner(&state, mainDir, settings.outputPath, settings.workDir);
   return runner.runUntilEnded();
 }
 
@@ -217,7 +218,9 @@ std::string helpText() {
          "\n"
          "Exit status: 0 sorted; 1-150 the engine's codes; 131, 133 and 160-178 the job was\n"
          "refused before the engine started; 170 no main directory; 174 the wait limit ran\n"
-         "out; 2 the command line is not valid. ErrText.txt in the main directory has the text of each code; see kv02sort(1).\n";
+         "out; 180 stopped by the user (SIGTERM or Ctrl+C: the engine is ended, the output\n"
+         "keeps its previous content); 2 the command line is not valid. ErrText.txt in the main\n"
+         "directory has the text of each code; see kv02sort(1).\n";
 }
 
 void echoToStandardError(const std::string& message) {
@@ -248,6 +251,8 @@ int Main(const std::vector<std::string>& args) {
   platform::LetWritesFailAtSizeLimit();
   const bool echo = line.verbose || platform::PersonAtTerminal();
   if (echo) front::setLogEcho(echoToStandardError);
+  // A stop request ends the engine and cleans up at the job runner's next tick.
+  platform::WatchStopRequests();
   int rc = runJob(line.file, line.waitLimit);
   if (echo && rc != kRcOk && rc != kRcNoMainDirectory) {
     std::string text = front::errText(rc);

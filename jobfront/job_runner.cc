@@ -7,14 +7,20 @@
 #include "frontlib/cls_log.h"
 #include "frontlib/program_path.h"
 #include "frontlib/shared_routines.h"
+#include "jobfront/job_stop.h"
 #include "jobfront/return_codes.h"
 #include "platform/file_util.h"
 #include "platform/paths.h"
+#include "platform/stop_request.h"
 
 namespace kvt::jobfront {
 
-frmTmr::frmTmr(JobState* state, std::string mainDir, std::string outputPath)
-    : state_(state), mainDir_(std::move(mainDir)), outputPath_(std::move(outputPath)) {}
+frmTmr::frmTmr(JobState* state, std::string mainDir, std::string outputPath,
+               std::string workPrefix)
+    : state_(state),
+      mainDir_(std::move(mainDir)),
+      outputPath_(std::move(outputPath)),
+      workPrefix_(std::move(workPrefix)) {}
 
 int frmTmr::runUntilEnded() {
   timerInterval_ = kTimerInterval;
@@ -31,6 +37,7 @@ int frmTmr::runUntilEnded() {
 
 void frmTmr::Timer1_Timer() {
   timerInterval_ = kTimerInterval;
+  if (platform::StopRequested() && stopJob()) return;
   if (state_->jobActive) chkActiveJobEnded();
   if (state_->jobReady) {
     state_->jobActive = true;
@@ -67,6 +74,15 @@ uint32_t frmTmr::fEnded(platform::ProcessId /*lProgID*/, platform::ProcessHandle
   uint32_t code = l_hdlProg.WaitExitCode(timerInterval_);
   if (code != platform::kStillActive) l_hdlProg.Close();
   return code;
+}
+
+bool frmTmr::stopJob() {
+  if (!endEngine(process_)) return false;
+  taskId_ = 0;
+  state_->jobRc = finishStoppedJob(mainDir_, workPrefix_, outputPath_);
+  front::clsLog().CloseLog();
+  finished_ = true;
+  return true;
 }
 
 int frmTmr::exitCode() const { return state_->jobRc; }

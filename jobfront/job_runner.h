@@ -14,7 +14,9 @@ class frmTmr {
  public:
   static constexpr int kTimerInterval = 1000;  // ms
 
-  frmTmr(JobState* state, std::string mainDir, std::string outputPath);
+  // workPrefix: the job's work-file prefix, for the clean-up of a stopped run.
+  frmTmr(JobState* state, std::string mainDir, std::string outputPath,
+         std::string workPrefix = "");
 
   // Ticks until the run is over; returns the program's exit code.
   int runUntilEnded();
@@ -33,10 +35,13 @@ class frmTmr {
 
  private:
   void endJob();
+  // A stop request ends the engine and the job; false when the engine had finished anyway.
+  bool stopJob();
 
   JobState* state_;
   std::string mainDir_;
   std::string outputPath_;
+  std::string workPrefix_;
   int timerInterval_ = 0;  // 0 while the timer is off
   platform::ProcessId taskId_ = 0;
   platform::ProcessHandle process_;

@@ -1,5 +1,6 @@
 #include "jobfront/job_settings.h"
 
+#include "frontlib/control_file_path.h"
 #include "frontlib/shared_routines.h"
 #include "jobfront/fixed_text.h"
 #include "platform/paths.h"
@@ -45,8 +46,7 @@ std::string firstBadNumber(const SectionLookup& lookup, std::string* value) {
 }
 
 std::string controlFilePath(const std::string& mainDir, const std::string& commandLine) {
-  if (platform::IsAbsolutePath(commandLine)) return commandLine;
-  return mainDir + "SortCtl" + platform::kPathSeparator + commandLine;
+  return front::controlFilePath(mainDir, commandLine);
 }
 
 std::string completePath(const std::string& mainDir, const std::string& path) {

@@ -29,6 +29,7 @@ inline constexpr int kRcControlFileUnreadable = 175;  // cannot be read, or too 
 inline constexpr int kRcNotANumber = 176;             // a numeric [FILE] value is no number
 inline constexpr int kRcCollatingNotPermutation = 177;  // the .sor would change record bytes
 inline constexpr int kRcTooFewHandles = 178;          // too few file handles for a job
+inline constexpr int kRcStoppedByUser = 180;          // the user stopped the running job
 
 // The engine's record buffers hold at most this many bytes per record.
 inline constexpr int kMaxRecordLength = 10000;

@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
@@ -82,11 +83,11 @@ void frmUninst::buildForm() {
   lblComplMsg_->setAccessibleName(QStringLiteral("Uninstall outcome"));
   setLabelText(lblComplMsg_, QString());
 
-  cmdConfirm_ = new QPushButton(QStringLiteral("Confirm"), this);
+  cmdConfirm_ = new QPushButton(QStringLiteral("&Confirm"), this);
   cmdConfirm_->setObjectName(QStringLiteral("cmdConfirm"));
-  cmdCancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+  cmdCancel_ = new QPushButton(QStringLiteral("C&ancel"), this);
   cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
-  cmdExit_ = new QPushButton(QStringLiteral("Exit"), this);
+  cmdExit_ = new QPushButton(QStringLiteral("E&xit"), this);
   cmdExit_->setObjectName(QStringLiteral("cmdExit"));
 
   auto* buttons = new QHBoxLayout;
@@ -120,6 +121,16 @@ void frmUninst::cmdConfirm_Click() {
   setLabelText(lblPlan_, QString());
   // Anything left behind is worth a look, but the key is gone: information, not an error.
   showOutcome(OutcomeText(result), result.complete() ? kGreen : kBlue);
+}
+
+void frmUninst::keyPressEvent(QKeyEvent* event) {
+  auto* button = qobject_cast<QPushButton*>(focusWidget());
+  if (button != nullptr && event->modifiers() == Qt::NoModifier &&
+      (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    button->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void frmUninst::cmdCancel_Click() { close(); }

@@ -8,6 +8,7 @@
 
 #include "uninstall/uninstaller.h"
 
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 
@@ -25,6 +26,10 @@ class frmUninst : public QWidget {
 
   // The uninstaller must outlive the window; Open has been called on it.
   explicit frmUninst(Uninstaller* uninstaller, QWidget* parent = nullptr);
+
+ protected:
+  // Enter presses the button that has the focus, as Space does.
+  void keyPressEvent(QKeyEvent* event) override;
 
  private slots:
   void cmdConfirm_Click();

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QMessageBox>
+#include <QPushButton>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 
@@ -17,13 +19,28 @@ class QuestionAsker {
   virtual bool askYesNo(QWidget* parent, const QString& title, const QString& text) = 0;
   // A message with OK only.
   virtual void tell(QWidget* parent, const QString& title, const QString& text) = 0;
+  // One of several answers, by index: Enter picks the first, which must be the harmless one,
+  // and Escape picks it too.
+  virtual int choose(QWidget* parent, const QString& title, const QString& text,
+                     const QStringList& choices) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    QList<QPushButton*> buttons;
+    for (const QString& choice : choices) buttons << box.addButton(choice, QMessageBox::ActionRole);
+    if (buttons.isEmpty()) return -1;
+    box.setDefaultButton(buttons.first());
+    box.setEscapeButton(buttons.first());
+    box.exec();
+    const int chosen = static_cast<int>(buttons.indexOf(box.clickedButton()));
+    return chosen < 0 ? 0 : chosen;
+  }
 };
 
 class MessageBoxAsker : public QuestionAsker {
  public:
   bool askYesNo(QWidget* parent, const QString& title, const QString& text) override {
-    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
+    // Every question of the product deletes or drops something on Yes: Enter must not.
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
   }
   void tell(QWidget* parent, const QString& title, const QString& text) override {
     QMessageBox::information(parent, title, text);

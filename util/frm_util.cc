@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDesktopServices>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -9,15 +10,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTimer>
-#include <exception>
 
-#include "frontlib/program_path.h"
 #include "frontlib/shared_routines.h"
-#include "platform/clock.h"
 #include "platform/file_util.h"
 #include "platform/memory_status.h"
 #include "platform/paths.h"
@@ -25,8 +23,6 @@
 #include "util/log_archive.h"
 #include "util/memory_report.h"
 #include "util/program_identity.h"
-#include "util/running_job.h"
-#include "util/sort_request.h"
 
 #ifdef KVT_HAVE_EDITOR
 #include "util/editor/frm_ctl_file.h"
@@ -38,11 +34,12 @@ namespace kvt::util {
 namespace {
 
 const QString kSaveLogCommand = QStringLiteral("Save current log file");
+// Where a log message keeps the kind of its colour, for a change of theme.
+constexpr int kColourRole = Qt::UserRole + 1;
 constexpr uint32_t kHklm = kvt::platform::kHkeyLocalMachine;
 
 QString q(const std::string& text) { return QString::fromStdString(text); }
 std::string s(const QString& text) { return text.toStdString(); }
-std::string nowTime() { return kvt::platform::NowLocal().time; }
 
 }  // namespace
 
@@ -69,6 +66,8 @@ frmUtil::~frmUtil() {
 
 void frmUtil::connectHandlers() {
   connect(ui_.lstCommand, &QListWidget::itemClicked, this, &frmUtil::lstCommand_Click);
+  // Space and the arrow keys select as a click does.
+  connect(ui_.lstCommand, &QListWidget::itemSelectionChanged, this, &frmUtil::lstCommand_Click);
   connect(ui_.lstCommand, &QListWidget::itemDoubleClicked, this, &frmUtil::lstCommand_DblClick);
   connect(ui_.cmdExecute, &QPushButton::clicked, this, &frmUtil::cmdExecute_Click);
   connect(ui_.cmdCancel, &QPushButton::clicked, this, &frmUtil::cmdCancel_Click);
@@ -79,8 +78,10 @@ void frmUtil::connectHandlers() {
   connect(ui_.cmdRefresh, &QPushButton::clicked, this, &frmUtil::cmdRefresh_Click);
   connect(ui_.cmdClear, &QPushButton::clicked, this, &frmUtil::cmdClear_Click);
   connect(ui_.cmdSort, &QPushButton::clicked, this, &frmUtil::cmdSort_Click);
+  connect(ui_.cmdStop, &QPushButton::clicked, this, &frmUtil::cmdStop_Click);
   connect(ui_.cmdMem, &QPushButton::clicked, this, &frmUtil::cmdMem_Click);
   connect(ui_.Timer1, &QTimer::timeout, this, &frmUtil::Timer1_Timer);
+  connect(ui_.tmrJobWatch, &QTimer::timeout, this, &frmUtil::tmrJobWatch_Timer);
 }
 
 // ---- Start-up ----
@@ -97,6 +98,10 @@ void frmUtil::formLoad() {
   log_.CloseLog();
   messageTexts_.close();
   run_.ended = false;
+  // Most users come to sort a control file: they start where its name is.
+  ui_.txtCtlFile->setFocus(Qt::OtherFocusReason);
+  ui_.tmrJobWatch->start();
+  tmrJobWatch_Timer();
 }
 
 void frmUtil::readSettings() {
@@ -106,6 +111,7 @@ void frmUtil::readSettings() {
   helpFileName_ = s(identity.helpFileName);
   const std::string key = s(identity.registryKey);
   mainDir_ = kvt::front::regGet(kHklm, key, "MainDir");
+  mainDirRecorded_ = !kvt::front::trim(mainDir_).empty();
   ctx_.currentCtlName = q(kvt::front::regGet(kHklm, key, "CurrentCtl"));
   if (!kvt::front::trim(mainDir_).empty()) {
     mainDir_ = kvt::platform::WithTrailingSeparator(kvt::front::trim(mainDir_));
@@ -178,8 +184,62 @@ void frmUtil::cmdCancel_Click() {
   msg_.clear();
 }
 
-// A running front-end is not stopped: it finishes the sort by itself.
+// closeEvent asks what becomes of a running sort.
 void frmUtil::cmdExit_Click() { close(); }
+
+void frmUtil::closeEvent(QCloseEvent* event) {
+  if (!run_.active && !run_.startRequested) {
+    event->accept();
+    return;
+  }
+  const int choice = askerOf(ctx_).choose(
+      this, windowTitle(),
+      QStringLiteral("A sort is running. It can go on without this window, or be stopped "
+                     "(its output then keeps its previous content)."),
+      {QStringLiteral("Go back"), QStringLiteral("Keep sorting and close"),
+       QStringLiteral("Stop the sort and close")});
+  if (choice == 0) {
+    event->ignore();
+    return;
+  }
+  if (choice == 2) stopRun();
+  ui_.Timer1->stop();
+  event->accept();
+}
+
+void frmUtil::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::PaletteChange &&
+      event->type() != QEvent::ApplicationPaletteChange) {
+    return;
+  }
+  // The controls inside take the new palette after the window: recolour once they have it.
+  QTimer::singleShot(0, this, &frmUtil::recolour);
+}
+
+void frmUtil::recolour() {
+  msg_.refreshColour();
+  setLogHdr();
+  for (int row = 0; row < ui_.grdLog->rowCount(); ++row) {
+    QTableWidgetItem* item = ui_.grdLog->item(row, 2);
+    if (item == nullptr) continue;
+    item->setForeground(colourOf(static_cast<MsgColour>(item->data(kColourRole).toInt()),
+                                 ui_.grdLog->palette()));
+  }
+}
+
+// The window opens within the screen's free area, at its preferred size where that fits.
+void frmUtil::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (fittedToScreen_ || screen() == nullptr) return;
+  fittedToScreen_ = true;
+  const QRect available = screen()->availableGeometry();
+  const QSize frame = frameGeometry().size() - geometry().size();
+  const QSize room = (available.size() - frame).expandedTo(minimumSizeHint());
+  if (width() <= room.width() && height() <= room.height()) return;
+  resize(size().boundedTo(room));
+  move(available.topLeft());
+}
 
 // ---- Control file ----
 
@@ -218,7 +278,7 @@ void frmUtil::setLogHdr() {
                                QStringLiteral("Message")};
   for (int column = 0; column < headers.size(); ++column) {
     auto* item = new QTableWidgetItem(headers[column]);
-    item->setForeground(colourOf(MsgColour::InfoBlue));
+    item->setForeground(colourOf(MsgColour::InfoBlue, ui_.grdLog->palette()));
     item->setTextAlignment(column < 2 ? Qt::AlignLeft | Qt::AlignBottom
                                       : Qt::AlignLeft | Qt::AlignVCenter);
     ui_.grdLog->setHorizontalHeaderItem(column, item);
@@ -248,7 +308,8 @@ void frmUtil::showLogRows(const LogViewResult& result) {
     date->setTextAlignment(Qt::AlignLeft | Qt::AlignBottom);
     auto* message = new QTableWidgetItem(row.message);
     message->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    message->setForeground(colourOf(row.colour));
+    message->setForeground(colourOf(row.colour, ui_.grdLog->palette()));
+    message->setData(kColourRole, static_cast<int>(row.colour));
     message->setToolTip(row.message);
     ui_.grdLog->setItem(r, 0, time);
     ui_.grdLog->setItem(r, 1, date);
@@ -307,202 +368,6 @@ void frmUtil::cmdMem_Click() {
   msg_.show(memoryReport(kvt::platform::ReadMemoryStatus()), MsgColour::InfoBlue);
 }
 
-// ---- Running a sort ----
-
-void frmUtil::resetRunState() {
-  run_ = RunState();
-  progress_.reset();
-}
-
-void frmUtil::cmdSort_Click() {
-  if (run_.active) return;
-  msg_.clear();
-  for (QLineEdit* field : {ui_.txtSortTime, ui_.txtSortStatus, ui_.txtMergeStatus, ui_.txtWFiles,
-                           ui_.txtMemUsage}) {
-    field->clear();
-  }
-  progressFields_ = ProgressFields();
-  showSortProgress(ProgressView());
-  if (!requestSort()) return;
-  sortProgress_.reset(ui_.txtFileSize->text().toLongLong());
-  showSortProgress(sortProgress_.view(nowTime()));
-  run_.startRequested = true;
-  ui_.lblSort->setVisible(true);
-  ui_.Timer1->start();
-}
-
-// The checks before a start; false (with the reason shown) when the sort cannot start.
-bool frmUtil::requestSort() {
-  ctx_.currentCtlName = ui_.txtCtlFile->text();
-  const CtlFileInfo info = readCtlFileInfo(s(ctx_.currentCtlName), mainDir_);
-  if (!info.found) {
-    msg_.show(QStringLiteral("The sort control file was not found."), MsgColour::ErrorRed);
-    return false;
-  }
-  ui_.txtInFile->setText(info.inFile);
-  ui_.txtRecLen->setText(info.recLen);
-  ui_.txtMemUsage->setText(info.memUsage);
-  outFile_ = s(info.outFile);
-  const InputFileCheck check = checkInputFile(s(info.inFile), info.recLen);
-  if (check.outcome == InputFileCheck::Outcome::CannotOpen) {
-    msg_.show(QStringLiteral("The input file could not be opened."), MsgColour::ErrorRed);
-    return false;
-  }
-  if (check.outcome == InputFileCheck::Outcome::NotFound) {
-    msg_.show(QStringLiteral("The input file ") + info.inFile + QStringLiteral(" was not found."),
-              MsgColour::ErrorRed);
-    return false;
-  }
-  if (check.outcome == InputFileCheck::Outcome::BadRecordLength) {
-    msg_.show(QStringLiteral("Invalid record length on input file."), MsgColour::ErrorRed);
-    return false;
-  }
-  ui_.txtFileSize->setText(check.recordCount);
-  recordLength_ = kvt::front::numericValue(s(info.recLen));
-  // The old status file goes only now: a refused start changes nothing.
-  std::string& statusRec = kvt::front::clsFile::statusRec();
-  statusRec.resize(StatusRecord::kLength, ' ');
-  statusRec.replace(33, 3, "999");
-  progress_.reset();
-  status_.close();
-  // While another job of this main directory runs, its status file is its progress: this
-  // sort's front-end waits for it, and its engine starts the file anew.
-  foreignStart_.reset();
-  if (anotherJobRuns(mainDir_)) {
-    foreignStart_ = status_.readFirst(statusPath_).startTime();
-    status_.close();
-  } else {
-    kvt::platform::RemoveFile(statusPath_);
-  }
-  return true;
-}
-
-void frmUtil::Timer1_Timer() {
-  try {
-    if (run_.active) chkActiveJobEnded();
-    if (run_.startRequested) {
-      run_.active = true;
-      submitJob();
-    }
-    blinkRunningLabel();
-    dsplyProgress();
-    if (run_.ended && job_.taskId() != 0) {
-      finishRun();
-    } else if (run_.ended) {
-      // The start failed: its message stays, no completion message follows.
-      ui_.Timer1->stop();
-      ui_.lblSort->setVisible(false);
-      run_.active = false;
-    }
-    run_.ended = false;
-  } catch (const std::exception& error) {
-    msg_.show(QString::fromLocal8Bit(error.what()), MsgColour::ErrorRed);
-  }
-}
-
-void frmUtil::submitJob() {
-  run_.startTime = nowTime();
-  const std::string program = kvt::front::programPath(mainDir_, "kv02sort");
-  job_.start(program, s(ui_.txtCtlFile->text().trimmed()));
-  run_.startRequested = false;
-  if (job_.taskId() == 0) {
-    msg_.show(QStringLiteral("Start of KVTSort failed."), MsgColour::ErrorRed);
-    run_.ended = true;
-  }
-}
-
-void frmUtil::chkActiveJobEnded() {
-  if (!job_.ended()) return;
-  run_.endTime = nowTime();
-  run_.ended = true;
-}
-
-void frmUtil::blinkRunningLabel() {
-  QPalette palette = ui_.lblSort->palette();
-  const bool green = palette.color(QPalette::WindowText) == colourOf(MsgColour::SuccessGreen);
-  palette.setColor(QPalette::WindowText,
-                   colourOf(green ? MsgColour::ErrorRed : MsgColour::SuccessGreen));
-  ui_.lblSort->setPalette(palette);
-}
-
-void frmUtil::dsplyProgress() {
-  try {
-    // The front-end may wait for another job of this main directory before the engine starts
-    // and writes the status file; until then the bar says that it waits.
-    if (waitsForAnotherJob() || !status_.ensureOpen(statusPath_)) {
-      showSortProgress(sortProgress_.view(nowTime()));
-      return;
-    }
-    progress_.refreshRunTime(nowTime(), progressFields_);
-    for (const StatusRecord& record : status_.readNew()) {
-      progress_.apply(record, progressFields_);
-      sortProgress_.apply(record);
-    }
-    if (!outFile_.empty()) {
-      sortProgress_.outputWritten(kvt::platform::FileSize(outFile_ + ".kvttmp"),
-                                  ui_.txtFileSize->text().toLongLong() * recordLength_);
-    }
-    showProgressFields();
-    showSortProgress(sortProgress_.view(nowTime()));
-    QCoreApplication::processEvents();
-  } catch (const std::exception& error) {
-    msg_.show(QString::fromLocal8Bit(error.what()) + QStringLiteral(" (dsplyProgress)"),
-              MsgColour::ErrorRed);
-  }
-}
-
-bool frmUtil::waitsForAnotherJob() {
-  if (!foreignStart_) return false;
-  const std::string start = status_.readFirst(statusPath_).startTime();
-  status_.close();
-  if (start.find_first_not_of(" ") == std::string::npos || start == *foreignStart_) return true;
-  // This sort's engine has started its status file anew.
-  foreignStart_.reset();
-  return false;
-}
-
-void frmUtil::showProgressFields() {
-  const auto update = [](QLineEdit* field, const QString& text) {
-    if (field->text() != text) field->setText(text);
-  };
-  update(ui_.txtSortStatus, progressFields_.sortStatus);
-  update(ui_.txtMergeStatus, progressFields_.mergeStatus);
-  update(ui_.txtWFiles, progressFields_.workFiles);
-  update(ui_.txtSortTime, progressFields_.sortTime);
-}
-
-void frmUtil::showSortProgress(const ProgressView& shown) {
-  ui_.prgSort->setValue(shown.value);
-  const QString text = shown.time.isEmpty() ? shown.phase : shown.phase + "\n" + shown.time;
-  if (ui_.lblProgress->text() != text) ui_.lblProgress->setText(text);
-  ui_.prgSort->setAccessibleDescription(text);
-}
-
-void frmUtil::finishRun() {
-  ui_.Timer1->stop();
-  ui_.lblSort->setVisible(false);
-  cmdRefresh_Click();
-  // The engine writes its end record over the first record of the status file.
-  const StatusRecord first = status_.readFirst(statusPath_);
-  status_.close();
-  // A run shorter than a tick never shows a running time; the end record holds the total.
-  if (first.isEnd()) {
-    progressFields_.sortTime = shownSeconds(elapsedSeconds(first.startTime(), first.endTime()));
-    showProgressFields();
-  }
-  const bool success = sortSucceeded(first, job_.exitCode());
-  QString message =
-      QStringLiteral("Sort complete. (") + q(run_.startTime) + "-" + q(run_.endTime) + ")";
-  // A failure says why, not only by its colour.
-  const int code = success ? 0 : failureCode(first, job_.exitCode());
-  if (!success) message += QStringLiteral("\r\n") + failureLine(code, kvt::front::errText(code));
-  msg_.show(message, success ? MsgColour::SuccessGreen : MsgColour::ErrorRed);
-  sortProgress_.finish(success, code);
-  showSortProgress(sortProgress_.view(first.isEnd() ? first.endTime() : nowTime()));
-  run_.active = false;
-  QCoreApplication::processEvents();
-}
-
 // ---- Keys ----
 
 void frmUtil::showHelp() {
@@ -531,6 +396,9 @@ bool frmUtil::handleKey(QObject* watched, QEvent* event) {
   auto* widget = qobject_cast<QWidget*>(watched);
   if (widget == nullptr || widget->window() != this) return false;
   const auto* key = static_cast<QKeyEvent*>(event);
+  if (watched == ui_.lstCommand && event->type() == QEvent::KeyPress) {
+    if (commandListKey(key->key())) return true;
+  }
   const Qt::KeyboardModifiers modifiers =
       key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
   if (key->key() == Qt::Key_F1 && modifiers == Qt::NoModifier) {
@@ -545,6 +413,23 @@ bool frmUtil::handleKey(QObject* watched, QEvent* event) {
     return true;
   }
   return false;
+}
+
+// Enter on the command list runs the selected command, as "Execute command" does. An arrow
+// key selects the command under the cursor even when the cursor cannot move (one entry).
+bool frmUtil::commandListKey(int key) {
+  QListWidget* list = ui_.lstCommand;
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    if (!list->selectedItems().isEmpty()) cmdExecute_Click();
+    return true;
+  }
+  const bool arrow = key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_Home ||
+                     key == Qt::Key_End || key == Qt::Key_PageUp || key == Qt::Key_PageDown;
+  if (!arrow || !list->selectedItems().isEmpty() || list->count() == 0) return false;
+  QListWidgetItem* item = list->currentItem() != nullptr ? list->currentItem() : list->item(0);
+  list->setCurrentItem(item);
+  item->setSelected(true);
+  return true;
 }
 
 }  // namespace kvt::util

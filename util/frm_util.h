@@ -21,6 +21,8 @@
 #include "util/status_follower.h"
 
 class QCheckBox;
+class QCloseEvent;
+class QShowEvent;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -65,8 +67,11 @@ struct FrmUtilUi {
   QProgressBar* prgSort = nullptr;
   QLabel* lblProgress = nullptr;
   QPushButton* cmdSort = nullptr;
+  QPushButton* cmdStop = nullptr;
   QPushButton* cmdMem = nullptr;
   QTimer* Timer1 = nullptr;
+  // Looks once a second for a sort started elsewhere in the main directory.
+  QTimer* tmrJobWatch = nullptr;
 
   QGroupBox* frmMsg = nullptr;
   QLabel* lblMsg = nullptr;
@@ -100,10 +105,18 @@ class frmUtil : public QWidget {
  public slots:
   // One poll of a requested or running sort; Timer1 calls it every 1000 ms.
   void Timer1_Timer();
+  // One look at sorts started elsewhere (a scheduler, a shell); tmrJobWatch calls it.
+  void tmrJobWatch_Timer();
   void showHelp();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // While a sort of this window runs, asks whether to keep it running, stop it, or stay.
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  // A new theme: the message line and the log take the shades of the new palette.
+  void changeEvent(QEvent* event) override;
+  void recolour();
 
  private slots:
   void lstCommand_Click();
@@ -117,6 +130,7 @@ class frmUtil : public QWidget {
   void cmdRefresh_Click();
   void cmdClear_Click();
   void cmdSort_Click();
+  void cmdStop_Click();
   void cmdMem_Click();
 
  private:
@@ -148,6 +162,13 @@ class frmUtil : public QWidget {
   void showProgressFields();
   void showSortProgress(const ProgressView& shown);
   bool handleKey(QObject* watched, QEvent* event);
+  bool commandListKey(int key);
+  // Asks the running front-end to stop; it ends the engine and cleans up by itself.
+  void stopRun();
+  void setRunning(bool running);
+  // A sort started elsewhere: its progress from the status file, the log when it has ended.
+  void followOtherJob();
+  void finishOtherJob();
 
   AppContext& ctx_;
   FrmUtilUi ui_;
@@ -174,6 +195,9 @@ class frmUtil : public QWidget {
   // The start time in the first status record of another job that ran when this sort was
   // started: that job's records are not this sort's progress.
   std::optional<std::string> foreignStart_;
+  bool followingOtherJob_ = false;
+  bool mainDirRecorded_ = false;  // the registry names a main directory
+  bool fittedToScreen_ = false;
   std::string outFile_;        // the running sort's output
   int64_t recordLength_ = 0;   // and its record length
 };

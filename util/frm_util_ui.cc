@@ -17,6 +17,7 @@
 #include "util/frm_util.h"
 #include "util/message_line.h"
 #include "util/sort_progress.h"
+#include "util/status_field.h"
 
 namespace kvt::util {
 
@@ -34,7 +35,7 @@ QLineEdit* makeField(QWidget* parent, const char* name, QLabel** label, const QS
                      bool readOnly = true, const QString& labelText = QString()) {
   auto* field = new QLineEdit(parent);
   field->setObjectName(QLatin1String(name));
-  field->setReadOnly(readOnly);
+  if (readOnly) makeStatusField(field);
   field->setAccessibleName(caption);
   if (label != nullptr) {
     *label = new QLabel(labelText.isEmpty() ? caption : labelText, parent);
@@ -45,6 +46,13 @@ QLineEdit* makeField(QWidget* parent, const char* name, QLabel** label, const QS
   QObject::connect(field, &QLineEdit::textChanged, field,
                    [field](const QString& text) { field->setToolTip(text); });
   return field;
+}
+
+// A field for numbers: wide enough for the largest count a run reports, so none is cut.
+void fitNumbers(QLineEdit* field, const QString& widest) {
+  const QMargins margins = field->textMargins();
+  field->setMinimumWidth(field->fontMetrics().horizontalAdvance(widest) + margins.left() +
+                         margins.right() + 16);
 }
 
 QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& caption) {
@@ -58,6 +66,7 @@ QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& caption) 
 void FrmUtilUi::setupUi(QWidget* form) {
   form->setObjectName(QStringLiteral("frmUtil"));
   form->setWindowTitle(QStringLiteral("Halvern - Tamsort Utility program"));
+  // The preferred size; the first show fits it into the screen (frmUtil::showEvent).
   form->resize(1080, 720);
 
   auto* splitter = new QSplitter(Qt::Horizontal, form);
@@ -88,8 +97,11 @@ void FrmUtilUi::setupUi(QWidget* form) {
   commandLayout->addLayout(commandButtons);
   leftColumn->addWidget(frmCommands);
 
-  // Configuration
-  auto* frmConfig = makeFrame(leftPanel, "frmConfig", QStringLiteral("Configuration"));
+  // Configuration, above the log: the left column keeps the height of a small screen.
+  auto* rightPanel = new QWidget(splitter);
+  auto* rightColumn = new QVBoxLayout(rightPanel);
+  rightColumn->setContentsMargins(0, 0, 0, 0);
+  auto* frmConfig = makeFrame(rightPanel, "frmConfig", QStringLiteral("Configuration"));
   auto* configLayout = new QGridLayout(frmConfig);
   QLabel* label = nullptr;
   txtVersion = makeField(frmConfig, "txtVersion", &label, QStringLiteral("Version"));
@@ -99,7 +111,7 @@ void FrmUtilUi::setupUi(QWidget* form) {
   configLayout->addWidget(label, 1, 0);
   configLayout->addWidget(txtInstDir, 1, 1);
   configLayout->setColumnStretch(1, 1);
-  leftColumn->addWidget(frmConfig);
+  rightColumn->addWidget(frmConfig);
 
   // Status
   auto* frmStatus = makeFrame(leftPanel, "frmStatus", QStringLiteral("Status"));
@@ -139,6 +151,10 @@ void FrmUtilUi::setupUi(QWidget* form) {
   memoryBox->addWidget(percent);
   statusLayout->addLayout(memoryBox, 5, 1);
   txtSortTime = makeField(frmStatus, "txtSortTime", &label, QStringLiteral("Sort time(secs)"));
+  for (QLineEdit* number : {txtRecLen, txtMemUsage}) fitNumbers(number, QStringLiteral("00000"));
+  for (QLineEdit* number : {txtFileSize, txtSortStatus, txtWFiles, txtSortTime}) {
+    fitNumbers(number, QStringLiteral("000000000000"));
+  }
   statusLayout->addWidget(label, 5, 2);
   statusLayout->addWidget(txtSortTime, 5, 3, 1, 2);
   // The merge records are shown too: a long merge is otherwise a window that seems to hang.
@@ -174,15 +190,19 @@ void FrmUtilUi::setupUi(QWidget* form) {
   lblProgress->setTextFormat(Qt::PlainText);
   lblProgress->setWordWrap(true);
   lblProgress->setAccessibleName(QStringLiteral("Sort progress"));
-  // Two lines: what the engine does, and the times.
-  lblProgress->setMinimumHeight(lblProgress->fontMetrics().lineSpacing() * 2 + 2);
+  // Three lines: what the engine does (which may wrap once), and the times.
+  lblProgress->setMinimumHeight(lblProgress->fontMetrics().lineSpacing() * 3 + 4);
+  lblProgress->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   statusLayout->addWidget(lblProgress, 9, 0, 1, 5);
 
   auto* sortButtons = new QHBoxLayout;
   cmdSort = makeButton(frmStatus, "cmdSort", QStringLiteral("S&tart sort"));
+  cmdStop = makeButton(frmStatus, "cmdStop", QStringLiteral("Sto&p sort"));
+  cmdStop->setEnabled(false);
   cmdMem = makeButton(frmStatus, "cmdMem", QStringLiteral("Show &memory"));
   sortButtons->addStretch();
   sortButtons->addWidget(cmdSort);
+  sortButtons->addWidget(cmdStop);
   sortButtons->addWidget(cmdMem);
   statusLayout->addLayout(sortButtons, 10, 0, 1, 5);
   statusLayout->setColumnStretch(1, 1);
@@ -193,9 +213,12 @@ void FrmUtilUi::setupUi(QWidget* form) {
   Timer1 = new QTimer(form);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(1000);
+  tmrJobWatch = new QTimer(form);
+  tmrJobWatch->setObjectName(QStringLiteral("tmrJobWatch"));
+  tmrJobWatch->setInterval(1000);
 
   // Log
-  auto* frmLog = makeFrame(splitter, "frmLog", QStringLiteral("Log"));
+  auto* frmLog = makeFrame(rightPanel, "frmLog", QStringLiteral("Log"));
   auto* logLayout = new QVBoxLayout(frmLog);
   auto* gridLabel = new QLabel(QStringLiteral("Sort log"), frmLog);
   gridLabel->setObjectName(QStringLiteral("lbl_grdLog"));
@@ -230,8 +253,9 @@ void FrmUtilUi::setupUi(QWidget* form) {
   filterRow->addWidget(cmdClear);
   logLayout->addLayout(filterRow);
 
+  rightColumn->addWidget(frmLog, 1);
   splitter->addWidget(leftPanel);
-  splitter->addWidget(frmLog);
+  splitter->addWidget(rightPanel);
   splitter->setStretchFactor(0, 0);
   splitter->setStretchFactor(1, 1);
   splitter->setSizes({440, 640});

@@ -1,5 +1,7 @@
 #include "util/front_end_job.h"
 
+#include "platform/stop_request.h"
+
 namespace kvt::util {
 
 void FrontEndJob::start(const std::string& program, const std::string& argument) {
@@ -18,6 +20,11 @@ bool FrontEndJob::ended() {
   handle_.Close();
   finished_ = true;
   return true;
+}
+
+bool FrontEndJob::requestStop() const {
+  return taskId_ != 0 && !finished_ &&
+         kvt::platform::RequestStop(static_cast<kvt::platform::ProcessId>(taskId_));
 }
 
 }  // namespace kvt::util

@@ -17,6 +17,8 @@ class FrontEndJob {
   // True once the process has ended; its exit code is then kept.
   bool ended();
   uint32_t exitCode() const { return exitCode_; }
+  // Asks the running front-end to stop its sort; false when it cannot be asked.
+  bool requestStop() const;
 
  private:
   int64_t taskId_ = 0;

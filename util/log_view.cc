@@ -102,18 +102,21 @@ void MessageTextFile::close() {
   content_.clear();
 }
 
+int endCodeOf(const QString& message) {
+  static const QLatin1String kEnded("KV Tamsort ended.(");
+  if (!message.startsWith(kEnded)) return -1;
+  const int close = message.indexOf(u')', kEnded.size());
+  bool number = false;
+  const int code = message.mid(kEnded.size(), close - kEnded.size()).trimmed().toInt(&number);
+  return close > 0 && number && code >= 0 ? code : -1;
+}
+
 namespace {
 
 // "KV Tamsort ended.( 0)" ends a good run; any other code, and every "... failed" line of the
 // front-end ("Sort failed rc= 1.", "Start of kvtsorts.exe failed."), tells of a failure.
 bool reportsFailure(const QString& message) {
-  static const QLatin1String kEnded("KV Tamsort ended.(");
-  if (message.startsWith(kEnded)) {
-    const int close = message.indexOf(u')', kEnded.size());
-    bool number = false;
-    const int code = message.mid(kEnded.size(), close - kEnded.size()).trimmed().toInt(&number);
-    return close > 0 && number && code != 0;
-  }
+  if (message.startsWith(QLatin1String("KV Tamsort ended.("))) return endCodeOf(message) > 0;
   return message.startsWith(QLatin1String("Sort failed")) ||
          message.contains(QLatin1String(" failed."));
 }

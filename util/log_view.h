@@ -59,6 +59,9 @@ struct LogViewResult {
   bool invalidFilter = false;   // a record met a filter that is not valid
 };
 
+// The code of a front-end's end line "KV Tamsort ended.( 180)"; -1 for any other message.
+int endCodeOf(const QString& message);
+
 // Colour of a message in the grid: a failure (red), the end of a sort, other product lines,
 // everything else.
 MsgColour messageColour(const QString& message);

@@ -1,20 +1,25 @@
 #include "util/message_line.h"
 
 #include <QAccessible>
+#include <QApplication>
 #include <QLabel>
+
+#include "util/theme_colours.h"
 
 namespace kvt::util {
 
-QColor colourOf(MsgColour colour) {
+QColor colourOf(MsgColour colour, const QPalette& palette) {
   switch (colour) {
-    case MsgColour::ErrorRed: return QColor(255, 0, 0);
-    case MsgColour::SuccessGreen: return QColor(0, 128, 0);
-    case MsgColour::InfoBlue: return QColor(0, 0, 255);
-    case MsgColour::EndBlue: return QColor(64, 64, 192);
+    case MsgColour::ErrorRed: return readableShade(QColor(255, 0, 0), palette);
+    case MsgColour::SuccessGreen: return readableShade(QColor(0, 128, 0), palette);
+    case MsgColour::InfoBlue: return readableShade(QColor(0, 0, 255), palette);
+    case MsgColour::EndBlue: return readableShade(QColor(64, 64, 192), palette);
     case MsgColour::Black: break;
   }
-  return QColor(0, 0, 0);
+  return readableShade(palette.color(QPalette::Text), palette);
 }
+
+QColor colourOf(MsgColour colour) { return colourOf(colour, QApplication::palette()); }
 
 namespace {
 // QLabel breaks plain text only at LF; the composed messages use CR LF or a lone CR.
@@ -37,9 +42,15 @@ void MessageLine::show(const QString& text, MsgColour colour) {
 
 void MessageLine::clear() { show(QString()); }
 
+void MessageLine::refreshColour() { setColour(colour_); }
+
 void MessageLine::setColour(MsgColour colour) {
+  colour_ = colour;
   QPalette palette = label_->palette();
-  palette.setColor(QPalette::WindowText, colourOf(colour));
+  // The line is read against its frame (the banner's own background aside).
+  const QWidget* frame = label_->parentWidget();
+  palette.setColor(QPalette::WindowText,
+                   colourOf(colour, frame != nullptr ? frame->palette() : QApplication::palette()));
   label_->setPalette(palette);
 }
 
@@ -55,10 +66,11 @@ void MessageLine::showBanner(const QString& text) {
   setText(displayText(text));
 }
 
-// The accessible name says what the line is for; screen readers read the message itself from
-// the description, and are told each time it changes.
+// Screen readers announce a change of the accessible name: the name is the message itself
+// ("Message" while the line is empty), and the description repeats it.
 void MessageLine::setText(const QString& text) {
   label_->setText(text);
+  label_->setAccessibleName(text.isEmpty() ? QStringLiteral("Message") : text);
   label_->setAccessibleDescription(text);
   QAccessibleEvent event(label_, QAccessible::DescriptionChanged);
   QAccessible::updateAccessibility(&event);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QColor>
+#include <QPalette>
 #include <QString>
 
 class QLabel;
@@ -11,6 +12,9 @@ namespace kvt::util {
 
 enum class MsgColour { ErrorRed, SuccessGreen, InfoBlue, EndBlue, Black };
 
+// The colour as the window paints it: the specified hue in the shade that stays readable on
+// palette (the application's palette when none is given). Black is the palette's text colour.
+QColor colourOf(MsgColour colour, const QPalette& palette);
 QColor colourOf(MsgColour colour);
 
 class MessageLine {
@@ -22,6 +26,8 @@ class MessageLine {
   void show(const QString& text, MsgColour colour);
   void clear();
   void setColour(MsgColour colour);
+  // Takes the shade of the last colour again, after the theme changed.
+  void refreshColour();
   // The Shift+Ctrl+Alt+F6 line: blue italics on red.
   void showBanner(const QString& text);
 
@@ -32,6 +38,7 @@ class MessageLine {
   void setPlainLook();
   void setText(const QString& text);
   QLabel* label_;
+  MsgColour colour_ = MsgColour::Black;
 };
 
 }  // namespace kvt::util

@@ -22,6 +22,13 @@ constexpr double kRunningCap = 0.99;
 // The time left is shown once this share is done and this many seconds have passed.
 constexpr double kEstimateFrom = 0.05;
 constexpr int kEstimateAfterSeconds = 3;
+// A merge group followed by the clock stops short of its end until its next record comes.
+constexpr double kGroupByClock = 0.9;
+// The written bytes of the output count for this share of the last pass; the rest is the
+// time the disk takes to take them.
+constexpr double kOutputWritten = 0.9;
+// Each second the estimated end moves this share of the way to the newest estimate.
+constexpr double kSmoothing = 0.3;
 
 int64_t ceilDiv(int64_t a, int64_t b) { return b > 0 ? (a + b - 1) / b : 0; }
 
@@ -107,25 +114,31 @@ void SortProgress::applyMerge(const StatusRecord& record) {
   // The first group of a pass sees all the files of the previous pass left.
   if (first == 1 || pass_ == 0) {
     ++pass_;
-    passInputs_ = third;
+    passInputs_ = std::max<int64_t>(third, 1);
     groups_ = std::max<int64_t>(ceilDiv(passInputs_, kFanIn), 1);
   }
   group_ = first;
+  // A group's share of the pass is its share of the files: eight, or the few left at the end.
   const double c = static_cast<double>(chunks_);
-  advanceTo(c + c * static_cast<double>(pass_ - 1) +
-            c * static_cast<double>(std::max<int64_t>(group_ - 1, 0)) / groups_);
+  const double consumed = static_cast<double>(std::max<int64_t>(passInputs_ - third, 0));
+  groupStart_ = c + c * static_cast<double>(pass_ - 1) + c * consumed / passInputs_;
+  groupSize_ = c * static_cast<double>(std::min(third, kFanIn)) / passInputs_;
+  groupSeenAt_ = -1;
+  advanceTo(groupStart_);
 }
 
 void SortProgress::outputWritten(int64_t bytes, int64_t expectedBytes) {
   if (bytes <= 0 || expectedBytes <= 0) return;
   const double share = std::min(1.0, static_cast<double>(bytes) / expectedBytes);
   if (phase_ == Phase::kChunks && chunks_ == 1) {
-    advanceTo(kChunkMerged + (1.0 - kChunkMerged) * share);
+    advanceTo(kChunkMerged + (1.0 - kChunkMerged) * share * kOutputWritten);
   } else if (phase_ == Phase::kMerge && groups_ == 1) {
     // A pass of one group is the last one: it writes the output.
-    const double c = static_cast<double>(chunks_);
-    advanceTo(c + c * static_cast<double>(pass_ - 1) + c * share);
+    advanceTo(groupStart_ + groupSize_ * share * kOutputWritten);
+  } else {
+    return;
   }
+  outputComplete_ = share >= 1.0;
 }
 
 void SortProgress::finish(bool success, int returnCode) {
@@ -179,26 +192,54 @@ QString SortProgress::phaseText() const {
   return QString();
 }
 
-QString SortProgress::timeText(const std::string& now) const {
-  if (startTime_.empty()) return QString();
-  const int elapsed = elapsedSeconds(startTime_, now);
-  QString text = QStringLiteral("Elapsed ") + minutesAndSeconds(elapsed);
-  const double share = done_ / totalUnits();
+void SortProgress::followTime(int elapsed) {
   const bool running = phase_ == Phase::kChunks || phase_ == Phase::kMerge;
-  if (running && share >= kEstimateFrom && elapsed >= kEstimateAfterSeconds) {
-    const auto left = static_cast<int64_t>(std::llround(elapsed * (1.0 - share) / share));
-    text += QStringLiteral(", about ") + minutesAndSeconds(left) + QStringLiteral(" left");
+  double done = done_;
+  if (phase_ == Phase::kMerge && groupSize_ > 0 && !outputComplete_) {
+    // A merge group sends nothing until the next one starts: it is followed by the clock, at
+    // the pace of the work before it.
+    if (groupSeenAt_ < 0) {
+      groupSeenAt_ = elapsed;
+      pace_ = elapsed > 0 ? done_ / elapsed : 0;
+    }
+    const double byClock = done_ + pace_ * (elapsed - groupSeenAt_);
+    done = std::max(done, std::min(byClock, groupStart_ + groupSize_ * kGroupByClock));
   }
-  return text;
+  shown_ = std::max(shown_, std::min(done, totalUnits() * kRunningCap));
+  const double share = shown_ / totalUnits();
+  if (!running || share < kEstimateFrom || elapsed < kEstimateAfterSeconds ||
+      elapsed == estimatedAt_) {
+    return;
+  }
+  // The whole remaining work at the pace so far, smoothed so that it falls steadily.
+  const double end = elapsed / share;
+  endEstimate_ = endEstimate_ < 0 ? end : endEstimate_ + kSmoothing * (end - endEstimate_);
+  estimatedAt_ = elapsed;
 }
 
-ProgressView SortProgress::view(const std::string& now) const {
+QString SortProgress::timeText(int elapsed) const {
+  if (startTime_.empty()) return QString();
+  QString text = QStringLiteral("Elapsed ") + minutesAndSeconds(elapsed);
+  const bool running = phase_ == Phase::kChunks || phase_ == Phase::kMerge;
+  if (!running || endEstimate_ < 0) return text;
+  const double share = shown_ / totalUnits();
+  // Never less than half the plain estimate: smoothing must not run ahead of the work.
+  const double plain = elapsed * (1.0 - share) / share;
+  const auto left = static_cast<int64_t>(
+      std::llround(std::max(endEstimate_ - elapsed, plain / 2)));
+  if (outputComplete_ || left < 1) return text + QStringLiteral(", finishing");
+  return text + QStringLiteral(", about ") + minutesAndSeconds(left) + QStringLiteral(" left");
+}
+
+ProgressView SortProgress::view(const std::string& now) {
+  const int elapsed = startTime_.empty() ? 0 : elapsedSeconds(startTime_, now);
+  followTime(elapsed);
   ProgressView shown;
   shown.value = phase_ == Phase::kSucceeded
                     ? ProgressView::kScale
-                    : static_cast<int>(std::floor(ProgressView::kScale * done_ / totalUnits()));
+                    : static_cast<int>(std::floor(ProgressView::kScale * shown_ / totalUnits()));
   shown.phase = phaseText();
-  shown.time = timeText(now);
+  shown.time = timeText(elapsed);
   return shown;
 }
 

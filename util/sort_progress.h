@@ -29,8 +29,9 @@ class SortProgress {
   void outputWritten(int64_t bytes, int64_t expectedBytes);
   // The end of the run as the window decided it; only a success reaches 100 %.
   void finish(bool success, int returnCode);
-  // now: time of day HHMMSS.
-  ProgressView view(const std::string& now) const;
+  // now: time of day HHMMSS. Between two records the bar moves on at the pace of the run so
+  // far, and the time left is smoothed from one second to the next.
+  ProgressView view(const std::string& now);
 
   // Merge passes of `chunks` work files merged eight at a time (0 for one chunk).
   static int passCount(int64_t chunks);
@@ -47,7 +48,9 @@ class SortProgress {
   int64_t recordsRead() const;
   int64_t recordsSorted() const;
   QString phaseText() const;
-  QString timeText(const std::string& now) const;
+  QString timeText(int elapsed) const;
+  // The work done by now, with the current merge group counted at the pace so far.
+  void followTime(int elapsed);
 
   int64_t total_ = 0;
   Phase phase_ = Phase::kWaiting;
@@ -65,6 +68,16 @@ class SortProgress {
   int64_t groups_ = 0;
   int64_t passInputs_ = 0;
   double done_ = 0;            // units of work done; never goes back
+  // The current merge group: where it starts and how much of the pass it merges.
+  double groupStart_ = 0;
+  double groupSize_ = 0;
+  bool outputComplete_ = false;  // all bytes written; the disk may still be busy
+  // Kept from one view to the next.
+  int groupSeenAt_ = -1;       // elapsed seconds when the current group was first seen
+  double pace_ = 0;            // units per second up to that moment
+  double shown_ = 0;           // units shown; never goes back
+  double endEstimate_ = -1;    // elapsed seconds at which the run should end
+  int estimatedAt_ = -1;
 };
 
 // Minutes and seconds, "m:ss", of a count of seconds.

@@ -1,15 +1,18 @@
 // A stand-in for kvtsorts, started by kv02sort from the main directory of a test. It keeps a
 // copy of kvtsort.ctl as it found it, notes its current directory, appends one engine-style
 // line to kvtsort.log and ends as fake_engine.rc says: "<code>" exits with that code,
-// "signal <n>" ends by that signal.
+// "signal <n>" ends by that signal, "sleep <seconds> <file>..." writes the files (as a run's
+// work files and temporary output) and then runs that long.
 #include <signal.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -38,6 +41,12 @@ int main() {
     int sig = SIGABRT;
     order >> sig;
     ::raise(sig);
+  }
+  if (word == "sleep") {
+    int seconds = 0;
+    order >> seconds;
+    for (std::string file; order >> file;) writeAll(file.c_str(), "partial");
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
   }
   return word.empty() ? 0 : std::atoi(word.c_str());
 }

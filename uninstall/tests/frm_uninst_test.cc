@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -65,9 +66,10 @@ TEST_F(FormTest, ShowsItsCaptionsAndNames) {
   EXPECT_EQ(prompt->text(),
             "     Press \"Confirm\" to uninstall        KV Tamsort from this computer");
   EXPECT_EQ(Outcome(), "");
-  EXPECT_EQ(Find<QPushButton>("cmdConfirm")->text(), "Confirm");
-  EXPECT_EQ(Find<QPushButton>("cmdCancel")->text(), "Cancel");
-  EXPECT_EQ(Find<QPushButton>("cmdExit")->text(), "Exit");
+  // Each button has an Alt letter of its own.
+  EXPECT_EQ(Find<QPushButton>("cmdConfirm")->text(), "&Confirm");
+  EXPECT_EQ(Find<QPushButton>("cmdCancel")->text(), "C&ancel");
+  EXPECT_EQ(Find<QPushButton>("cmdExit")->text(), "E&xit");
   // Labels carry names for assistive technology, and their text as the description.
   EXPECT_FALSE(prompt->accessibleName().isEmpty());
   EXPECT_EQ(prompt->accessibleDescription(), prompt->text());
@@ -172,11 +174,25 @@ TEST_F(FormTest, ALongListOfLeftoversIsCutAndFitsTheWindow) {
   EXPECT_GE(outcome->height(), outcome->heightForWidth(outcome->width()));
 }
 
+// By the mouse, by Enter on the focused button, and by the button's Alt letter.
 TEST_F(FormTest, CancelAndExitCloseTheWindow) {
+  const std::vector<std::pair<const char*, std::function<void(QPushButton*)>>> presses = {
+      {"click", [](QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }},
+      {"Enter", [](QPushButton* b) { b->setFocus(); QTest::keyClick(b, Qt::Key_Return); }},
+      {"Alt letter", [](QPushButton* b) {
+         const QChar letter = b->text().at(b->text().indexOf(u'&') + 1).toUpper();
+         QTest::keyClick(b->window(), static_cast<Qt::Key>(letter.unicode()), Qt::AltModifier);
+       }}};
   for (const char* button : {"cmdCancel", "cmdExit"}) {
-    OpenForm();
-    Click(button);
-    EXPECT_FALSE(form_->isVisible()) << button;
+    for (const auto& [how, press] : presses) {
+      OpenForm();
+      form_->activateWindow();
+      ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+      press(Find<QPushButton>(button));
+      // An Alt letter clicks the button a moment later.
+      EXPECT_TRUE(QTest::qWaitFor([this] { return !form_->isVisible(); }, 2000))
+          << button << " by " << how;
+    }
   }
 }
 

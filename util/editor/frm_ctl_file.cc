@@ -24,6 +24,7 @@
 #include "util/editor/key_field_grid.h"
 #include "util/editor/sort_order_file.h"
 #include "util/editor/sort_order_grid.h"
+#include "util/theme_colours.h"
 
 namespace kvt::util {
 
@@ -108,7 +109,11 @@ QGroupBox* frmCtlFile::buildFileFrame() {
   for (const auto& [caption, box, button] : paths) {
     grid->addWidget(labelFor(caption, box, frame), row, 0);
     grid->addWidget(box, row, 1, 1, 8);
-    if (button) grid->addWidget(button, row, 9);
+    if (button) {
+      grid->addWidget(button, row, 9);
+      // Three buttons read "Browse": a screen reader needs to say which file each one picks.
+      button->setAccessibleName(QStringLiteral("Browse for the ") + caption.toLower());
+    }
     ++row;
   }
   txtRecLen = newBox("txtRecLen", frame);
@@ -661,7 +666,8 @@ void frmCtlFile::showValues(const CtlFileValues& v) {
 
 void frmCtlFile::setMsg(const QString& text, const QColor& colour) {
   QPalette palette = lblMsg->palette();
-  palette.setColor(QPalette::WindowText, colour);
+  // The hue says what the message is; the shade follows the theme so that it stays readable.
+  palette.setColor(QPalette::WindowText, readableShade(colour, palette));
   lblMsg->setPalette(palette);
   lblMsg->setText(text);
 }

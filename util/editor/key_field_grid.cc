@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 
 #include "util/editor/editor_texts.h"
+#include "util/theme_colours.h"
 
 namespace kvt::util {
 
@@ -38,7 +39,7 @@ void KeyFieldGrid::initGrdCtl() {
   setRowCount(KeyFieldSet::kRows);
   for (int c = 0; c < 3; ++c) {
     auto* item = new QTableWidgetItem(headings[c]);
-    item->setForeground(texts::kNotice);
+    item->setForeground(readableShade(texts::kNotice, palette()));
     item->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     setHorizontalHeaderItem(c, item);
   }

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 
 #include "util/editor/editor_texts.h"
+#include "util/theme_colours.h"
 
 namespace kvt::util {
 
@@ -30,7 +31,7 @@ void SortOrderGrid::initGrdOrder() {
   int width = 44;
   for (int c = 0; c < 2; ++c) {
     auto* item = new QTableWidgetItem(headings[c]);
-    item->setForeground(texts::kNotice);
+    item->setForeground(readableShade(texts::kNotice, palette()));
     setHorizontalHeaderItem(c, item);
     width = std::max(width, fontMetrics().horizontalAdvance(headings[c]) + 16);
   }

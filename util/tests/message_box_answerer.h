@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QStringList>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -13,6 +14,7 @@ namespace kvt::util::test {
 
 class MessageBoxAnswerer {
  public:
+  // NoButton: presses Enter, as a user who takes the box's default does.
   explicit MessageBoxAnswerer(QMessageBox::StandardButton answer) : answer_(answer) {
     timer_.setInterval(20);
     QObject::connect(&timer_, &QTimer::timeout, [this] { answerOpenBox(); });
@@ -30,7 +32,9 @@ class MessageBoxAnswerer {
     asked << box->text();
     const QWidget* owner = box->parentWidget() ? box->parentWidget()->window() : nullptr;
     overShownWindow << (owner && owner->windowHandle() && owner->windowHandle()->isVisible());
-    if (QAbstractButton* button = box->button(answer_)) {
+    if (answer_ == QMessageBox::NoButton) {
+      QTest::keyClick(box, Qt::Key_Return);
+    } else if (QAbstractButton* button = box->button(answer_)) {
       button->click();
     } else {
       box->reject();

@@ -410,13 +410,13 @@ void TestLogic::sortProgressFollowsRecordedRuns() {
   }
 
   // Reading and sorting are counted by chunks; the time left follows the share done.
-  const SortProgress progress = replayed(
+  SortProgress progress = replayed(
       1000, statusRecord("000", 0, 0, 0, t) + chunkRecords(1, 10, 2, t) +
                 chunkRecords(2, 10, 2, t) + statusRecord("004", 2, 3, 10, t));
   QCOMPARE(progress.view(t).phase,
            QStringLiteral("Chunk 3 of 10: 300 of 1,000 records read, 200 sorted"));
   QCOMPARE(progress.view("100001").time, QStringLiteral("Elapsed 0:01"));  // too early to say
-  const SortProgress merging = replayed(
+  SortProgress merging = replayed(
       40, statusRecord("000", 0, 0, 0, t) + chunkRecords(1, 2, 4, t) + chunkRecords(2, 2, 4, t) +
               statusRecord("002", 1, 2, 2, t));
   QCOMPARE(merging.view("100010").value, 500);  // both chunks done, the one merge pass to go
@@ -458,6 +458,44 @@ void TestLogic::sortProgressFollowsEngineStatusFile() {
   QVERIFY(progress.view(end.endTime()).value < ProgressView::kScale);
   progress.finish(end.returnCode() == 0, end.returnCode());
   QCOMPARE(progress.view(end.endTime()).value, ProgressView::kScale);
+}
+
+// Ten chunks read in 10 s, then two merge passes that send a record only per group: the bar
+// moves on through each group, the time left falls from one second to the next, and a written
+// output that is still being flushed is "finishing", never "0:00 left".
+void TestLogic::sortProgressMovesThroughMerges() {
+  const std::string t = "100000";
+  std::string file = statusRecord("000", 0, 0, 0, t);
+  for (int i = 1; i <= 10; ++i) file += chunkRecords(i, 10, 2, t);
+  SortProgress progress = replayed(1000, file);
+  const auto at = [](int second) {
+    return QStringLiteral("1000%1").arg(second, 2, 10, QLatin1Char('0')).toStdString();
+  };
+  const QRegularExpression leftText(QStringLiteral("about (\\d+):(\\d\\d) left"));
+  const auto leftOf = [&leftText](const ProgressView& shown) {
+    const QRegularExpressionMatch m = leftText.match(shown.time);
+    return m.hasMatch() ? m.captured(1).toInt() * 60 + m.captured(2).toInt() : -1;
+  };
+  ProgressView shown = progress.view(at(10));
+  const std::vector<std::pair<int, std::string>> groups = {
+      {10, statusRecord("002", 1, 10, 10, t)},  // pass 1: files 1-8
+      {18, statusRecord("002", 2, 10, 2, t)},   // pass 1: files 9-10
+      {20, statusRecord("002", 1, 10, 2, t)}};  // pass 2 writes the output
+  int lastLeft = leftOf(shown);
+  for (size_t g = 0; g < groups.size(); ++g) {
+    progress.apply(StatusRecord(groups[g].second));
+    const int until = g + 1 < groups.size() ? groups[g + 1].first : 30;
+    for (int second = groups[g].first + 1; second < until; ++second) {
+      const ProgressView next = progress.view(at(second));
+      QVERIFY2(next.value > shown.value, qPrintable(next.time));
+      const int left = leftOf(next);
+      QVERIFY2(left > 0 && left <= lastLeft, qPrintable(next.time));
+      shown = next;
+      lastLeft = left;
+    }
+  }
+  progress.outputWritten(10000, 10000);
+  QCOMPARE(progress.view(at(31)).time, QStringLiteral("Elapsed 0:31, finishing"));
 }
 
 }  // namespace kvt::util::test

@@ -30,6 +30,7 @@ class TestLogic : public QObject {
   void progressTrackerFollowsRecords();
   void sortProgressFollowsRecordedRuns();
   void sortProgressFollowsEngineStatusFile();
+  void sortProgressMovesThroughMerges();
   void memoryReportFormat();
   void recordCountRoundsHalfToEven();
   void controlFileChecks();

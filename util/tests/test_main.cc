@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QtTest>
 
+#include "util/tests/test_everyday_use.h"
 #include "util/tests/test_frm_util.h"
 #include "util/tests/test_logic.h"
 
@@ -15,6 +16,10 @@ int main(int argc, char* argv[]) {
   {
     kvt::util::test::TestFrmUtil window;
     failures += QTest::qExec(&window, argc, argv);
+  }
+  {
+    kvt::util::test::TestEverydayUse everyday;
+    failures += QTest::qExec(&everyday, argc, argv);
   }
   return failures == 0 ? 0 : 1;
 }

@@ -1,5 +1,5 @@
 // Takes the README's pictures of the utility: the main window while a sort runs, the log viewer
-// after it, and the control-file editor. scripts/screenshots.sh runs it under a virtual display
+// after it, the window in a dark theme, and the control-file editor. scripts/screenshots.sh runs it under a virtual display
 // on an installed product; it drives the real windows as a user would and grabs them.
 //
 //   kvtutil_screenshots CONTROL_FILE OUTPUT_FOLDER
@@ -21,12 +21,17 @@
 #include "util/app_context.h"
 #include "util/editor/frm_ctl_file.h"
 #include "util/frm_util.h"
+#include "util/theme_colours.h"
 
 namespace {
 
-// A palette image keeps the files small; the windows use few colours.
-bool save(const QImage& picture, const QString& folder, const QString& name) {
-  const QImage image = picture.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+// A palette image keeps the files small; the windows use few colours. Its fixed colour cube
+// would merge the close greys of a dark theme, whose picture keeps all its colours.
+bool save(const QImage& picture, const QString& folder, const QString& name,
+          bool allColours = false) {
+  const QImage image = allColours ? picture.convertToFormat(QImage::Format_RGB888)
+                                  : picture.convertToFormat(QImage::Format_Indexed8,
+                                                            Qt::ThresholdDither);
   const QString path = QDir(folder).filePath(name);
   const bool saved = image.save(path, "PNG", 0);
   std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
@@ -66,7 +71,7 @@ int main(int argc, char* argv[]) {
   kvt::util::AppContext ctx;
   ctx.asker = &asker;
   kvt::util::frmUtil window(ctx);
-  window.resize(1100, 700);
+  window.resize(1024, 720);
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
 
@@ -109,6 +114,21 @@ int main(int argc, char* argv[]) {
   ok = save(child<QGroupBox>(&window, "frmLog")->grab().toImage(), folder,
             QStringLiteral("log-viewer.png")) &&
        ok;
+
+  // The window opened after the sort in a dark theme, at the size of a small screen.
+  const QPalette light = QApplication::palette();
+  QApplication::setPalette(kvt::util::darkPalette());
+  {
+    kvt::util::frmUtil dark(ctx);
+    dark.resize(1000, 700);
+    dark.show();
+    if (!QTest::qWaitForWindowExposed(&dark)) return 1;
+    child<QLineEdit>(&dark, "txtCtlFile")->setText(QStringLiteral("no-such-file.txt"));
+    child<QPushButton>(&dark, "cmdSort")->click();
+    QTest::qWait(500);
+    ok = save(dark.grab().toImage(), folder, QStringLiteral("utility-dark.png"), true) && ok;
+  }
+  QApplication::setPalette(light);
 
   // The editor on the control file that was sorted.
   ctx.mainCtlFileText = ctlFile;

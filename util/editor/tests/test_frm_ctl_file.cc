@@ -19,11 +19,14 @@
 #include "util/editor/tests/editor_test_support.h"
 #include "util/tests/keyboard_support.h"
 #include "util/tests/message_box_answerer.h"
+#include "util/theme_colours.h"
 
 namespace kvt::util::test {
 
 namespace {
 
+// The specified hues in the shades the application's palette makes readable.
+QColor shown(const QColor& hue) { return readableShade(hue, QApplication::palette()); }
 const QColor kGreen(0, 128, 0);
 const QColor kRed(255, 0, 0);
 const QColor kBlue(0, 0, 255);
@@ -144,11 +147,15 @@ void FrmCtlFileTest::opensEmptyWithDefaults() {
   QVERIFY(!ed.button("cmdCancel")->isVisible());
   QVERIFY(main.asker.questions.isEmpty());
   QCOMPARE(ed.keys()->horizontalHeaderItem(2)->text(), QStringLiteral("Order"));
-  QCOMPARE(ed.keys()->horizontalHeaderItem(0)->foreground().color(), kBlue);
+  QCOMPARE(ed.keys()->horizontalHeaderItem(0)->foreground().color(), shown(kBlue));
   QCOMPARE(ed.order()->horizontalHeaderItem(0)->text(), QStringLiteral("Value"));
   QCOMPARE(ed.order()->horizontalHeaderItem(1)->text(), QStringLiteral("Chr"));
   QCOMPARE(ed.box("txtSortCtl")->accessibleName(), QStringLiteral("Sort control file"));
   QCOMPARE(ed.keys()->accessibleName(), QStringLiteral("Sort fields"));
+  QCOMPARE(ed.button("cmdBrowse")->accessibleName(),
+           QStringLiteral("Browse for the sort control file"));
+  QCOMPARE(ed.button("cmdBrowseI")->accessibleName(), QStringLiteral("Browse for the input file"));
+  QCOMPARE(ed.button("cmdBrowseO")->accessibleName(), QStringLiteral("Browse for the output file"));
 
   ed.press("cmdExit");
   QVERIFY(!ed.dlg().isVisible());
@@ -176,7 +183,7 @@ void FrmCtlFileTest::newFileCreatedAndSaved() {
   QCOMPARE(main.asker.titles, QStringList{"KV Tamsort Utility"});
   QVERIFY(main.exists("SortCtl/job.txt"));  // opening created it empty
   QCOMPARE(ed.msg(), QStringLiteral("Binary sort order will be used."));
-  QCOMPARE(ed.msgColour(), kBlue);
+  QCOMPARE(ed.msgColour(), shown(kBlue));
   QVERIFY(!ed.order()->isEnabled());
   QVERIFY(!ed.button("cmdSave")->isEnabled());
 
@@ -198,7 +205,7 @@ void FrmCtlFileTest::newFileCreatedAndSaved() {
   QCOMPARE(plainCaption(ed.button("cmdSave")), QStringLiteral("Confirm"));
   QVERIFY(ed.button("cmdCancel")->isVisible());
   QCOMPARE(ed.msg(), " Press 'Confirm' to replace " + path);
-  QCOMPARE(ed.msgColour(), kBlue);
+  QCOMPARE(ed.msgColour(), shown(kBlue));
   QCOMPARE(main.readFile("SortCtl/job.txt"), QByteArray());
 
   ed.press("cmdSave");
@@ -207,7 +214,7 @@ void FrmCtlFileTest::newFileCreatedAndSaved() {
                      {R"(1POS="1")", R"(1LEN="5")", R"(1ORD="D")", R"(2POS="11")",
                       R"(2LEN="5")", R"(2ORD="A")"}));
   QCOMPARE(ed.msg(), "File " + path + " saved.\r\n");
-  QCOMPARE(ed.msgColour(), kGreen);
+  QCOMPARE(ed.msgColour(), shown(kGreen));
   QCOMPARE(plainCaption(ed.button("cmdSave")), QStringLiteral("Save"));
   QVERIFY(!ed.button("cmdSave")->isEnabled());
   QVERIFY(!ed.button("cmdCancel")->isVisible());
@@ -256,7 +263,7 @@ void FrmCtlFileTest::loadsStarsAndRelativePaths() {
   const QString path = main.path("SortCtl/rel.txt");
   Editor ed(main, path);
   QCOMPARE(ed.msg(), "Sort control file " + path + " loaded.\r\nBinary sort order will be used.");
-  QCOMPARE(ed.msgColour(), kBlue);
+  QCOMPARE(ed.msgColour(), shown(kBlue));
   QCOMPARE(ed.box("txtInFile")->text(), main.path("in.dat"));
   QCOMPARE(ed.box("txtOutFile")->text(), main.path("data/out.dat"));
   QCOMPARE(ed.box("txtWFileDir")->text(), main.path("data/"));
@@ -291,7 +298,7 @@ void FrmCtlFileTest::loadsUserOrderAndSavesItUnchanged() {
   QVERIFY(ed.option("optUser")->isChecked());
   QCOMPARE(ed.msg(), "Sort control file " + path + " loaded.\r\nSort order file " +
                          main.path("SortCtl/job.sor") + " loaded.");
-  QCOMPARE(ed.msgColour(), kGreen);
+  QCOMPARE(ed.msgColour(), shown(kGreen));
   QCOMPARE(ed.orderValue(65), QStringLiteral("90"));
   QCOMPARE(ed.orderChar(65), QStringLiteral("Z"));
   QVERIFY(ed.order()->isEnabled());
@@ -312,7 +319,7 @@ void FrmCtlFileTest::refusesCorruptSortOrderFile() {
   digits.replace(3 * 10, 3, "300");
   main.writeFile("SortCtl/job.sor", digits);
   Editor ed(main, main.path("SortCtl/job.txt"));
-  QCOMPARE(ed.msgColour(), kRed);
+  QCOMPARE(ed.msgColour(), shown(kRed));
   QVERIFY(ed.msg().contains("Sort order file " + main.path("SortCtl/job.sor") + " not loaded"));
   QVERIFY(ed.msg().contains("above 255"));
   QCOMPARE(ed.orderValue(65), QStringLiteral("65"));  // the grid keeps its table
@@ -340,7 +347,7 @@ void FrmCtlFileTest::standardOrderLoadedAndCharacterMoved() {
   emit ed.orderList()->activated(1);
   QCOMPARE(main.asker.questions.last(), QStringLiteral("Press 'Yes' to load sort order from Dictionary"));
   QCOMPARE(ed.msg(), QStringLiteral("Dictionary order loaded into sort order tab"));
-  QCOMPARE(ed.msgColour(), kGreen);
+  QCOMPARE(ed.msgColour(), shown(kGreen));
   QCOMPARE(ed.orderValue(65), QStringLiteral("90"));
   QVERIFY(ed.option("optUser")->isChecked());
 
@@ -352,14 +359,14 @@ void FrmCtlFileTest::standardOrderLoadedAndCharacterMoved() {
   QApplication::sendEvent(ed.order(), &focusIn);
   QCOMPARE(ed.msg(), QStringLiteral("Doubleclick on the character to be moved - \r\nUse the "
                                     "mouse to select insert after point and press the 'insert' key!"));
-  QCOMPARE(ed.msgColour(), kBlue);
+  QCOMPARE(ed.msgColour(), shown(kBlue));
 
   ed.doubleClickOrderRow(66);  // "B"
   QCOMPARE(ed.msg(),
            QStringLiteral("Use the mouse to select insert after point and press the 'insert' key!"));
   ed.insertAt(97);  // after "a"
   QCOMPARE(ed.msg(), QStringLiteral("Char 'B' has been moved."));
-  QCOMPARE(ed.msgColour(), kGreen);
+  QCOMPARE(ed.msgColour(), shown(kGreen));
   for (int place = 66; place <= 96; ++place) QCOMPARE(ed.orderValue(place), QString::number(place + 1));
   QCOMPARE(ed.orderValue(97), QStringLiteral("66"));
   QCOMPARE(ed.orderChar(97), QStringLiteral("B"));
@@ -397,7 +404,7 @@ void FrmCtlFileTest::standardOrderAnsweredNoKeepsTable() {
 
   ed.orderList()->setCurrentIndex(0);
   emit ed.orderList()->activated(0);
-  QCOMPARE(ed.msgColour(), kRed);
+  QCOMPARE(ed.msgColour(), shown(kRed));
   QVERIFY(ed.msg().contains("more than once"));
   QCOMPARE(ed.orderValue(4), QStringLiteral("4"));
 
@@ -425,7 +432,7 @@ void FrmCtlFileTest::fieldWithoutLengthIsLeftOut() {
                       R"(2LEN="2")", R"(2ORD="D")"}));
   QCOMPARE(ed.msg(), "File " + path +
                          " saved.\r\nSort field 2 has a position but no length and was not saved.");
-  QCOMPARE(ed.msgColour(), kRed);
+  QCOMPARE(ed.msgColour(), shown(kRed));
 }
 
 void FrmCtlFileTest::failedSaveKeepsOldFile() {
@@ -441,7 +448,7 @@ void FrmCtlFileTest::failedSaveKeepsOldFile() {
   ed.type("txtRecLen", "0");
   ed.press("cmdSave");
   ed.press("cmdSave");
-  QCOMPARE(ed.msgColour(), kRed);
+  QCOMPARE(ed.msgColour(), shown(kRed));
   QCOMPARE(ed.msg(), "File " + main.path("SortCtl/job.sor") +
                          " could not be written. The old file is unchanged.");
   QCOMPARE(main.readFile("SortCtl/job.txt"), old);
@@ -470,7 +477,7 @@ void FrmCtlFileTest::longFileSavesWhole() {
   ed.type("txtRecLen", "9");
   ed.press("cmdSave");
   ed.press("cmdSave");
-  QCOMPARE(ed.msgColour(), kGreen);
+  QCOMPARE(ed.msgColour(), shown(kGreen));
   QCOMPARE(main.readFile("SortCtl/long.txt"), bytes);
 }
 
@@ -548,7 +555,7 @@ void FrmCtlFileTest::invalidFileIsRefused() {
   Editor ed(main, main.path("SortCtl/other.txt"));
   QCOMPARE(ed.msg(), QStringLiteral("Invalid, incomplete or corrupt sort control file "
                                     "loaded.\r\nSelect a valid file."));
-  QCOMPARE(ed.msgColour(), kRed);
+  QCOMPARE(ed.msgColour(), shown(kRed));
   QCOMPARE(ed.box("txtInFile")->text(), QString());
 }
 
@@ -565,7 +572,7 @@ void FrmCtlFileTest::browseLoadsChosenFile() {
   QCOMPARE(ed.box("txtSortCtl")->text(), path);
   QCOMPARE(ed.msg(), "Sort control file " + path + " loaded\r\nSort order file " +
                          main.path("SortCtl/job.sor") + " loaded.");
-  QCOMPARE(ed.msgColour(), kGreen);
+  QCOMPARE(ed.msgColour(), shown(kGreen));
   QCOMPARE(main.mainTexts, QStringList{path});
   QCOMPARE(ed.box("txtInFile")->text(), QStringLiteral("/d/in.dat"));
   QCOMPARE(ed.orderValue(97), QStringLiteral("122"));
@@ -666,7 +673,7 @@ void FrmCtlFileTest::userOrderWithoutTableIsWritten() {
   QCOMPARE(ed.msg(), " Press 'Confirm' to replace " + path + "\r\nand create " + sorPath);
   ed.press("cmdSave");
   QCOMPARE(ed.msg(), "File " + path + " saved.\r\n" + sorPath + " saved.");
-  QCOMPARE(ed.msgColour(), kGreen);
+  QCOMPARE(ed.msgColour(), shown(kGreen));
   QCOMPARE(main.readFile("SortCtl/job.sor").toStdString(),
            SortOrderCodec::encode(CollatingTable::binary()));
 }
