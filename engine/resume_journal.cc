@@ -145,34 +145,43 @@ size_t RunJournal::Begin(const std::string& path, const formats::Journal& head,
   if (steps.empty()) return 0;
   std::string bytes = formats::FormatJournalHead(head);
   for (const formats::JournalEntry& entry : entries_) bytes += formats::FormatJournalEntry(entry);
-  if (!Files().Open(path, platform::OpenMode::kCreateExclusive, &file_).ok() || !Write(bytes))
-    file_.reset();
+  writing_ = Write(true, bytes);
   return entries_.size();
 }
 
-bool RunJournal::Write(const std::string& bytes) {
-  if (file_->Write(bytes.data(), bytes.size()).ok() && file_->Sync().ok()) return true;
-  file_.reset();
+// Opened for each line, so that the run holds no descriptor more than before. The journal is
+// created private and never made again once it is gone.
+bool RunJournal::Write(bool create, const std::string& bytes) {
+  std::unique_ptr<platform::File> file;
+  uint64_t end = 0;
+  const auto mode = create ? platform::OpenMode::kCreateExclusive : platform::OpenMode::kUpdate;
+  if (Files().Open(path_, mode, &file).ok() && file->Size(&end).ok() &&
+      file->WriteAt(end, bytes.data(), bytes.size()).ok() && file->Sync().ok() &&
+      file->Close().ok())
+    return true;
+  file.reset();
   Files().Remove(path_);
   return false;
 }
 
 void RunJournal::Record(size_t step, formats::JournalEntry facts) {
-  if (file_ == nullptr) return;
+  if (!writing_) return;
   facts.name = NamePart(steps_[step].path);
   std::unique_ptr<platform::File> work;
   // Synced first: the journal never names a file that a power cut could still take back.
   if (!Files().Open(steps_[step].path, platform::OpenMode::kUpdate, &work).ok() ||
       !work->Sync().ok() || !ChecksumOf(work.get(), &facts.length, &facts.checksum)) {
-    file_.reset();
+    writing_ = false;
     Files().Remove(path_);
     return;
   }
-  if (Write(formats::FormatJournalEntry(facts))) entries_.push_back(facts);
+  work.reset();
+  writing_ = Write(false, formats::FormatJournalEntry(facts));
+  if (writing_) entries_.push_back(facts);
 }
 
 void RunJournal::Remove() {
-  file_.reset();
+  writing_ = false;
   Files().Remove(path_);
 }
 

@@ -55,13 +55,14 @@ class RunJournal {
   // True when the earlier run's journal fits this run and the files still needed are intact.
   bool Fits(const formats::Journal& old, const formats::Journal& head) const;
   void RemoveNamedFiles(const formats::Journal& old) const;
-  bool Write(const std::string& bytes);
+  // Creates the journal with bytes, or appends them; synced. On failure the journal goes.
+  bool Write(bool create, const std::string& bytes);
 
   std::string path_;
   std::string folder_;  // of the work files, ending with a separator or empty
   std::vector<ResumeStep> steps_;
   std::vector<formats::JournalEntry> entries_;
-  std::unique_ptr<platform::File> file_;
+  bool writing_ = false;
 };
 
 }  // namespace kvt::engine
