@@ -49,6 +49,9 @@ class SortRun {
     if (main_dir_.empty() && !platform::FileExists("kvtsort.ctl")) return kBadControlRecord;
     if (status_.Open(main_dir_ + "kvtsort.sts")) status_.WriteStart();
     int code = Steps();
+    // A run that ends before it judged an earlier run's work leaves none of it behind.
+    if (!journal_judged_ && !control_.work_prefix.empty())
+      journal_.Begin(formats::JournalName(control_.work_prefix), {}, {});
     // Which file made the run fail, and why, before the end record and the front-end's line.
     const std::string cause = failure_note::First();
     if (code != kOk && !cause.empty()) log_.Write(kFailurePhase, cause);
@@ -87,6 +90,7 @@ class SortRun {
   GatherBlocks gather_blocks_;
   RunJournal journal_;
   size_t reused_ = 0;  // steps (chunks, then merge groups) an earlier run finished
+  bool journal_judged_ = false;
 };
 
 int SortRun::Steps() {
@@ -116,6 +120,10 @@ int SortRun::Steps() {
   if (records_ < 2) return kTooFewRecords;
   if (!PlanFits(records_)) return kBadControlRecord;
 
+  const MergePlan plan{control_.work_prefix, control_.output_path, control_.chunk_count,
+                       control_.records_per_chunk, records_};
+  StartJournal(plan);
+
   RecordLayout layout(control_, control_.user_order() ? &tables : nullptr);
   KeyComparer cmp(control_.groups);
   const int64_t length = control_.record_length;
@@ -129,9 +137,6 @@ int SortRun::Steps() {
     if (!staging_.Allocate(static_cast<size_t>(staging_records_ * length))) return kOutOfMemory;
   }
 
-  const MergePlan plan{control_.work_prefix, control_.output_path, control_.chunk_count,
-                       control_.records_per_chunk, records_};
-  StartJournal(plan);
   code = SortChunks(input, layout, cmp);
   if (code != kOk) return code;
   input.Close();
@@ -273,6 +278,7 @@ void SortRun::StartJournal(const MergePlan& plan) {
       platform::ReadWholeFile(main_dir_ + "kvtsort.ctl", &head.control))
     steps = ResumeSteps(plan);
   reused_ = journal_.Begin(formats::JournalName(control_.work_prefix), head, steps);
+  journal_judged_ = true;
   if (reused_ > 0) log_.Write(kResumePhase, ResumeText(plan, reused_));
 }
 
