@@ -192,7 +192,8 @@ int runJob(const std::vector<std::string>& words, int waitLimit, bool restart) {
 
 std::string helpText() {
   std::string key = platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR);
-  return "Usage: kv02sort [-v | --verbose] [--wait-limit SECONDS] [--restart] [--] CONTROL-FILE\n"
+  return "Usage: kv02sort [-v | --verbose] [--wait-limit SECONDS] [--restart]\n"
+         "                [--] CONTROL-FILE\n"
          "       kv02sort --help | --version\n"
          "\n"
          "Runs one sort job: checks the sort control file, plans the chunks from the input's\n"
