@@ -313,15 +313,17 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs,
       return code;
     }
   }
-  // The inputs are used up, but go only once the result is on disk and recorded as finished:
-  // a run killed in between finds either the inputs or the result.
+  // The inputs are used up. Deleting a large file takes the file system a while, so the helper
+  // threads delete them while this thread waits for the output to reach the disk. A run killed
+  // in between finds the journal naming inputs that are gone, and so starts afresh.
   for (size_t q = 0; q < k; ++q) opened[q].reset();
-  if (!writer.Commit()) return writer.rename_failed() ? kMergeCreateFailed : kMergeWriteFailed;
-  if (finished) finished();
-  // Deleting a large file takes the file system a while: the threads share it out.
-  pool_->Run(static_cast<int64_t>(k), [&inputs](int64_t q) {
+  pool_->Start(static_cast<int64_t>(k), [&inputs](int64_t q) {
     platform::FileSystem::Default().Remove(inputs[static_cast<size_t>(q)]);
   });
+  const bool committed = writer.Commit();
+  pool_->Wait();
+  if (!committed) return writer.rename_failed() ? kMergeCreateFailed : kMergeWriteFailed;
+  if (finished) finished();
   return kOk;
 }
 

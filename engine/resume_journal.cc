@@ -156,8 +156,7 @@ bool RunJournal::Write(bool create, const std::string& bytes) {
   uint64_t end = 0;
   const auto mode = create ? platform::OpenMode::kCreateExclusive : platform::OpenMode::kUpdate;
   if (Files().Open(path_, mode, &file).ok() && file->Size(&end).ok() &&
-      file->WriteAt(end, bytes.data(), bytes.size()).ok() && file->Sync().ok() &&
-      file->Close().ok())
+      file->WriteAt(end, bytes.data(), bytes.size()).ok() && file->Close().ok())
     return true;
   file.reset();
   Files().Remove(path_);
@@ -168,9 +167,12 @@ void RunJournal::Record(size_t step, formats::JournalEntry facts) {
   if (!writing_) return;
   facts.name = NamePart(steps_[step].path);
   std::unique_ptr<platform::File> work;
-  // Synced first: the journal never names a file that a power cut could still take back.
+  // Neither the file nor the journal is synced: a killed run leaves both in the system's
+  // cache, and after a power cut the lengths and checksums decide, so a file whose bytes did
+  // not reach the disk is never reused. Syncing every work file would make each chunked sort
+  // wait for the disk, which otherwise never sees the work files.
   if (!Files().Open(steps_[step].path, platform::OpenMode::kUpdate, &work).ok() ||
-      !work->Sync().ok() || !ChecksumOf(work.get(), &facts.length, &facts.checksum)) {
+      !ChecksumOf(work.get(), &facts.length, &facts.checksum)) {
     writing_ = false;
     Files().Remove(path_);
     return;
