@@ -64,6 +64,8 @@ class ChunkReader {
            ChunkResult* result);
   // Lets go of the current chunk's mapping.
   void Release() { Unmap(); }
+  // Passes over records that an earlier run already sorted into a work file.
+  void Skip(int64_t records) { offset_ += records * layout_.record_length(); }
 
  private:
   // Maps the next `wanted` records; returns the records mapped, 0 when mapping is not possible

@@ -12,6 +12,8 @@ namespace kvt::engine {
 // The line before a failed run ends: which file and the system's reason, so that a code says
 // more than "cannot be created".
 inline constexpr int kFailurePhase = 90;
+// The line before the first chunk of a run that takes over an earlier run's work files.
+inline constexpr int kResumePhase = 12;
 
 class EngineLog {
  public:

@@ -1,6 +1,7 @@
 #include "engine/merge_passes.h"
 
 #include <algorithm>
+#include <functional>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -252,10 +253,11 @@ int Merger::MergePiece(const std::vector<platform::File*>& files, const std::vec
 
 int Merger::MergeGroup(const std::vector<std::string>& inputs,
                        const std::vector<int64_t>& records, const std::string& target,
-                       bool final) {
+                       bool final, const std::function<void()>& finished) {
   if (inputs.size() == 1 && !final) {
     if (!platform::FileSystem::Default().Replace(inputs[0], target).ok())
       return kMergeCreateFailed;
+    if (finished) finished();
     return kOk;
   }
   const int64_t length = layout_.record_length();
@@ -312,18 +314,21 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs,
     }
   }
   // The inputs are used up. Deleting a large file takes the file system a while, so the helper
-  // threads delete them while this thread waits for the output to reach the disk.
+  // threads delete them while this thread waits for the output to reach the disk. A run killed
+  // in between finds the journal naming inputs that are gone, and so starts afresh.
   for (size_t q = 0; q < k; ++q) opened[q].reset();
   pool_->Start(static_cast<int64_t>(k), [&inputs](int64_t q) {
     platform::FileSystem::Default().Remove(inputs[static_cast<size_t>(q)]);
   });
   const bool committed = writer.Commit();
   pool_->Wait();
-  if (committed) return kOk;
-  return writer.rename_failed() ? kMergeCreateFailed : kMergeWriteFailed;
+  if (!committed) return writer.rename_failed() ? kMergeCreateFailed : kMergeWriteFailed;
+  if (finished) finished();
+  return kOk;
 }
 
-int Merger::RunPasses(const MergePlan& plan, StatusFile* status) {
+std::vector<MergeGroupPlan> PlanMergeGroups(const MergePlan& plan) {
+  std::vector<MergeGroupPlan> groups;
   int64_t pass = 1;
   int64_t files = plan.chunk_count;  // files of the previous pass
   // The records each file of the previous pass holds.
@@ -333,23 +338,22 @@ int Merger::RunPasses(const MergePlan& plan, StatusFile* status) {
   int64_t consumed = 0;
   int64_t next = 1;
   for (;;) {
-    int64_t remaining = files - consumed;
-    int64_t take = std::min<int64_t>(remaining, kMergeFanIn);
-    bool final = remaining <= kMergeFanIn && next == 1;
-    if (status != nullptr) status->WriteProgress(StatusType::kMerge, next, plan.chunk_count, remaining);
-    std::vector<std::string> inputs;
-    std::vector<int64_t> records;
+    MergeGroupPlan group;
+    group.pass = pass;
+    group.number = next;
+    group.remaining = files - consumed;
+    const int64_t take = std::min<int64_t>(group.remaining, kMergeFanIn);
+    group.final = group.remaining <= kMergeFanIn && next == 1;
     for (int64_t f = consumed + 1; f <= consumed + take; ++f) {
-      inputs.push_back(WorkFileName(plan.work_prefix, pass - 1, f));
-      records.push_back(counts[static_cast<size_t>(f - 1)]);
+      group.inputs.push_back(WorkFileName(plan.work_prefix, pass - 1, f));
+      group.records.push_back(counts[static_cast<size_t>(f - 1)]);
     }
-    std::string target = final ? plan.output_path : WorkFileName(plan.work_prefix, pass, next);
-    int code = MergeGroup(inputs, records, target, final);
-    if (code != kOk) return code;
-    if (final) return kOk;
-    next_counts.push_back(std::accumulate(records.begin(), records.end(), int64_t{0}));
+    group.target = group.final ? plan.output_path : WorkFileName(plan.work_prefix, pass, next);
+    next_counts.push_back(std::accumulate(group.records.begin(), group.records.end(), int64_t{0}));
+    groups.push_back(std::move(group));
+    if (groups.back().final) break;
     consumed += take;
-    if (remaining > kMergeFanIn) {
+    if (files - consumed > 0) {
       ++next;
       continue;
     }
@@ -360,6 +364,23 @@ int Merger::RunPasses(const MergePlan& plan, StatusFile* status) {
     next = 1;
     consumed = 0;
   }
+  return groups;
+}
+
+int Merger::RunPasses(const MergePlan& plan, StatusFile* status, size_t reused,
+                      const std::function<void(size_t)>& finished) {
+  const std::vector<MergeGroupPlan> groups = PlanMergeGroups(plan);
+  for (size_t g = 0; g < groups.size(); ++g) {
+    const MergeGroupPlan& group = groups[g];
+    if (status != nullptr)
+      status->WriteProgress(StatusType::kMerge, group.number, plan.chunk_count, group.remaining);
+    // A group whose result an earlier run left intact has its status record and no more.
+    if (g < reused) continue;
+    int code = MergeGroup(group.inputs, group.records, group.target, group.final,
+                          [&] { if (finished && !group.final) finished(g); });
+    if (code != kOk) return code;
+  }
+  return kOk;
 }
 
 }  // namespace kvt::engine

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -27,6 +28,21 @@ struct MergePlan {
 
 inline constexpr int kMergeFanIn = 8;
 
+// One merge group: files of the previous pass merged into a work file of this pass, or into the
+// output when final.
+struct MergeGroupPlan {
+  int64_t pass = 0;
+  int64_t number = 0;     // the target's file number in its pass
+  int64_t remaining = 0;  // files of the previous pass not yet consumed, for the status record
+  std::vector<std::string> inputs;
+  std::vector<int64_t> records;  // what each input holds
+  std::string target;
+  bool final = false;
+};
+
+// Every group of every pass, in the order they run; the last one is final.
+std::vector<MergeGroupPlan> PlanMergeGroups(const MergePlan& plan);
+
 // A group is merged in pieces, one per thread: records of equal key are taken from the inputs
 // in input order, so the pieces are cut where that order says, each piece merges its part of
 // every input, and writes it at its own place in the target. The result is the same bytes
@@ -36,15 +52,20 @@ class Merger {
   Merger(const RecordLayout& layout, const KeyComparer& comparer, WorkerPool* pool)
       : layout_(layout), cmp_(comparer), pool_(pool) {}
 
-  // Runs every pass, writing a merge status record before each group. Returns 0, 113 (a work
-  // file holds other than its planned records), 130, 131, 132 or 150.
-  int RunPasses(const MergePlan& plan, StatusFile* status);
+  // Runs every pass, writing a merge status record before each group. The first `reused`
+  // groups are only reported: an earlier run left their results. finished(g) is called once
+  // group g's work file is complete and on disk. Returns 0, 113 (a work file holds other than
+  // its planned records), 130, 131, 132 or 150.
+  int RunPasses(const MergePlan& plan, StatusFile* status, size_t reused = 0,
+                const std::function<void(size_t)>& finished = {});
 
   // Merges the inputs (in this order; ties go to the earlier one) into target, which is the
   // output path when final is set, else a work file. A lone input of a pass that is not final is
-  // renamed to the target. Consumed inputs are deleted. records[q]: what input q must hold.
+  // renamed to the target. Consumed inputs are deleted, after finished() has been called for
+  // the complete target. records[q]: what input q must hold.
   int MergeGroup(const std::vector<std::string>& inputs, const std::vector<int64_t>& records,
-                 const std::string& target, bool final);
+                 const std::string& target, bool final,
+                 const std::function<void()>& finished = {});
 
  private:
   struct Input;

@@ -17,11 +17,13 @@
 #include "engine/log_writer.h"
 #include "engine/merge_passes.h"
 #include "engine/record_layout.h"
+#include "engine/resume_journal.h"
 #include "engine/return_codes.h"
 #include "engine/status_writer.h"
 #include "engine/trace_writer.h"
 #include "engine/work_files.h"
 #include "engine/worker_pool.h"
+#include "formats/resume_journal.h"
 #include "platform/file_util.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
@@ -47,6 +49,9 @@ class SortRun {
     if (main_dir_.empty() && !platform::FileExists("kvtsort.ctl")) return kBadControlRecord;
     if (status_.Open(main_dir_ + "kvtsort.sts")) status_.WriteStart();
     int code = Steps();
+    // A run that ends before it judged an earlier run's work leaves none of it behind.
+    if (!journal_judged_ && !control_.work_prefix.empty())
+      journal_.Begin(formats::JournalName(control_.work_prefix), {}, {});
     // Which file made the run fail, and why, before the end record and the front-end's line.
     const std::string cause = failure_note::First();
     if (code != kOk && !cause.empty()) log_.Write(kFailurePhase, cause);
@@ -63,6 +68,10 @@ class SortRun {
   bool PlanFits(int64_t records) const;
   int SortChunks(InputFile& input, const RecordLayout& layout, const KeyComparer& cmp);
   void SortInMemory(ChunkSorter* sorter, int64_t chunk, TraceWriter* trace);
+  // Takes over what an earlier, killed run of this job finished, and starts this run's journal.
+  void StartJournal(const MergePlan& plan);
+  // The status records of chunk i, which an earlier run sorted, as if it was sorted now.
+  void ReplayChunk(int64_t i);
 
   std::string main_dir_;
   StatusFile status_;
@@ -79,6 +88,9 @@ class SortRun {
   BigBuffer staging_;
   int64_t staging_records_ = 0;
   GatherBlocks gather_blocks_;
+  RunJournal journal_;
+  size_t reused_ = 0;  // steps (chunks, then merge groups) an earlier run finished
+  bool journal_judged_ = false;
 };
 
 int SortRun::Steps() {
@@ -108,6 +120,10 @@ int SortRun::Steps() {
   if (records_ < 2) return kTooFewRecords;
   if (!PlanFits(records_)) return kBadControlRecord;
 
+  const MergePlan plan{control_.work_prefix, control_.output_path, control_.chunk_count,
+                       control_.records_per_chunk, records_};
+  StartJournal(plan);
+
   RecordLayout layout(control_, control_.user_order() ? &tables : nullptr);
   KeyComparer cmp(control_.groups);
   const int64_t length = control_.record_length;
@@ -133,10 +149,13 @@ int SortRun::Steps() {
 
   if (control_.records_per_chunk < records_) {
     Merger merger(layout, cmp, &pool_);
-    MergePlan plan{control_.work_prefix, control_.output_path, control_.chunk_count,
-                   control_.records_per_chunk, records_};
-    code = merger.RunPasses(plan, &status_);
+    const int64_t chunks = control_.chunk_count;
+    const size_t reused_chunks = std::min(reused_, static_cast<size_t>(chunks));
+    code = merger.RunPasses(plan, &status_, reused_ - reused_chunks, [&](size_t group) {
+      journal_.Record(static_cast<size_t>(chunks) + group, {});
+    });
     if (code != kOk) return code;
+    journal_.Remove();
     log_.Write(50, " ");
   }
   return kOk;
@@ -166,8 +185,13 @@ int SortRun::SortChunks(InputFile& input, const RecordLayout& layout,
   partitions_ = control_.partitions;
 
   for (int64_t i = 1; i <= chunks; ++i) {
-    log_.Write(9, " ");
     int64_t wanted = i == chunks ? records_ - (chunks - 1) * per_chunk : per_chunk;
+    if (static_cast<size_t>(i) <= reused_) {
+      ReplayChunk(i);
+      reader.Skip(wanted);
+      continue;
+    }
+    log_.Write(9, " ");
     ChunkResult chunk;
     int code = reader.Read(input.file(), wanted, entries, format, &chunk);
     // A shortened input reads fewer records than planned, a lengthened one holds records the
@@ -183,6 +207,7 @@ int SortRun::SortChunks(InputFile& input, const RecordLayout& layout,
       log_.Write(11, std::to_string(partitions_));
     }
     partitions_ = BoundPartitions(partitions_, {control_.upper_limit, control_.lower_limit});
+    const int64_t reported = partitions_;
     status_.WriteProgress(StatusType::kChunk, partitions_, i, chunks);
     if (partitions_ < 2) partitions_ = 2;
 
@@ -201,23 +226,29 @@ int SortRun::SortChunks(InputFile& input, const RecordLayout& layout,
                : WriteChunkToWorkFile(sorted, layout, WorkFileName(control_.work_prefix, 0, i),
                                       &pool_, &gather_blocks_);
     if (code != kOk) return code;
+    if (chunks > 1) {
+      journal_.Record(static_cast<size_t>(i - 1),
+                      {"", 0, 0, reported, partitions_, chunk.descents == 0});
+    }
   }
   return kOk;
 }
 
 // Without a trace the chunk is sorted as a whole, its share of the work done after each
 // partition record; with a trace each partition and each level is sorted as the trace shows it.
+// Without a sorter only the status records are written, for a chunk an earlier run sorted.
 void SortRun::SortInMemory(ChunkSorter* sorter, int64_t chunk, TraceWriter* trace) {
-  log_.Write(20, " ");
+  if (sorter != nullptr) log_.Write(20, " ");
   for (int64_t j = 0; j < partitions_; ++j) {
     status_.WriteProgress(StatusType::kPartition, j + 1, partitions_, chunk);
+    if (sorter == nullptr) continue;
     if (trace != nullptr) {
       sorter->SortPartition(j);
     } else {
       sorter->SortStep(j);
     }
   }
-  log_.Write(30, " ");
+  if (sorter != nullptr) log_.Write(30, " ");
   const int64_t pairs = partitions_ / 2;
   merge_pairs_ = pairs;
   for (int64_t m = pairs; m > 0; m /= 2) {
@@ -227,6 +258,28 @@ void SortRun::SortInMemory(ChunkSorter* sorter, int64_t chunk, TraceWriter* trac
     trace->WriteBlock(sorter->entries(), sorter->size(), sorter->format(), sorter->records(),
                       control_.record_length);
   }
+}
+
+void SortRun::ReplayChunk(int64_t i) {
+  const formats::JournalEntry& entry = journal_.entry(static_cast<size_t>(i - 1));
+  status_.WriteProgress(StatusType::kChunk, entry.status_partitions, i, control_.chunk_count);
+  partitions_ = entry.sort_partitions;
+  partition_text_ = ChunkSorter::PartitionText(partitions_);
+  if (!entry.presorted) SortInMemory(nullptr, i, nullptr);
+}
+
+void SortRun::StartJournal(const MergePlan& plan) {
+  formats::Journal head;
+  std::vector<ResumeStep> steps;
+  const std::string collating = control_.user_order() ? control_.collating_path : "";
+  // A one-chunk run has no work file to keep; a traced run is always traced whole.
+  if (control_.records_per_chunk < records_ && !control_.trace &&
+      IdentifyInput(control_.input_path, collating, &head.input) &&
+      platform::ReadWholeFile(main_dir_ + "kvtsort.ctl", &head.control))
+    steps = ResumeSteps(plan);
+  reused_ = journal_.Begin(formats::JournalName(control_.work_prefix), head, steps);
+  journal_judged_ = true;
+  if (reused_ > 0) log_.Write(kResumePhase, ResumeText(plan, reused_));
 }
 
 }  // namespace

@@ -37,6 +37,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
       line.verbose = true;
       continue;
     }
+    if (word == "--restart") {
+      line.restart = true;
+      continue;
+    }
     if (word == "--wait-limit" || word.rfind("--wait-limit=", 0) == 0) {
       std::string value = word.size() > 12 ? word.substr(13) : "";
       if (word.size() == 12 && i + 1 < args.size()) value = args[++i];

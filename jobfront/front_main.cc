@@ -153,7 +153,7 @@ int endWithoutEngine(const std::string& mainDir, front::clsFile& ctl, int rc) {
 }
 
 // One job: from the control file named by the words to the end of the engine's run.
-int runJob(const std::vector<std::string>& words, int waitLimit) {
+int runJob(const std::vector<std::string>& words, int waitLimit, bool restart) {
   std::string mainDir;
   int rc = readMainDirectory(&mainDir);
   if (rc != kRcOk) return rc;
@@ -181,7 +181,9 @@ int runJob(const std::vector<std::string>& words, int waitLimit) {
   // has the work folder to itself may remove it.
   rc = lock.lockWorkFolder(workFolder(mainDir, settings.workDir));
   if (rc != kRcOk) return endWithoutEngine(mainDir, ctl, rc);
-  removeStaleFiles(mainDir, settings.workDir, settings.outputPath);
+  // Unless a fresh run is asked for, the engine judges whether a killed run's work files can
+  // be taken over.
+  removeStaleFiles(mainDir, settings.workDir, settings.outputPath, !restart);
   state.jobActive = false;
   ctl.CtlClose();
   state.jobReady = true;
@@ -191,7 +193,8 @@ int runJob(const std::vector<std::string>& words, int waitLimit) {
 
 std::string helpText() {
   std::string key = platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR);
-  return "Usage: kv02sort [-v | --verbose] [--wait-limit SECONDS] [--] CONTROL-FILE\n"
+  return "Usage: kv02sort [-v | --verbose] [--wait-limit SECONDS] [--restart]\n"
+         "                [--] CONTROL-FILE\n"
          "       kv02sort --help | --version\n"
          "\n"
          "Runs one sort job: checks the sort control file, plans the chunks from the input's\n"
@@ -208,6 +211,9 @@ std::string helpText() {
          "                 give up (code 174) when another job of the main directory or\n"
          "                 of the work folder still runs after SECONDS; without it the job\n"
          "                 waits for as long as the other one runs\n"
+         "  --restart      start the sort afresh; without it a run of the same job that\n"
+         "                 was killed (or failed) goes on from its last finished chunk or\n"
+         "                 merge group, when the input and kvtsort.ctl are unchanged\n"
          "  --help         show this text\n"
          "  --version      show the version\n"
          "\n"
@@ -253,7 +259,7 @@ int Main(const std::vector<std::string>& args) {
   if (echo) front::setLogEcho(echoToStandardError);
   // A stop request ends the engine and cleans up at the job runner's next tick.
   platform::WatchStopRequests();
-  int rc = runJob(line.file, line.waitLimit);
+  int rc = runJob(line.file, line.waitLimit, line.restart);
   if (echo && rc != kRcOk && rc != kRcNoMainDirectory) {
     std::string text = front::errText(rc);
     echoToStandardError("ended with code " + std::to_string(rc) +

@@ -27,7 +27,7 @@ bool endEngine(platform::ProcessHandle& engine) {
 int finishStoppedJob(const std::string& mainDir, const std::string& workPrefix,
                      const std::string& outputPath) {
   platform::RemoveFile(mainDir + "kvtsort.ctl");
-  removeStaleFiles(mainDir, workPrefix, outputPath);
+  removeStaleFiles(mainDir, workPrefix, outputPath, /*keepJournal=*/false);
   front::logSort("TMR", "Sort stopped by the user.");
   front::logSort("TMR", "KV Tamsort ended.(" + front::numberText(kRcStoppedByUser) + ")");
   return kRcStoppedByUser;

@@ -2,8 +2,10 @@
 
 #include <cctype>
 #include <filesystem>
+#include <set>
 #include <system_error>
 
+#include "formats/resume_journal.h"
 #include "jobfront/job_lock.h"
 #include "platform/file_util.h"
 #include "platform/paths.h"
@@ -68,16 +70,23 @@ bool isStaleFileName(const std::string& mainDir, const std::string& workPrefix,
 
 std::vector<std::string> removeStaleFiles(const std::string& mainDir,
                                           const std::string& workPrefix,
-                                          const std::string& outputPath) {
+                                          const std::string& outputPath, bool keepJournal) {
   std::vector<std::string> removed;
   const std::string namePrefix = workPrefix.substr(platform::DirectoryPart(workPrefix).size());
   const std::string folder = workFolder(mainDir, workPrefix);
+  std::set<std::string> kept;
+  formats::Journal journal;
+  if (keepJournal && formats::ReadJournal(folder + formats::JournalName(namePrefix), &journal)) {
+    kept.insert(formats::JournalName(namePrefix));
+    for (const formats::JournalEntry& entry : journal.entries) kept.insert(entry.name);
+  }
   std::error_code ec;
   for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
     std::error_code typeError;
     // A planted link goes as a link; a folder of that name is no work file.
-    if (!isWorkFileName(name, namePrefix) || it->is_directory(typeError)) continue;
+    if (!isWorkFileName(name, namePrefix) || it->is_directory(typeError) || kept.count(name) > 0)
+      continue;
     if (platform::RemoveFile(folder + name)) removed.push_back(folder + name);
   }
   const std::string temporary = temporaryOutputPath(outputPath);

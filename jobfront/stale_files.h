@@ -26,10 +26,11 @@ bool isStaleFileName(const std::string& mainDir, const std::string& workPrefix,
                      const std::string& outputPath, const std::string& path);
 
 // Removes the work files under workPrefix (as in the control file; relative to the main
-// directory, where the engine runs) and the temporary output of outputPath. Returns the paths
+// directory, where the engine runs) and the temporary output of outputPath. With keepJournal, a
+// resume journal and the work files it names stay for the engine to judge. Returns the paths
 // removed.
 std::vector<std::string> removeStaleFiles(const std::string& mainDir,
                                           const std::string& workPrefix,
-                                          const std::string& outputPath);
+                                          const std::string& outputPath, bool keepJournal);
 
 }  // namespace kvt::jobfront

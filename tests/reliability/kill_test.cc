@@ -1,6 +1,8 @@
 // A multi-pass run killed with SIGKILL at random moments, in turn the engine alone, the front-end
 // alone (its engine runs on) and both: the output path holds its previous content or the whole
 // sorted output, never a part of it, and the next run sorts correctly and leaves nothing behind.
+// Killed at chosen points, the next run takes over what the killed one finished, unless the job
+// changed, a work file was damaged or a fresh run was asked for.
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -13,6 +15,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -110,6 +113,22 @@ class KillTest : public ::testing::Test {
     }
   }
 
+  // Kills kv02sort and its engine together, like a power cut, once `reached` holds.
+  void killWhen(const std::function<bool()>& reached) {
+    pid_t front = dir.start();
+    siginfo_t info{};
+    while (!reached()) {
+      info.si_pid = 0;
+      if (::waitid(P_PID, static_cast<id_t>(front), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+          info.si_pid != 0)
+        break;
+      std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    ::kill(-front, SIGKILL);
+    waitFor(front);
+    reapGroup(front);
+  }
+
   ProductDir dir;
   std::string input;
   std::string sorted;
@@ -165,6 +184,115 @@ TEST_F(KillTest, OutputIsThePreviousOrTheWholeSortedFile) {
   EXPECT_TRUE(leftInWorkFolder(dir.work()).empty());
   EXPECT_EQ(listFolder(dir.data()), (std::vector<std::string>{"in.dat", "out.dat"}));
   EXPECT_FALSE(exists(dir.main() + "kvtsort.ctl"));
+}
+
+// The progress records of kvtsort.sts (the first record carries the end), their time blanked.
+std::vector<std::string> progressRecords(const std::string& status) {
+  std::vector<std::string> records;
+  for (size_t at = 64; at + 64 <= status.size(); at += 64)
+    records.push_back(status.substr(at, 12) + status.substr(at + 18, 46));
+  return records;
+}
+
+// Whether the status file holds a record of this type (3 digits) with these numbers
+// (0 for any).
+bool holdsRecord(const std::string& status, const std::string& type, int first, int second,
+                 int third) {
+  auto matches = [](const std::string& field, int want) {
+    return want == 0 || std::stoi(field) == want;
+  };
+  for (size_t at = 64; at + 64 <= status.size(); at += 64) {
+    if (status.compare(at + 24, 3, type) == 0 && matches(status.substr(at, 6), first) &&
+        matches(status.substr(at + 6, 6), second) && matches(status.substr(at + 18, 6), third))
+      return true;
+  }
+  return false;
+}
+
+enum class Change { kNone, kInput, kControlFile, kDamagedWorkFile, kRestart };
+
+struct KillPoint {
+  const char* name;
+  const char* type;  // the status record that, once written, is the moment of the kill
+  int first, second, third;
+  Change change;
+  size_t leastReused;  // steps the killed run must have finished (chunks, then merge groups)
+};
+
+// Twenty chunks; pass 1 merges them in three groups (8, 8, 4), pass 2 is final.
+const KillPoint kKillPoints[] = {
+    {"during chunk 5's sort", "004", 0, 5, 0, Change::kNone, 4},
+    {"after chunk 5's work file", "004", 0, 6, 0, Change::kNone, 5},
+    {"during merge pass 1", "002", 2, 20, 12, Change::kNone, 21},
+    {"during the final merge", "002", 1, 20, 3, Change::kNone, 23},
+    {"during the rename", "", 0, 0, 0, Change::kNone, 0},
+    {"input changed", "004", 0, 6, 0, Change::kInput, 5},
+    {"control file changed", "004", 0, 6, 0, Change::kControlFile, 5},
+    {"work file damaged", "002", 1, 20, 3, Change::kDamagedWorkFile, 23},
+    {"fresh run asked for", "004", 0, 6, 0, Change::kRestart, 5},
+};
+
+// The resume line for the first `steps` steps of the twenty-chunk run.
+std::string resumeLine(size_t steps) {
+  return "Resuming: " + std::to_string(std::min<size_t>(steps, 20)) +
+         " of 20 chunks and " + (steps >= 23 ? "1" : "0") + " of 2 merge passes reused.";
+}
+
+TEST_F(KillTest, RerunTakesOverWhatTheKilledRunFinished) {
+  ASSERT_EQ(dir.run(), 0);
+  const std::vector<std::string> uninterrupted = progressRecords(readFile(dir.main() + "kvtsort.sts"));
+  const std::string journal = dir.work() + "tmp000000.WRK";
+  const std::string temporary = job.output + ".kvttmp";
+  for (const KillPoint& point : kKillPoints) {
+    SCOPED_TRACE(point.name);
+    writeFile(dir.data() + "in.dat", input);
+    dir.writeJob(job);
+    writeFile(job.output, kPrevious);
+    // The last run's records must not be taken for this one's.
+    std::remove((dir.main() + "kvtsort.sts").c_str());
+    killWhen([&] {
+      if (*point.type == '\0') return exists(temporary) && readFile(temporary).size() == input.size();
+      return holdsRecord(readFile(dir.main() + "kvtsort.sts"), point.type, point.first,
+                         point.second, point.third);
+    });
+    const std::string left = readFile(journal);
+    const size_t finished = static_cast<size_t>(std::count(left.begin(), left.end(), '\n')) - 3 * !left.empty();
+    ASSERT_GE(left.empty() ? 0 : finished, point.leastReused);
+
+    std::string expected = sorted;
+    SortJob rerun = job;
+    RunOptions options;
+    if (point.change == Change::kInput) {
+      std::string changed = input;
+      changed[5] = changed[5] == '9' ? '0' : '9';
+      writeFile(dir.data() + "in.dat", changed);
+      expected = sortedByKey(changed);
+    } else if (point.change == Change::kControlFile) {
+      rerun.workFiles = "21";
+    } else if (point.change == Change::kDamagedWorkFile) {
+      std::string work = readFile(dir.work() + "tmp001002.WRK");
+      work[work.size() / 2] ^= 1;
+      writeFile(dir.work() + "tmp001002.WRK", work);
+    } else if (point.change == Change::kRestart) {
+      options.options = {"--restart"};
+    }
+    dir.writeJob(rerun);
+    const size_t logBefore = readFile(dir.main() + "kvtsort.log").size();
+    ASSERT_EQ(dir.run(options), 0);
+    EXPECT_TRUE(sameBytes(readFile(job.output), expected));
+    const std::string log = readFile(dir.main() + "kvtsort.log").substr(logBefore);
+    const bool resumed = point.change == Change::kNone && finished > 0 && !left.empty();
+    // Killed during the rename, the final merge may have begun deleting its inputs.
+    if (resumed && point.leastReused > 0) {
+      EXPECT_NE(log.find(resumeLine(finished) + "\r\n"), std::string::npos) << log;
+    } else if (!resumed) {
+      EXPECT_EQ(log.find("Resuming:"), std::string::npos) << log;
+    }
+    if (point.change != Change::kInput && point.change != Change::kControlFile) {
+      EXPECT_EQ(progressRecords(readFile(dir.main() + "kvtsort.sts")), uninterrupted);
+    }
+    EXPECT_TRUE(leftInWorkFolder(dir.work()).empty());
+  }
 }
 
 }  // namespace

@@ -1,0 +1,190 @@
+#include "engine/resume_journal.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <system_error>
+
+#include "engine/work_files.h"
+#include "platform/paths.h"
+
+namespace kvt::engine {
+
+namespace {
+
+platform::FileSystem& Files() { return platform::FileSystem::Default(); }
+
+// Reads the whole file in large pieces, checksummed block by block.
+bool ChecksumOf(platform::File* file, uint64_t* length, uint64_t* checksum) {
+  constexpr size_t kBlocksPerRead = 16;
+  std::vector<uint8_t> buffer(kBlocksPerRead * formats::kChecksumBlockBytes);
+  *length = 0;
+  *checksum = 0;
+  for (;;) {
+    size_t got = 0;
+    if (!file->ReadAt(*length, buffer.data(), buffer.size(), &got).ok()) return false;
+    for (size_t at = 0; at < got; at += formats::kChecksumBlockBytes) {
+      const size_t size = std::min(formats::kChecksumBlockBytes, got - at);
+      *checksum = formats::BlockChecksum(buffer.data() + at, size, *checksum);
+    }
+    *length += got;
+    if (got < buffer.size()) return true;
+  }
+}
+
+bool ChecksumOf(const std::string& path, uint64_t* length, uint64_t* checksum) {
+  std::unique_ptr<platform::File> file;
+  return Files().Open(path, platform::OpenMode::kRead, &file).ok() &&
+         ChecksumOf(file.get(), length, checksum);
+}
+
+// The first and the last block, chained.
+bool EdgesOf(const std::string& path, uint64_t size, uint64_t* edges) {
+  std::unique_ptr<platform::File> file;
+  if (!Files().Open(path, platform::OpenMode::kRead, &file).ok()) return false;
+  std::vector<uint8_t> block(formats::kChecksumBlockBytes);
+  *edges = size;
+  const uint64_t tail = size > block.size() ? size - block.size() : 0;
+  for (uint64_t at : {uint64_t{0}, tail}) {
+    const size_t want = static_cast<size_t>(std::min<uint64_t>(block.size(), size - at));
+    size_t got = 0;
+    if (!file->ReadAt(at, block.data(), want, &got).ok() || got != want) return false;
+    *edges = formats::BlockChecksum(block.data(), got, *edges);
+  }
+  return true;
+}
+
+std::string NamePart(const std::string& path) {
+  return path.substr(platform::DirectoryPart(path).size());
+}
+
+}  // namespace
+
+std::vector<ResumeStep> ResumeSteps(const MergePlan& plan) {
+  std::vector<ResumeStep> steps;
+  std::map<std::string, size_t> made;  // work file -> the step that writes it
+  for (int64_t i = 1; i <= plan.chunk_count; ++i) {
+    steps.push_back({WorkFileName(plan.work_prefix, 0, i), {}});
+    made[steps.back().path] = steps.size() - 1;
+  }
+  for (const MergeGroupPlan& group : PlanMergeGroups(plan)) {
+    ResumeStep step{group.final ? "" : group.target, {}};
+    for (const std::string& input : group.inputs) step.inputs.push_back(made.at(input));
+    steps.push_back(step);
+    made[group.target] = steps.size() - 1;
+  }
+  return steps;
+}
+
+std::string ResumeText(const MergePlan& plan, size_t reused) {
+  const std::vector<MergeGroupPlan> groups = PlanMergeGroups(plan);
+  const size_t chunks = static_cast<size_t>(plan.chunk_count);
+  const size_t reused_chunks = std::min(reused, chunks);
+  const size_t reused_groups = reused - reused_chunks;
+  // Passes before the one of the first group still to run; the final group never is reused.
+  const int64_t reused_passes = reused_groups == 0 ? 0 : groups[reused_groups].pass - 1;
+  return "Resuming: " + std::to_string(reused_chunks) + " of " + std::to_string(chunks) +
+         " chunks and " + std::to_string(reused_passes) + " of " +
+         std::to_string(groups.back().pass) + " merge passes reused.";
+}
+
+bool IdentifyInput(const std::string& input_path, const std::string& collating_path,
+                   formats::InputIdentity* identity) {
+  std::error_code error;
+  const auto modified = std::filesystem::last_write_time(input_path, error);
+  if (error || !Files().GetFileSize(input_path, &identity->size).ok()) return false;
+  identity->modified = static_cast<int64_t>(modified.time_since_epoch().count());
+  if (!EdgesOf(input_path, identity->size, &identity->edges)) return false;
+  uint64_t length = 0;
+  identity->collating = 0;
+  return collating_path.empty() || ChecksumOf(collating_path, &length, &identity->collating);
+}
+
+bool RunJournal::Fits(const formats::Journal& old, const formats::Journal& head) const {
+  const size_t done = old.entries.size();
+  if (!(old.input == head.input) || old.control != head.control || done >= steps_.size())
+    return false;
+  for (size_t s = 0; s < done; ++s) {
+    if (old.entries[s].name != NamePart(steps_[s].path)) return false;
+  }
+  // The files of finished steps that steps still to run consume must be as they were written.
+  for (size_t s = done; s < steps_.size(); ++s) {
+    for (size_t input : steps_[s].inputs) {
+      if (input >= done) continue;
+      const formats::JournalEntry& want = old.entries[input];
+      uint64_t length = 0, checksum = 0;
+      if (!ChecksumOf(steps_[input].path, &length, &checksum) || length != want.length ||
+          checksum != want.checksum)
+        return false;
+    }
+  }
+  return true;
+}
+
+void RunJournal::RemoveNamedFiles(const formats::Journal& old) const {
+  for (const formats::JournalEntry& entry : old.entries) Files().Remove(folder_ + entry.name);
+}
+
+size_t RunJournal::Begin(const std::string& path, const formats::Journal& head,
+                         const std::vector<ResumeStep>& steps) {
+  path_ = path;
+  folder_ = platform::DirectoryPart(path);
+  steps_ = steps;
+  formats::Journal old;
+  const bool read = formats::ReadJournal(path, &old);
+  if (read && !steps.empty() && Fits(old, head)) {
+    entries_ = old.entries;
+    // Consumed by a finished merge whose deleting was cut short.
+    for (size_t s = 0; s < entries_.size(); ++s) {
+      for (size_t input : steps_[s].inputs) Files().Remove(steps_[input].path);
+    }
+  } else if (read) {
+    RemoveNamedFiles(old);
+  }
+  Files().Remove(path);
+  if (steps.empty()) return 0;
+  std::string bytes = formats::FormatJournalHead(head);
+  for (const formats::JournalEntry& entry : entries_) bytes += formats::FormatJournalEntry(entry);
+  writing_ = Write(true, bytes);
+  return entries_.size();
+}
+
+// Opened for each line, so that the run holds no descriptor more than before. The journal is
+// created private and never made again once it is gone.
+bool RunJournal::Write(bool create, const std::string& bytes) {
+  std::unique_ptr<platform::File> file;
+  uint64_t end = 0;
+  const auto mode = create ? platform::OpenMode::kCreateExclusive : platform::OpenMode::kUpdate;
+  if (Files().Open(path_, mode, &file).ok() && file->Size(&end).ok() &&
+      file->WriteAt(end, bytes.data(), bytes.size()).ok() && file->Close().ok())
+    return true;
+  file.reset();
+  Files().Remove(path_);
+  return false;
+}
+
+void RunJournal::Record(size_t step, formats::JournalEntry facts) {
+  if (!writing_) return;
+  facts.name = NamePart(steps_[step].path);
+  std::unique_ptr<platform::File> work;
+  // Neither the file nor the journal is synced: a killed run leaves both in the system's
+  // cache, and after a power cut the lengths and checksums decide, so a file whose bytes did
+  // not reach the disk is never reused. Syncing every work file would make each chunked sort
+  // wait for the disk, which otherwise never sees the work files.
+  if (!Files().Open(steps_[step].path, platform::OpenMode::kUpdate, &work).ok() ||
+      !ChecksumOf(work.get(), &facts.length, &facts.checksum)) {
+    writing_ = false;
+    Files().Remove(path_);
+    return;
+  }
+  work.reset();
+  writing_ = Write(false, formats::FormatJournalEntry(facts));
+  if (writing_) entries_.push_back(facts);
+}
+
+void RunJournal::Remove() {
+  writing_ = false;
+  Files().Remove(path_);
+}
+
+}  // namespace kvt::engine
