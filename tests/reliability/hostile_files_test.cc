@@ -96,11 +96,6 @@ void userOrder(ProductDir& dir, SortJob& job, const std::string& table) {
 }
 
 const Arrangement kArrangements[] = {
-    {"StandardOrderWithItsTitle",
-     [](ProductDir& d, SortJob& j, RunOptions&) {
-       userOrder(d, j, readFile(STDORDER_DIR "/binary.sor"));
-     },
-     177, "stands twice"},
     {"OutputIsAFifo",
      [](ProductDir&, SortJob& j, RunOptions&) {
        fs::remove(j.output);
