@@ -218,6 +218,32 @@ TEST_F(ReturnCodeTest, UncreatableFilesGive114And130) {
   EXPECT_TRUE(Exists(dir / "wrk/tmp000002.WRK"));
 }
 
+// A run that failed in its final merge leaves its sorted chunks and their journal; the next run
+// of the same job takes them over and sorts no chunk again, on every system. A chunk file
+// changed in between is sorted again.
+TEST_F(ReturnCodeTest, ARerunTakesOverTheChunksOfAFailedRun) {
+  setup.chunks = 4;
+  setup.per_chunk = 100;
+  setup.output = dir / "later/output.dat";
+  for (bool damaged : {false, true}) {
+    EXPECT_EQ(Run(), 130);
+    std::filesystem::create_directory(dir / "later");
+    if (damaged) {
+      std::string chunk = ReadFile(dir / "wrk/tmp000003.WRK");
+      chunk[7] ^= 1;
+      WriteFile(dir / "wrk/tmp000003.WRK", chunk);
+    }
+    std::filesystem::remove(dir / "kvtsort.log");
+    ASSERT_EQ(Run(), 0);
+    EXPECT_EQ(ReadFile(dir / "later/output.dat"), Sorted());
+    const std::string log = ReadFile(dir / "kvtsort.log");
+    EXPECT_EQ(log.find("Resuming: 4 of 4 chunks and 0 of 1 merge passes reused.") !=
+                  std::string::npos, !damaged) << log;
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "wrk"));
+    std::filesystem::remove_all(dir / "later");
+  }
+}
+
 TEST_F(ReturnCodeTest, WriteFaultsGive115And132AndKeepTheOldOutput) {
   KVT_SKIP_ON_WINDOWS(kNoChildLimits);
   WriteFile(dir / "output.dat", "previous output");
