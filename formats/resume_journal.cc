@@ -109,7 +109,8 @@ uint64_t BlockChecksum(const uint8_t* data, size_t size, uint64_t seed) {
   }
   uint64_t h = RotateLeft(lane[0], 1) + RotateLeft(lane[1], 7) + RotateLeft(lane[2], 12) +
                RotateLeft(lane[3], 18) + size;
-  for (; at + 8 <= size; at += 8) h = RotateLeft(h ^ Round(0, Word(data + at)), 27) * kPrime1 + kPrime3;
+  for (; at + 8 <= size; at += 8)
+    h = RotateLeft(h ^ Round(0, Word(data + at)), 27) * kPrime1 + kPrime3;
   for (; at < size; ++at) h = RotateLeft(h ^ (data[at] * kPrime3), 11) * kPrime1;
   h ^= h >> 33;
   h *= kPrime2;

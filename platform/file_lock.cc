@@ -18,7 +18,8 @@ std::string OpenProblem(const std::string& path, int error) {
   struct stat st;
   if (::lstat(path.c_str(), &st) == 0) {
     if (S_ISLNK(st.st_mode)) return "it is a symbolic link";
-    if (st.st_uid != ::geteuid()) return "it belongs to another user (uid " + std::to_string(st.st_uid) + ")";
+    if (st.st_uid != ::geteuid())
+      return "it belongs to another user (uid " + std::to_string(st.st_uid) + ")";
   }
   return std::strerror(error);
 }

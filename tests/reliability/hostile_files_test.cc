@@ -195,8 +195,8 @@ TEST(LocksTest, OnlyTheUsersOwnJobsCanHoldThem) {
   options.options = {"--wait-limit", "1"};
   EXPECT_EQ(dir.run(options), 174);
   EXPECT_NE(dir.frontMessages("STA").size(), 0u);
-  EXPECT_NE(readFile(dir.main() + "kvtsort.log").find("held by process " + std::to_string(::getpid())),
-            std::string::npos);
+  const std::string holder = "held by process " + std::to_string(::getpid());
+  EXPECT_NE(readFile(dir.main() + "kvtsort.log").find(holder), std::string::npos);
   held.Close();
 
   if (::geteuid() != 0) GTEST_SKIP() << "switching to another user needs root";
