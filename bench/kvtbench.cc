@@ -5,7 +5,8 @@
 //       COUNT records of LENGTH bytes; bytes 1..KEYLEN random printable (no blank, no tab),
 //       the rest filler with the record number, the last byte a newline (KEYLEN = LENGTH: the
 //       whole record is random, no newline).
-//   kvtbench ctl [--limits N] OUT C R L P ORDER INFILE OUTFILE WORKPREFIX [TABLE] -- POS:LEN:CODE ...
+//   kvtbench ctl [--limits N] OUT C R L P ORDER INFILE OUTFILE WORKPREFIX [TABLE] -- POS:LEN:CODE
+//   ...
 //       (--limits N: N as both the upper and the lower partition limit)
 //       an engine control record; ORDER is the sort-order character; the field list must
 //       cover every byte of the record (a blank CODE is written as "_").
@@ -106,8 +107,7 @@ int ControlRecord(int argc, char** argv, uint64_t limits) {
   char order = argv[7][0];
   std::string table = sep > 11 ? argv[11] : "";
   std::string header = "*200080" + Digits(chunks, 5) + Digits(limits, 4) + Digits(limits, 4) +
-                       std::string(1, order) +
-                       Digits(partitions, 4) + Digits(per_chunk, 10);
+                       std::string(1, order) + Digits(partitions, 4) + Digits(per_chunk, 10);
   header.resize(89, ' ');
   std::string fields;
   for (int i = sep + 1; i < argc; ++i) {
@@ -151,7 +151,8 @@ int Translate(int argc, char** argv) {
   std::string text((std::istreambuf_iterator<char>(t)), std::istreambuf_iterator<char>());
   if (text.size() < 1536) return 1;
   unsigned char map[256];
-  for (int b = 0; b < 256; ++b) map[b] = static_cast<unsigned char>(std::atoi(text.substr(768 + 3 * b, 3).c_str()));
+  for (int b = 0; b < 256; ++b)
+    map[b] = static_cast<unsigned char>(std::atoi(text.substr(768 + 3 * b, 3).c_str()));
   std::FILE* in = std::fopen(argv[3], "rb");
   std::FILE* out = std::fopen(argv[4], "wb");
   if (in == nullptr || out == nullptr) return 1;

@@ -41,8 +41,8 @@ bool InputFile::SizeUnchanged() const {
   return false;
 }
 
-int ChunkReader::Read(platform::File* file, int64_t wanted, SortEntry* entries,
-                      EntryFormat format, ChunkResult* result) {
+int ChunkReader::Read(platform::File* file, int64_t wanted, SortEntry* entries, EntryFormat format,
+                      ChunkResult* result) {
   Unmap();
   const uint8_t* data = records_;
   int64_t got = layout_.identity() ? Map(file, wanted) : 0;
@@ -135,9 +135,8 @@ void ChunkReader::CountDescents(const uint8_t* records, SortEntry* entries, Entr
       if (k + kReadAhead < last) __builtin_prefetch(record + kReadAhead * length);
       uint64_t prefix = cmp_.Prefix(record);
       entries[k] = format.Make(prefix, k);
-      if (before != nullptr &&
-          (previous > prefix ||
-           (previous == prefix && needs_rest && cmp_.CompareRest(before, record) > 0)))
+      if (before != nullptr && (previous > prefix || (previous == prefix && needs_rest &&
+                                                      cmp_.CompareRest(before, record) > 0)))
         ++count;
       previous = prefix;
       before = record;

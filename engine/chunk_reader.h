@@ -38,8 +38,8 @@ class InputFile {
 };
 
 struct ChunkResult {
-  int64_t records = 0;          // records read
-  int64_t descents = 0;         // neighbours out of order
+  int64_t records = 0;            // records read
+  int64_t descents = 0;           // neighbours out of order
   const uint8_t* data = nullptr;  // where the chunk's records lie in internal form
 };
 
@@ -49,8 +49,12 @@ class ChunkReader {
   // from the input form (null otherwise), staging_records records large.
   ChunkReader(const RecordLayout& layout, const KeyComparer& comparer, uint8_t* records,
               uint8_t* staging, int64_t staging_records, WorkerPool* pool)
-      : layout_(layout), cmp_(comparer), records_(records), staging_(staging),
-        staging_records_(staging_records), pool_(pool) {}
+      : layout_(layout),
+        cmp_(comparer),
+        records_(records),
+        staging_(staging),
+        staging_records_(staging_records),
+        pool_(pool) {}
   ~ChunkReader() { Unmap(); }
   ChunkReader(const ChunkReader&) = delete;
   ChunkReader& operator=(const ChunkReader&) = delete;
@@ -84,7 +88,7 @@ class ChunkReader {
   uint8_t* staging_;
   int64_t staging_records_;
   WorkerPool* pool_;
-  int64_t offset_ = 0;        // bytes of the input consumed by earlier chunks
+  int64_t offset_ = 0;  // bytes of the input consumed by earlier chunks
   std::unique_ptr<platform::MappedRegion> mapping_;  // the current chunk's mapping
   const uint8_t* mapped_records_ = nullptr;
 };

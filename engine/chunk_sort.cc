@@ -62,8 +62,7 @@ void LeastSignificantFirst(SortEntry* first, SortEntry* last, int high, int low)
 
 }  // namespace
 
-void ChunkSorter::Reset(SortEntry* entries, int64_t n, const uint8_t* records,
-                        EntryFormat format) {
+void ChunkSorter::Reset(SortEntry* entries, int64_t n, const uint8_t* records, EntryFormat format) {
   entries_ = entries;
   n_ = n;
   records_ = records;
@@ -185,19 +184,22 @@ void ChunkSorter::PlanBuckets() {
       const SortEntry* e = entries_ + n_ * p / pieces;
       const SortEntry* end = entries_ + n_ * (p + 1) / pieces;
       for (; e < end; ++e)
-        for (int b = LowestKeyByte(); b < 8; ++b) ++c[static_cast<size_t>(b)][static_cast<size_t>(Byte(*e, b))];
+        for (int b = LowestKeyByte(); b < 8; ++b)
+          ++c[static_cast<size_t>(b)][static_cast<size_t>(Byte(*e, b))];
     });
     int top = -1;
     for (int b = 7; b >= LowestKeyByte() && top < 0; --b) {
       uint64_t same = 0;
-      for (const auto& c : counts) same += c[static_cast<size_t>(b)][static_cast<size_t>(Byte(entries_[0], b))];
+      for (const auto& c : counts)
+        same += c[static_cast<size_t>(b)][static_cast<size_t>(Byte(entries_[0], b))];
       if (same != static_cast<uint64_t>(n_)) top = b;
     }
     if (top >= 0) {
       int64_t starts[257];
       DistributeInPlace(entries_, entries_ + n_, top, starts);
       for (int v = 0; v < 256; ++v)
-        if (starts[v + 1] > starts[v]) buckets_.push_back({starts[v], starts[v + 1], key_offset, top - 1});
+        if (starts[v + 1] > starts[v])
+          buckets_.push_back({starts[v], starts[v + 1], key_offset, top - 1});
       return;
     }
     // The chunk agrees on these key bytes; the entries are still in input order.
@@ -217,10 +219,12 @@ void ChunkSorter::SortStep(int64_t step) {
     // threads, steps that would hold too few buckets to keep them busy are joined.
     int64_t groups = partitions_;
     if (pool_->threads() > 1) {
-      int64_t wanted = std::max<int64_t>(1, static_cast<int64_t>(buckets_.size()) / (2 * pool_->threads()));
+      int64_t wanted =
+          std::max<int64_t>(1, static_cast<int64_t>(buckets_.size()) / (2 * pool_->threads()));
       while (groups > wanted) groups /= 2;
     }
-    bucket_step_.assign(static_cast<size_t>(partitions_) + 1, static_cast<int64_t>(buckets_.size()));
+    bucket_step_.assign(static_cast<size_t>(partitions_) + 1,
+                        static_cast<int64_t>(buckets_.size()));
     for (int64_t b = static_cast<int64_t>(buckets_.size()) - 1; b >= 0; --b) {
       const Bucket& bucket = buckets_[static_cast<size_t>(b)];
       int64_t s = bucket.first * groups / n_ * (partitions_ / groups);

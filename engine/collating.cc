@@ -5,8 +5,7 @@
 
 namespace kvt::engine {
 
-int ParseCollatingTables(const std::string& data, CollatingTables* tables,
-                         std::string* problem) {
+int ParseCollatingTables(const std::string& data, CollatingTables* tables, std::string* problem) {
   if (formats::ParseCollatingTables(data, tables) != formats::CollatingParse::kOk)
     return kCollatingTooShort;
   // Translating through tables that do not undo each other would change the records' bytes.
@@ -18,7 +17,8 @@ int ParseCollatingTables(const std::string& data, CollatingTables* tables,
 
 int LoadCollatingTables(const std::string& path, CollatingTables* tables, std::string* problem) {
   std::unique_ptr<platform::File> file;
-  platform::Status opened = platform::FileSystem::Default().Open(path, platform::OpenMode::kRead, &file);
+  platform::Status opened =
+      platform::FileSystem::Default().Open(path, platform::OpenMode::kRead, &file);
   if (!opened.ok()) {
     if (problem != nullptr) *problem = opened.message();
     return kCollatingOpenFailed;

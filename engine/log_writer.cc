@@ -28,8 +28,6 @@ void EngineLog::Write(int phase, std::string_view text) {
   file_->Write(line.data(), line.size());
 }
 
-void EngineLog::Close() {
-  file_.reset();
-}
+void EngineLog::Close() { file_.reset(); }
 
 }  // namespace kvt::engine

@@ -1,8 +1,8 @@
 #include "engine/merge_passes.h"
 
 #include <algorithm>
-#include <functional>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -115,7 +115,8 @@ bool Merger::CutPoints(const std::vector<platform::File*>& files, const std::vec
   cuts->assign(static_cast<size_t>(pieces) + 1, std::vector<int64_t>(k, 0));
   (*cuts)[static_cast<size_t>(pieces)] = sizes;
   // The splitting records are taken at even places of the largest input.
-  const size_t from = static_cast<size_t>(std::max_element(sizes.begin(), sizes.end()) - sizes.begin());
+  const size_t from =
+      static_cast<size_t>(std::max_element(sizes.begin(), sizes.end()) - sizes.begin());
   const int64_t length = layout_.record_length();
   std::unique_ptr<uint8_t[]> splitter(new (std::nothrow) uint8_t[static_cast<size_t>(length)]);
   if (!splitter) return false;
@@ -155,8 +156,7 @@ bool Merger::PreparePieceMemory(int pieces) {
 
 int Merger::MergePiece(const std::vector<platform::File*>& files, const std::vector<int64_t>& first,
                        const std::vector<int64_t>& last, int64_t out_offset, bool final,
-                       platform::File* out_file, std::mutex* write_turn,
-                       uint8_t* memory) const {
+                       platform::File* out_file, std::mutex* write_turn, uint8_t* memory) const {
   const int64_t length = layout_.record_length();
   const int k = static_cast<int>(files.size());
   const int64_t per_buffer = std::max<int64_t>(1, static_cast<int64_t>(kInputBufferBytes) / length);
@@ -251,12 +251,11 @@ int Merger::MergePiece(const std::vector<platform::File*>& files, const std::vec
   return flush(true) ? kOk : kMergeWriteFailed;
 }
 
-int Merger::MergeGroup(const std::vector<std::string>& inputs,
-                       const std::vector<int64_t>& records, const std::string& target,
-                       bool final, const std::function<void()>& finished) {
+int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::vector<int64_t>& records,
+                       const std::string& target, bool final,
+                       const std::function<void()>& finished) {
   if (inputs.size() == 1 && !final) {
-    if (!platform::FileSystem::Default().Replace(inputs[0], target).ok())
-      return kMergeCreateFailed;
+    if (!platform::FileSystem::Default().Replace(inputs[0], target).ok()) return kMergeCreateFailed;
     if (finished) finished();
     return kOk;
   }
@@ -376,8 +375,9 @@ int Merger::RunPasses(const MergePlan& plan, StatusFile* status, size_t reused,
       status->WriteProgress(StatusType::kMerge, group.number, plan.chunk_count, group.remaining);
     // A group whose result an earlier run left intact has its status record and no more.
     if (g < reused) continue;
-    int code = MergeGroup(group.inputs, group.records, group.target, group.final,
-                          [&] { if (finished && !group.final) finished(g); });
+    int code = MergeGroup(group.inputs, group.records, group.target, group.final, [&] {
+      if (finished && !group.final) finished(g);
+    });
     if (code != kOk) return code;
   }
   return kOk;

@@ -21,7 +21,7 @@ class StatusFile;
 struct MergePlan {
   std::string work_prefix;
   std::string output_path;
-  int64_t chunk_count = 0;  // files of pass 0
+  int64_t chunk_count = 0;        // files of pass 0
   int64_t records_per_chunk = 0;  // records of each file of pass 0 but the last
   int64_t records = 0;            // records of all files of a pass together
 };
@@ -64,15 +64,14 @@ class Merger {
   // renamed to the target. Consumed inputs are deleted, after finished() has been called for
   // the complete target. records[q]: what input q must hold.
   int MergeGroup(const std::vector<std::string>& inputs, const std::vector<int64_t>& records,
-                 const std::string& target, bool final,
-                 const std::function<void()>& finished = {});
+                 const std::string& target, bool final, const std::function<void()>& finished = {});
 
  private:
   struct Input;
   // Where each input is cut for `pieces` pieces: cuts[t][q] is the first record of input q that
   // belongs to piece t (cuts[0] all 0, cuts[pieces] the input sizes).
-  bool CutPoints(const std::vector<platform::File*>& files, const std::vector<int64_t>& sizes, int pieces,
-                 std::vector<std::vector<int64_t>>* cuts) const;
+  bool CutPoints(const std::vector<platform::File*>& files, const std::vector<int64_t>& sizes,
+                 int pieces, std::vector<std::vector<int64_t>>* cuts) const;
   // How many records of a sorted work file have a key below `key` (or equal to it, with_equal).
   bool RecordsBefore(platform::File* file, int64_t size, bool with_equal, const uint8_t* key,
                      int64_t* count) const;

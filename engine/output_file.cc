@@ -6,7 +6,6 @@
 
 #include "engine/failure_note.h"
 
-
 namespace kvt::engine {
 
 namespace {

@@ -69,8 +69,8 @@ class RecordWriter {
   bool ok_ = true;
   bool is_output_ = false;
   bool rename_failed_ = false;
-  std::string path_;         // the file being written
-  std::string final_path_;   // the output path (outputs only)
+  std::string path_;        // the file being written
+  std::string final_path_;  // the output path (outputs only)
   std::function<void()> before_replace_;
 };
 

@@ -70,8 +70,8 @@ class KeyComparer {
   std::vector<KeyGroup> groups_;  // the comparison key's groups (codes A and D only)
   int64_t key_length_ = 0;
   bool all_ascending_ = true;
-  uint64_t flip_ = 0;  // bits of descending bytes within the prefix
-  uint64_t keep_ = 0;  // bits of the prefix that belong to the key
+  uint64_t flip_ = 0;            // bits of descending bytes within the prefix
+  uint64_t keep_ = 0;            // bits of the prefix that belong to the key
   std::vector<uint64_t> flips_;  // per key offset: the bits of descending bytes of 8 bytes there
 };
 

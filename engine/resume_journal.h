@@ -17,8 +17,8 @@
 namespace kvt::engine {
 
 struct ResumeStep {
-  std::string path;             // the work file the step writes; "" for the final merge
-  std::vector<size_t> inputs;   // the earlier steps whose work files it consumes
+  std::string path;            // the work file the step writes; "" for the final merge
+  std::vector<size_t> inputs;  // the earlier steps whose work files it consumes
 };
 
 // The steps of a run with several chunks: one per chunk, then one per merge group.

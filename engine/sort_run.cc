@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <optional>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "engine/big_buffer.h"
@@ -38,7 +38,8 @@ constexpr int64_t kStagingBytes = int64_t{4} << 20;
 class SortRun {
  public:
   explicit SortRun(std::string main_dir)
-      : main_dir_(std::move(main_dir)), log_(main_dir_ + "kvtsort.log"),
+      : main_dir_(std::move(main_dir)),
+        log_(main_dir_ + "kvtsort.log"),
         pool_(WorkerPool::DefaultThreads()) {}
 
   int Run() {
@@ -171,8 +172,7 @@ bool SortRun::PlanFits(int64_t records) const {
   return true;
 }
 
-int SortRun::SortChunks(InputFile& input, const RecordLayout& layout,
-                        const KeyComparer& cmp) {
+int SortRun::SortChunks(InputFile& input, const RecordLayout& layout, const KeyComparer& cmp) {
   const int64_t chunks = control_.chunk_count;
   const int64_t per_chunk = control_.records_per_chunk;
   const int64_t length = control_.record_length;
@@ -222,7 +222,10 @@ int SortRun::SortChunks(InputFile& input, const RecordLayout& layout,
     SortedChunk sorted{entries, chunk.records, chunk.data, format, chunk.descents == 0};
     code = chunks == 1
                ? WriteChunkToOutput(sorted, layout, control_.output_path, &pool_, &gather_blocks_,
-                                    [&] { reader.Release(); input.Close(); })
+                                    [&] {
+                                      reader.Release();
+                                      input.Close();
+                                    })
                : WriteChunkToWorkFile(sorted, layout, WorkFileName(control_.work_prefix, 0, i),
                                       &pool_, &gather_blocks_);
     if (code != kOk) return code;
@@ -288,10 +291,9 @@ int RunSort(const std::string& main_dir) { return SortRun(main_dir).Run(); }
 
 std::string ReadMainDirectory() {
   platform::Registry registry;
-  std::optional<platform::RegValue> value = registry.Query(
-      platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR), "MainDir");
-  if (!value || value->type != platform::RegValue::Type::kString || value->text.empty())
-    return "";
+  std::optional<platform::RegValue> value =
+      registry.Query(platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR), "MainDir");
+  if (!value || value->type != platform::RegValue::Type::kString || value->text.empty()) return "";
   // File names are appended to the folder directly, so it must end with a separator.
   return platform::WithTrailingSeparator(value->text);
 }

@@ -66,8 +66,7 @@ void StatusFile::WriteProgress(StatusType type, int64_t first, int64_t second, i
   end_ += kStatusRecordSize;
 }
 
-void StatusFile::WriteEnd(const std::string& partition_text, int64_t merge_pairs,
-                          int return_code) {
+void StatusFile::WriteEnd(const std::string& partition_text, int64_t merge_pairs, int return_code) {
   std::string end_time = platform::NowLocal().time;
   Put(FormatEnd(partition_text, merge_pairs, return_code, start_time_, end_time), 0, true);
   if (end_ < kStatusRecordSize) end_ = kStatusRecordSize;
@@ -84,8 +83,6 @@ void StatusFile::Put(const std::string& record, int64_t offset, bool commit) {
   ++commits_;
 }
 
-void StatusFile::Close() {
-  file_.reset();
-}
+void StatusFile::Close() { file_.reset(); }
 
 }  // namespace kvt::engine

@@ -52,7 +52,8 @@ int WriteGathered(const SortedChunk& chunk, const RecordLayout& layout, bool res
       for (int64_t k = count * p / pieces; k < end; ++k) {
         // The records lie all over the chunk: asking for those a few places ahead lets their
         // memory reads overlap instead of waiting for each in turn.
-        if (k + kPrefetchDistance < end) Prefetch(RecordOf(chunk, first + k + kPrefetchDistance, length), length);
+        if (k + kPrefetchDistance < end)
+          Prefetch(RecordOf(chunk, first + k + kPrefetchDistance, length), length);
         const uint8_t* from = RecordOf(chunk, first + k, length);
         if (restore) {
           layout.Restore(from, out + k * length);
@@ -119,8 +120,8 @@ int WriteChunkToWorkFile(const SortedChunk& chunk, const RecordLayout& layout,
 }
 
 int WriteChunkToOutput(const SortedChunk& chunk, const RecordLayout& layout,
-                       const std::string& output_path, WorkerPool* pool,
-                       GatherBlocks* blocks, std::function<void()> before_replace) {
+                       const std::string& output_path, WorkerPool* pool, GatherBlocks* blocks,
+                       std::function<void()> before_replace) {
   RecordWriter writer(WriterBufferSize(layout.record_length()));
   writer.SetBeforeReplace(std::move(before_replace));
   if (!writer.has_buffer()) return kOutOfMemory;

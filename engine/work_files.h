@@ -20,7 +20,7 @@ struct SortedChunk {
   int64_t count;
   const uint8_t* records;  // the chunk buffer
   EntryFormat format;
-  bool in_input_order;     // the entries were never reordered (an already sorted chunk)
+  bool in_input_order;  // the entries were never reordered (an already sorted chunk)
 };
 
 // The two blocks sorted records are gathered into before they are written: one is filled while

@@ -90,8 +90,7 @@ void clsLog::logMsg(const std::string& p_s_appl, const std::string& p_s_subAppl,
   rec.date = Field(now.date, kDateWidth);
   rec.time = Field(now.time, kTimeWidth);
   rec.msg = Field(p_s_msg, kMsgWidth);
-  std::string line =
-      rec.appl + rec.subAppl + rec.level + rec.date + rec.time + rec.msg + "\r\n";
+  std::string line = rec.appl + rec.subAppl + rec.level + rec.date + rec.time + rec.msg + "\r\n";
   // One write of the whole line: another program appending at once cannot split it.
   if (s.appender) s.appender->Write(line.data(), line.size());
 }

@@ -2,7 +2,8 @@
 // KEY="value" lines, CR LF line ends). A header is a '[' that begins a line (after optional
 // blanks and tabs); keys may be indented with blanks and tabs. Offsets here are 0-based;
 // clsFile turns them into the 1-based positions its callers see. Every search moves forward
-// on each step, so malformed text (a '[' without ']', a last line without CR LF) ends in "not found", never in a loop.
+// on each step, so malformed text (a '[' without ']', a last line without CR LF) ends in "not
+// found", never in a loop.
 #pragma once
 
 #include <cstddef>

@@ -12,11 +12,11 @@ namespace kvt::front {
 
 struct FileBlock {
   int16_t fileNumber = 0;
-  int16_t state = 0;          // 1 open, 0 closed, -1 file does not exist
-  int64_t recordLength = 0;   // bytes one read or write moves
-  int64_t position = 1;       // 1-based byte position of the next read or write
-  std::string name;           // path of the file
-  std::string buffer;         // data of the last read, or data to write
+  int16_t state = 0;                     // 1 open, 0 closed, -1 file does not exist
+  int64_t recordLength = 0;              // bytes one read or write moves
+  int64_t position = 1;                  // 1-based byte position of the next read or write
+  std::string name;                      // path of the file
+  std::string buffer;                    // data of the last read, or data to write
   std::unique_ptr<platform::File> file;  // the open file
 };
 

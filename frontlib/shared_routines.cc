@@ -22,9 +22,7 @@ bool IsFileEntry(const std::string& path) {
   return platform::FileSystem::Default().GetFileSize(path, &size).ok();
 }
 
-bool HasWildcard(const std::string& path) {
-  return path.find_first_of("*?") != std::string::npos;
-}
+bool HasWildcard(const std::string& path) { return path.find_first_of("*?") != std::string::npos; }
 
 // True when a file matches prefix + rest, where the parts of rest may hold wildcards. Each part
 // with a wildcard is matched against the entries of the folder reached so far; as the shell

@@ -29,8 +29,8 @@ void CheckAccepted(const engine::ControlRecord& record) {
     key_bytes += g.length;
   }
   if (key_bytes > record.record_length) std::abort();
-  for (const std::string* path : {&record.input_path, &record.output_path, &record.work_prefix,
-                                  &record.collating_path}) {
+  for (const std::string* path :
+       {&record.input_path, &record.output_path, &record.work_prefix, &record.collating_path}) {
     if (path->size() > engine::kMaxPathLength) std::abort();
   }
 }

@@ -113,8 +113,8 @@ Status PlaceSampleControlFile(const InstallSetup& setup, std::string* message) {
   if (platform::ReadWholeFile(to, &installed) && platform::ReadWholeFile(from, &delivered) &&
       installed != delivered) {
     to += ".new";
-    *message = "SortCtl/" + name + " was changed and is kept; the new sample is SortCtl/" +
-               name + ".new.";
+    *message =
+        "SortCtl/" + name + " was changed and is kept; the new sample is SortCtl/" + name + ".new.";
   }
   // One rename moves the file: the target is replaced whole, and the source goes only
   // when the target is in place.

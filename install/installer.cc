@@ -112,17 +112,17 @@ void frmTmr::finishInstallation() {
     logIfFailed(PlaceSampleControlFile(setup_, &placed));
     if (!placed.empty()) logLine(placed);
   } else {
-    logIfFailed(Status::NotWritten(
-        "kvtinst.cfg missing: folders and sample control file not installed."));
+    logIfFailed(
+        Status::NotWritten("kvtinst.cfg missing: folders and sample control file not installed."));
   }
   // Programs find the product through MainDir: a failed installation leaves it as it was.
   if (failed_) {
     const Status restored = RestoreMainDir(setup_, former_);
     logIfFailed(restored);
     if (restored.ok()) {
-      logLine(former_.value ? "MainDir put back to " + *former_.value +
-                                ": the installation is not complete."
-                          : "MainDir removed: the installation is not complete.");
+      logLine(former_.value
+                  ? "MainDir put back to " + *former_.value + ": the installation is not complete."
+                  : "MainDir removed: the installation is not complete.");
     }
   }
   logLine("Installation rc = " + front::numberText(exitCode_));

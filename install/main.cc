@@ -53,8 +53,7 @@ int SetUpMainDir(const std::string& dir) {
     std::cerr << "KVTInst: " << status.message() << "\n";
     return 1;
   }
-  std::cout << "KVTInst: main directory recorded in " << kvt::platform::RegistryFilePath()
-            << "\n";
+  std::cout << "KVTInst: main directory recorded in " << kvt::platform::RegistryFilePath() << "\n";
   return 0;
 }
 

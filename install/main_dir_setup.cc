@@ -46,8 +46,8 @@ Status CopyIfMissing(const fs::path& from, const fs::path& to, std::vector<std::
 
 // Points name in dir at the product's file; an older link is pointed anew, a file or folder
 // of the user's own under that name is kept.
-Status LinkToProduct(const std::string& productDir, const std::string& dir,
-                     const std::string& name, std::vector<std::string>* done) {
+Status LinkToProduct(const std::string& productDir, const std::string& dir, const std::string& name,
+                     std::vector<std::string>* done) {
   const fs::path target = productDir + name;
   const fs::path link = dir + name;
   if (!Exists(target)) return Status::OK();
@@ -84,8 +84,8 @@ fs::path ShippedSample(const std::string& productDir) {
 Status SetUpMainDir(const std::string& productDir, const std::string& dirArg,
                     std::vector<std::string>* done) {
   if (dirArg.empty()) return Status::Failed("No folder given for the main directory.");
-  std::string dir = platform::IsAbsolutePath(dirArg) ? dirArg
-                                                     : platform::CurrentDirectory() + dirArg;
+  std::string dir =
+      platform::IsAbsolutePath(dirArg) ? dirArg : platform::CurrentDirectory() + dirArg;
   dir = platform::WithTrailingSeparator(dir);
   if (InPackageTree(productDir, dir)) {
     return Status::Failed(dir + " lies in the product tree of an installed package, which is " +
@@ -94,7 +94,8 @@ Status SetUpMainDir(const std::string& productDir, const std::string& dirArg,
   std::error_code ec;
   const bool existed = fs::exists(dir, ec);
   fs::create_directories(dir, ec);
-  if (ec || !fs::is_directory(dir)) return Status::Failed("Folder " + dir + " could not be created.");
+  if (ec || !fs::is_directory(dir))
+    return Status::Failed("Folder " + dir + " could not be created.");
   // A new main directory holds the user's sorts, logs and work files: it is the user's alone.
   // A folder that already existed keeps the access the user gave it.
   if (!existed) fs::permissions(dir, fs::perms::owner_all, fs::perm_options::replace, ec);

@@ -45,13 +45,11 @@ EngineHeader engineHeader(const JobSettings& s, const ChunkPlan& plan) {
 }
 
 EngineTrailer engineTrailer(const JobSettings& s) {
-  return {s.recordLength, s.inputPath, s.outputPath, s.workDir,
-          collatingTablePath(s.controlPath)};
+  return {s.recordLength, s.inputPath, s.outputPath, s.workDir, collatingTablePath(s.controlPath)};
 }
 
-int writeControlRecord(const std::string& enginePath, const JobSettings& s,
-                       const ChunkPlan& plan, const FieldLookup& fields,
-                       const std::vector<std::string>& fieldKeyNames) {
+int writeControlRecord(const std::string& enginePath, const JobSettings& s, const ChunkPlan& plan,
+                       const FieldLookup& fields, const std::vector<std::string>& fieldKeyNames) {
   front::logSort("STA", s.controlPath + " control file used.");
   platform::RemoveFile(enginePath);
   int64_t recordLength = front::numericValue(s.recordLength);
@@ -60,8 +58,8 @@ int writeControlRecord(const std::string& enginePath, const JobSettings& s,
   const EngineTrailer trailer = engineTrailer(s);
   std::vector<KeyField> fillers = fillerRecords(list.fields, recordLength);
   // However many fields there are, one check and one message say that they are too many.
-  const bool tooMany =
-      list.tooMany || (list.correct && list.fields.size() + fillers.size() > fieldEntryRoom(trailer));
+  const bool tooMany = list.tooMany || (list.correct && list.fields.size() + fillers.size() >
+                                                            fieldEntryRoom(trailer));
   if (tooMany) {
     return refuse(enginePath, kRcFieldsIncorrect,
                   incorrect + ": too many fields for the engine control record.");

@@ -28,8 +28,8 @@ bool buildEngineRecord(const EngineHeader& header, const std::vector<KeyField>& 
                        const std::vector<KeyField>& fillers, const EngineTrailer& trailer,
                        std::string* out) {
   if (keys.size() + fillers.size() > static_cast<size_t>(kMaxFieldEntries)) return false;
-  for (const std::string* path : {&trailer.inputPath, &trailer.outputPath, &trailer.workPrefix,
-                                  &trailer.collatingPath}) {
+  for (const std::string* path :
+       {&trailer.inputPath, &trailer.outputPath, &trailer.workPrefix, &trailer.collatingPath}) {
     if (path->size() > kMaxEnginePathLength) return false;
   }
   std::string record = headerText(header);
@@ -48,9 +48,8 @@ bool buildEngineRecord(const EngineHeader& header, const std::vector<KeyField>& 
 
 size_t fieldEntryRoom(const EngineTrailer& trailer) {
   size_t used = kHeaderLength + kEntryLength;  // the header and the terminator
-  for (const std::string* text : {&trailer.recordLength, &trailer.inputPath,
-                                  &trailer.outputPath, &trailer.workPrefix,
-                                  &trailer.collatingPath}) {
+  for (const std::string* text : {&trailer.recordLength, &trailer.inputPath, &trailer.outputPath,
+                                  &trailer.workPrefix, &trailer.collatingPath}) {
     used += 4 + text->size();
   }
   if (used >= kMaxEngineRecordBytes) return 0;

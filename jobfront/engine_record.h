@@ -17,15 +17,15 @@ inline constexpr size_t kMaxEngineRecordBytes = 2048;
 inline constexpr size_t kMaxEnginePathLength = 511;
 
 struct EngineHeader {
-  char traceFlag = '*';          // 'T' switches the engine's trace file on
-  std::string version;           // kept to 3 characters
-  std::string memoryPercent;     // 3 characters, only logged by the engine
-  int64_t chunks = 0;            // C
-  std::string maxSplit = "0000"; // upper partition limit, 4 characters
-  std::string minSplit = "0000"; // lower partition limit, 4 characters
-  char sortOrder = ' ';          // 'U' selects the user collating sequence
-  std::string splits = "0000";   // partition count P, 4 characters
-  int64_t recordsPerChunk = 0;   // R
+  char traceFlag = '*';           // 'T' switches the engine's trace file on
+  std::string version;            // kept to 3 characters
+  std::string memoryPercent;      // 3 characters, only logged by the engine
+  int64_t chunks = 0;             // C
+  std::string maxSplit = "0000";  // upper partition limit, 4 characters
+  std::string minSplit = "0000";  // lower partition limit, 4 characters
+  char sortOrder = ' ';           // 'U' selects the user collating sequence
+  std::string splits = "0000";    // partition count P, 4 characters
+  int64_t recordsPerChunk = 0;    // R
 };
 
 struct EngineTrailer {

@@ -8,8 +8,8 @@
 #include "frontlib/cls_log.h"
 #include "frontlib/console_info.h"
 #include "frontlib/shared_routines.h"
-#include "jobfront/command_line.h"
 #include "frontlib/writable_file.h"
+#include "jobfront/command_line.h"
 #include "jobfront/control_file_check.h"
 #include "jobfront/control_record_writer.h"
 #include "jobfront/job_files_check.h"
@@ -24,8 +24,8 @@
 #include "platform/console.h"
 #include "platform/file_util.h"
 #include "platform/memory_status.h"
-#include "platform/process.h"
 #include "platform/paths.h"
+#include "platform/process.h"
 #include "platform/registry.h"
 #include "platform/stop_request.h"
 
@@ -45,8 +45,8 @@ int readMainDirectory(std::string* mainDir) {
   std::string dir = front::trim(front::regGet(platform::kHkeyLocalMachine, key, "MainDir"));
   if (dir.empty() && !platform::LastRegistryProblem().empty()) {
     // The registry layer has said what is wrong with the file.
-    std::cerr << "kv02sort: no main directory: the registry file "
-              << platform::RegistryFilePath() << " cannot be used.\n";
+    std::cerr << "kv02sort: no main directory: the registry file " << platform::RegistryFilePath()
+              << " cannot be used.\n";
     return kRcNoMainDirectory;
   }
   if (dir.empty()) {
@@ -57,8 +57,8 @@ int readMainDirectory(std::string* mainDir) {
   }
   dir = platform::WithTrailingSeparator(dir);
   if (!platform::ChangeDirectory(dir)) {
-    std::cerr << "kv02sort: main directory " << dir << " cannot be used: "
-              << std::strerror(errno) << "\n";
+    std::cerr << "kv02sort: main directory " << dir << " cannot be used: " << std::strerror(errno)
+              << "\n";
     return kRcNoMainDirectory;
   }
   *mainDir = dir;
@@ -79,8 +79,7 @@ int refuseProductFiles(const std::string& mainDir, const JobSettings& s) {
 
 int planJob(const JobSettings& s, ChunkPlan* plan) {
   *plan = planChunks(platform::FileSize(s.inputPath), front::numericValue(s.recordLength),
-                     s.memoryUsage, plannableMemory(platform::ReadMemoryStatus()),
-                     s.workFiles);
+                     s.memoryUsage, plannableMemory(platform::ReadMemoryStatus()), s.workFiles);
   if (plan->rc == kRcInputMissing) {
     // Removed since it was checked.
     front::logSort("STA", s.inputPath + " not found.");
@@ -217,8 +216,12 @@ std::string helpText() {
          "  --help         show this text\n"
          "  --version      show the version\n"
          "\n"
-         "The main directory is the value MainDir of HKEY_LOCAL_MACHINE\\" + key + "\n"
-         "in " + platform::RegistryDescription() + ";\n"
+         "The main directory is the value MainDir of HKEY_LOCAL_MACHINE\\" +
+         key +
+         "\n"
+         "in " +
+         platform::RegistryDescription() +
+         ";\n"
          "make one with KVTInst --main-dir DIR. Every step is logged to kvtsort.log in the\n"
          "main directory.\n"
          "\n"

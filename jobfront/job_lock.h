@@ -1,8 +1,8 @@
-// One job at a time in a main directory, and in a work folder. The lock file kvtsort.lck holds an advisory lock from
-// before the job's first log line until after its last, and the engine it starts holds it too:
-// kvtsort.ctl, kvtsort.sts, the work files and the output's temporary name are never shared by
-// two runs, and a job whose front-end was killed still keeps the next one waiting until its
-// engine has ended. The kernel drops the lock when its holders end, however they end. Lock
+// One job at a time in a main directory, and in a work folder. The lock file kvtsort.lck holds an
+// advisory lock from before the job's first log line until after its last, and the engine it starts
+// holds it too: kvtsort.ctl, kvtsort.sts, the work files and the output's temporary name are never
+// shared by two runs, and a job whose front-end was killed still keeps the next one waiting until
+// its engine has ended. The kernel drops the lock when its holders end, however they end. Lock
 // files are private to their user, so no other user can hold them and keep the jobs waiting.
 #pragma once
 

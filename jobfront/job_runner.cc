@@ -15,8 +15,7 @@
 
 namespace kvt::jobfront {
 
-frmTmr::frmTmr(JobState* state, std::string mainDir, std::string outputPath,
-               std::string workPrefix)
+frmTmr::frmTmr(JobState* state, std::string mainDir, std::string outputPath, std::string workPrefix)
     : state_(state),
       mainDir_(std::move(mainDir)),
       outputPath_(std::move(outputPath)),

@@ -15,8 +15,7 @@ class frmTmr {
   static constexpr int kTimerInterval = 1000;  // ms
 
   // workPrefix: the job's work-file prefix, for the clean-up of a stopped run.
-  frmTmr(JobState* state, std::string mainDir, std::string outputPath,
-         std::string workPrefix = "");
+  frmTmr(JobState* state, std::string mainDir, std::string outputPath, std::string workPrefix = "");
 
   // Ticks until the run is over; returns the program's exit code.
   int runUntilEnded();

@@ -59,8 +59,7 @@ char traceFlag(const std::string& trace) { return trimmed(trace) == "ON" ? 'T' :
 std::string versionStamp(const std::string& version) { return fitted(version, 3); }
 
 std::string memoryUsageText(const std::string& memoryUsage) {
-  if (memoryUsage.empty() || startsWithStar(memoryUsage) ||
-      front::numericValue(memoryUsage) == 0) {
+  if (memoryUsage.empty() || startsWithStar(memoryUsage) || front::numericValue(memoryUsage) == 0) {
     return "80";
   }
   return memoryUsage;
@@ -75,13 +74,9 @@ std::string splitLimitText(const std::string& limit) {
 }
 
 // An empty SORTORDER still takes its column: one blank, plain byte order.
-char sortOrderChar(const std::string& sortOrder) {
-  return sortOrder.empty() ? ' ' : sortOrder[0];
-}
+char sortOrderChar(const std::string& sortOrder) { return sortOrder.empty() ? ' ' : sortOrder[0]; }
 
-std::string splitsText(const std::string& splits) {
-  return lastChars("0000" + trimmed(splits), 4);
-}
+std::string splitsText(const std::string& splits) { return lastChars("0000" + trimmed(splits), 4); }
 
 void readFileSettings(const SectionLookup& lookup, JobSettings* s) {
   auto value = [&](const char* key) { return trimmed(lookup("FILE", key)); };

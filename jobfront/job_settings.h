@@ -9,15 +9,15 @@ namespace kvt::jobfront {
 
 struct JobSettings {
   std::string controlPath;
-  std::string inputPath;     // completed with the main directory
-  std::string outputPath;    // completed with the main directory
-  std::string workDir;       // trimmed, used as written
+  std::string inputPath;   // completed with the main directory
+  std::string outputPath;  // completed with the main directory
+  std::string workDir;     // trimmed, used as written
   char traceFlag = '*';
-  std::string version;       // exactly 3 characters
-  std::string memoryUsage;   // as read, "80" when not given
-  std::string workFiles;     // as read, "00000" when '*'
-  std::string maxSplit;      // 4 characters
-  std::string minSplit;      // 4 characters
+  std::string version;      // exactly 3 characters
+  std::string memoryUsage;  // as read, "80" when not given
+  std::string workFiles;    // as read, "00000" when '*'
+  std::string maxSplit;     // 4 characters
+  std::string minSplit;     // 4 characters
   char sortOrder = ' ';
   std::string splits;        // 4 characters
   std::string recordLength;  // trimmed text
@@ -52,7 +52,8 @@ std::string trimmed(const std::string& text);
 bool isPlainNumber(const std::string& text);
 // The first optional numeric key of [FILE] whose trimmed value is neither empty, a plain
 // number nor (where the key has a default) a text starting with "*", with *value the value as
-// written; "" when every one is good. The engine would read such a value as a different number, or as 0.
+// written; "" when every one is good. The engine would read such a value as a different number, or
+// as 0.
 std::string firstBadNumber(const SectionLookup& lookup, std::string* value);
 
 }  // namespace kvt::jobfront

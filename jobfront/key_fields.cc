@@ -12,8 +12,7 @@ namespace {
 
 // Reads field n; false at an error, with *problem naming it where it can. *end is set when
 // the list ends before field n.
-bool readField(const FieldLookup& lookup, int n, KeyField* field, bool* end,
-               std::string* problem) {
+bool readField(const FieldLookup& lookup, int n, KeyField* field, bool* end, std::string* problem) {
   std::string number = std::to_string(n);
   std::string pos = trimmed(lookup(number + "POS"));
   if (pos.empty()) {

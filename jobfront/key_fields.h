@@ -13,9 +13,9 @@ namespace kvt::jobfront {
 inline constexpr int kMaxFieldEntries = 200;
 
 struct KeyField {
-  int64_t start = 0;   // 1-based position in the record
+  int64_t start = 0;  // 1-based position in the record
   int64_t length = 0;
-  char order = 'A';    // 'A' ascending, 'D' descending, ' ' filler (not a key)
+  char order = 'A';  // 'A' ascending, 'D' descending, ' ' filler (not a key)
 
   bool operator==(const KeyField&) const = default;
 };

@@ -10,14 +10,14 @@
 namespace kvt::jobfront {
 
 struct ChunkPlan {
-  int rc = 0;                    // 0, or the return code that refuses the job
-  int64_t chunks = 0;            // C, as written to the header
-  int64_t recordsPerChunk = 0;   // R
-  int64_t records = 0;           // N
+  int rc = 0;                   // 0, or the return code that refuses the job
+  int64_t chunks = 0;           // C, as written to the header
+  int64_t recordsPerChunk = 0;  // R
+  int64_t records = 0;          // N
 };
 
 // The header's fields bound what a plan may hold.
-inline constexpr int64_t kMaxChunks = 99999;              // 5 digits
+inline constexpr int64_t kMaxChunks = 99999;                // 5 digits
 inline constexpr int64_t kMaxRecordsPerChunk = 9999999999;  // 10 digits
 // Memory kept back for the engine itself.
 inline constexpr double kReservedMemory = 50000;
@@ -38,9 +38,9 @@ double memoryPercent(const std::string& memoryUsage);
 int64_t workFilesValue(const std::string& workFiles);
 
 // inputBytes F, recordLength L, MEMORYUSAGE text, available physical memory A in bytes,
-// WORKFILES text; inputBytes -1 when the input is gone. Refuses with 162 (no input), 166 (L outside 1..10000), 133 (F not a whole number of
-// records) or 131 (too little memory). A plan for N >= 1 always has C x R >= N and
-// (C - 1) x R < N, so no chunk is empty.
+// WORKFILES text; inputBytes -1 when the input is gone. Refuses with 162 (no input), 166 (L
+// outside 1..10000), 133 (F not a whole number of records) or 131 (too little memory). A plan for N
+// >= 1 always has C x R >= N and (C - 1) x R < N, so no chunk is empty.
 ChunkPlan planChunks(int64_t inputBytes, int64_t recordLength, const std::string& memoryUsage,
                      uint64_t availableMemory, const std::string& workFiles);
 

@@ -68,8 +68,7 @@ bool isStaleFileName(const std::string& mainDir, const std::string& workPrefix,
   return !ec && namesStaleFile(target, folder, namePrefix, temporary);
 }
 
-std::vector<std::string> removeStaleFiles(const std::string& mainDir,
-                                          const std::string& workPrefix,
+std::vector<std::string> removeStaleFiles(const std::string& mainDir, const std::string& workPrefix,
                                           const std::string& outputPath, bool keepJournal) {
   std::vector<std::string> removed;
   const std::string namePrefix = workPrefix.substr(platform::DirectoryPart(workPrefix).size());

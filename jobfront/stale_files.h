@@ -29,8 +29,7 @@ bool isStaleFileName(const std::string& mainDir, const std::string& workPrefix,
 // directory, where the engine runs) and the temporary output of outputPath. With keepJournal, a
 // resume journal and the work files it names stay for the engine to judge. Returns the paths
 // removed.
-std::vector<std::string> removeStaleFiles(const std::string& mainDir,
-                                          const std::string& workPrefix,
+std::vector<std::string> removeStaleFiles(const std::string& mainDir, const std::string& workPrefix,
                                           const std::string& outputPath, bool keepJournal);
 
 }  // namespace kvt::jobfront

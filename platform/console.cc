@@ -4,8 +4,6 @@
 
 namespace kvt::platform {
 
-bool PersonAtTerminal() {
-  return ::isatty(STDERR_FILENO) == 1 && ::isatty(STDIN_FILENO) == 1;
-}
+bool PersonAtTerminal() { return ::isatty(STDERR_FILENO) == 1 && ::isatty(STDIN_FILENO) == 1; }
 
 }  // namespace kvt::platform

@@ -109,9 +109,8 @@ long FileLock::HolderProcess() const {
     unsigned long inode = 0;
     if (std::sscanf(line, "%*[^:]: %15s %*s %15s %ld %x:%x:%lu", kind, mode, &pid, &major_number,
                     &minor_number, &inode) == 6 &&
-        std::strcmp(kind, "FLOCK") == 0 && inode == st.st_ino &&
-        major_number == major(st.st_dev) && minor_number == minor(st.st_dev) &&
-        pid != ::getpid()) {
+        std::strcmp(kind, "FLOCK") == 0 && inode == st.st_ino && major_number == major(st.st_dev) &&
+        minor_number == minor(st.st_dev) && pid != ::getpid()) {
       holder = pid;
     }
   }

@@ -44,17 +44,33 @@ Status ErrnoStatus(const std::string& what, const std::string& path, int error) 
   Status::Code code;
   switch (error) {
     case ENOENT:
-    case ENOTDIR: code = Status::Code::kNotFound; break;
-    case EEXIST: code = Status::Code::kExists; break;
+    case ENOTDIR:
+      code = Status::Code::kNotFound;
+      break;
+    case EEXIST:
+      code = Status::Code::kExists;
+      break;
     case EACCES:
     case EPERM:
-    case EROFS: code = Status::Code::kAccessDenied; break;
-    case EISDIR: code = Status::Code::kIsDirectory; break;
-    case EWOULDBLOCK: code = Status::Code::kBusy; break;
+    case EROFS:
+      code = Status::Code::kAccessDenied;
+      break;
+    case EISDIR:
+      code = Status::Code::kIsDirectory;
+      break;
+    case EWOULDBLOCK:
+      code = Status::Code::kBusy;
+      break;
     case ENOSPC:
-    case EDQUOT: code = Status::Code::kNoSpace; break;
-    case EINVAL: code = Status::Code::kInvalid; break;
-    default: code = Status::Code::kIoError; break;
+    case EDQUOT:
+      code = Status::Code::kNoSpace;
+      break;
+    case EINVAL:
+      code = Status::Code::kInvalid;
+      break;
+    default:
+      code = Status::Code::kIoError;
+      break;
   }
   return Status::Error(code, what + " " + path + ": " + std::strerror(error));
 }
@@ -87,9 +103,8 @@ class PosixFile final : public File {
   }
 
   Status Read(void* data, size_t size, size_t* got) override {
-    return Transfer("read", data, size, got, [&](char* p, size_t n, size_t) {
-      return ::read(fd_, p, n);
-    });
+    return Transfer("read", data, size, got,
+                    [&](char* p, size_t n, size_t) { return ::read(fd_, p, n); });
   }
 
   Status ReadAt(uint64_t offset, void* data, size_t size, size_t* got) override {
@@ -99,9 +114,8 @@ class PosixFile final : public File {
   }
 
   Status Write(const void* data, size_t size) override {
-    return WriteLoop(data, size, [&](const char* p, size_t n, size_t) {
-      return ::write(fd_, p, n);
-    });
+    return WriteLoop(data, size,
+                     [&](const char* p, size_t n, size_t) { return ::write(fd_, p, n); });
   }
 
   Status WriteAt(uint64_t offset, const void* data, size_t size) override {
@@ -131,8 +145,7 @@ class PosixFile final : public File {
   void AdviseSequential() override { ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL); }
 
   void AdviseWillNeed(uint64_t offset, uint64_t size) override {
-    ::posix_fadvise(fd_, static_cast<off_t>(offset), static_cast<off_t>(size),
-                    POSIX_FADV_WILLNEED);
+    ::posix_fadvise(fd_, static_cast<off_t>(offset), static_cast<off_t>(size), POSIX_FADV_WILLNEED);
   }
 
   Status MatchPermissions(const std::string& path) override {
@@ -214,12 +227,18 @@ class PosixFileLock final : public LockHolder {
 int OpenFlags(OpenMode mode) {
   // Close-on-exec: programs started by ours must not inherit our files.
   switch (mode) {
-    case OpenMode::kRead: return O_RDONLY | O_CLOEXEC;
-    case OpenMode::kReadWrite: return O_RDWR | O_CREAT | O_CLOEXEC;
-    case OpenMode::kUpdate: return O_RDWR | O_CLOEXEC;
-    case OpenMode::kTruncate: return O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC;
-    case OpenMode::kAppend: return O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC;
-    case OpenMode::kCreateExclusive: return O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    case OpenMode::kRead:
+      return O_RDONLY | O_CLOEXEC;
+    case OpenMode::kReadWrite:
+      return O_RDWR | O_CREAT | O_CLOEXEC;
+    case OpenMode::kUpdate:
+      return O_RDWR | O_CLOEXEC;
+    case OpenMode::kTruncate:
+      return O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC;
+    case OpenMode::kAppend:
+      return O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC;
+    case OpenMode::kCreateExclusive:
+      return O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
   }
   return O_RDONLY | O_CLOEXEC;
 }

@@ -19,20 +19,36 @@ Status LastErrorStatus(const std::string& what, const std::string& path, DWORD e
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE: code = Status::Code::kNotFound; break;
+    case ERROR_INVALID_DRIVE:
+      code = Status::Code::kNotFound;
+      break;
     case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS: code = Status::Code::kExists; break;
+    case ERROR_ALREADY_EXISTS:
+      code = Status::Code::kExists;
+      break;
     case ERROR_ACCESS_DENIED:
     case ERROR_WRITE_PROTECT:
-    case ERROR_SHARING_VIOLATION: code = Status::Code::kAccessDenied; break;
-    case ERROR_DIRECTORY: code = Status::Code::kIsDirectory; break;
-    case ERROR_LOCK_VIOLATION: code = Status::Code::kBusy; break;
+    case ERROR_SHARING_VIOLATION:
+      code = Status::Code::kAccessDenied;
+      break;
+    case ERROR_DIRECTORY:
+      code = Status::Code::kIsDirectory;
+      break;
+    case ERROR_LOCK_VIOLATION:
+      code = Status::Code::kBusy;
+      break;
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL: code = Status::Code::kNoSpace; break;
+    case ERROR_HANDLE_DISK_FULL:
+      code = Status::Code::kNoSpace;
+      break;
     case ERROR_INVALID_NAME:
     case ERROR_INVALID_PARAMETER:
-    case ERROR_FILE_INVALID: code = Status::Code::kInvalid; break;
-    default: code = Status::Code::kIoError; break;
+    case ERROR_FILE_INVALID:
+      code = Status::Code::kInvalid;
+      break;
+    default:
+      code = Status::Code::kIoError;
+      break;
   }
   return Status::Error(code, what + " " + path + ": " + WindowsErrorText(error));
 }
@@ -115,8 +131,8 @@ class WindowsFile final : public File {
       // All ones as the offset writes at the end of the file, for an append handle.
       OVERLAPPED at = append_ ? At(~uint64_t{0}) : At(offset + done);
       DWORD n = 0;
-      if (!::WriteFile(handle_, p + done,
-                       static_cast<DWORD>(std::min(size - done, kMaxTransfer)), &n, &at)) {
+      if (!::WriteFile(handle_, p + done, static_cast<DWORD>(std::min(size - done, kMaxTransfer)),
+                       &n, &at)) {
         return LastError("write", path_);
       }
       if (n == 0) return LastErrorStatus("write", path_, ERROR_DISK_FULL);
@@ -201,10 +217,17 @@ HANDLE OpenHandle(const std::string& path, OpenMode mode) {
       access = GENERIC_READ;
       disposition = OPEN_EXISTING;
       break;
-    case OpenMode::kReadWrite: break;
-    case OpenMode::kUpdate: disposition = OPEN_EXISTING; break;
-    case OpenMode::kTruncate: disposition = CREATE_ALWAYS; break;
-    case OpenMode::kAppend: access = FILE_APPEND_DATA | SYNCHRONIZE; break;
+    case OpenMode::kReadWrite:
+      break;
+    case OpenMode::kUpdate:
+      disposition = OPEN_EXISTING;
+      break;
+    case OpenMode::kTruncate:
+      disposition = CREATE_ALWAYS;
+      break;
+    case OpenMode::kAppend:
+      access = FILE_APPEND_DATA | SYNCHRONIZE;
+      break;
     case OpenMode::kCreateExclusive:
       disposition = CREATE_NEW;
       flags |= FILE_FLAG_OPEN_REPARSE_POINT;  // never through a link

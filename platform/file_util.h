@@ -6,9 +6,9 @@
 
 namespace kvt::platform {
 
-bool FileExists(const std::string& path);        // any existing file system entry
+bool FileExists(const std::string& path);  // any existing file system entry
 bool IsDirectory(const std::string& path);
-int64_t FileSize(const std::string& path);       // -1 when missing
+int64_t FileSize(const std::string& path);  // -1 when missing
 bool ReadWholeFile(const std::string& path, std::string* out);
 // Writes contents under a temporary name in the same folder, flushes it to disk and renames it
 // over path, so readers see the old file or the new one, never a mix.

@@ -10,8 +10,8 @@ constexpr size_t kHugePage = size_t{2} << 20;
 }  // namespace
 
 void* AllocatePages(size_t bytes) {
-  void* p = ::mmap(nullptr, Mapped(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                   -1, 0);
+  void* p =
+      ::mmap(nullptr, Mapped(bytes), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED) return nullptr;
   // Every first touch of a page costs a fault, and on virtual machines a dear one: 2 MiB pages
   // cut the faults of a large buffer five-hundredfold. Only a hint; memory is still taken on touch.

@@ -5,8 +5,7 @@
 namespace kvt::platform {
 
 void* AllocatePages(size_t bytes) {
-  return ::VirtualAlloc(nullptr, bytes == 0 ? 1 : bytes, MEM_RESERVE | MEM_COMMIT,
-                        PAGE_READWRITE);
+  return ::VirtualAlloc(nullptr, bytes == 0 ? 1 : bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
 }
 
 void FreePages(void* pages, size_t) {

@@ -107,8 +107,8 @@ std::optional<uint64_t> GroupAvailable(const MemorySources& sources) {
     if (std::optional<uint64_t> room = RoomInGroups(*group, v2)) return room;
   }
   if (std::optional<std::string> group = GroupPath(sources.self_cgroup, false)) {
-    GroupFiles v1{sources.cgroup_root + "/memory", "memory.limit_in_bytes",
-                  "memory.usage_in_bytes", "total_inactive_file"};
+    GroupFiles v1{sources.cgroup_root + "/memory", "memory.limit_in_bytes", "memory.usage_in_bytes",
+                  "total_inactive_file"};
     return RoomInGroups(*group, v1);
   }
   return std::nullopt;

@@ -25,8 +25,8 @@ enum class FileCheck { kMissing, kRegular, kNotRegular };
 // Only a regular file may be read as the registry and replaced: never a device or a folder.
 FileCheck CheckRegularFile(const std::string& path) {
   struct stat st;
-  if (::stat(path.c_str(), &st) != 0) return errno == ENOENT ? FileCheck::kMissing
-                                                             : FileCheck::kRegular;
+  if (::stat(path.c_str(), &st) != 0)
+    return errno == ENOENT ? FileCheck::kMissing : FileCheck::kRegular;
   return S_ISREG(st.st_mode) ? FileCheck::kRegular : FileCheck::kNotRegular;
 }
 
@@ -242,8 +242,8 @@ RegistryTree RegistryTree::Parse(const std::string& text) {
     }
     Block& block = tree.blocks_.back();
     if (!block.path.empty() && !line.empty() && (line[0] == '"' || line[0] == '@')) {
-      LineKind kind = ParseValueLine(entry.text.substr(0, entry.text.find('\n')), &entry.name,
-                                     &entry.value);
+      LineKind kind =
+          ParseValueLine(entry.text.substr(0, entry.text.find('\n')), &entry.name, &entry.value);
       entry.isValue = kind != LineKind::kNotRead;
     }
     block.lines.push_back(entry);
@@ -337,8 +337,8 @@ bool RegistryTree::DeleteKey(const std::string& key) {
   if (wanted.empty() || !KeyExists(wanted)) return false;
   blocks_.erase(std::remove_if(blocks_.begin() + 1, blocks_.end(),
                                [&](const Block& b) {
-                                 return !b.path.empty() && (EqualNoCase(b.path, wanted) ||
-                                                            IsBelow(b.path, wanted));
+                                 return !b.path.empty() &&
+                                        (EqualNoCase(b.path, wanted) || IsBelow(b.path, wanted));
                                }),
                 blocks_.end());
   return true;
@@ -349,9 +349,8 @@ void RegistryTree::DeleteValue(const std::string& key, const std::string& name) 
   // A key written in several blocks may name the value in more than one of them.
   for (Block& b : blocks_) {
     if (b.path.empty() || !EqualNoCase(b.path, wanted)) continue;
-    std::erase_if(b.lines, [&](const Line& line) {
-      return line.isValue && EqualNoCase(line.name, name);
-    });
+    std::erase_if(b.lines,
+                  [&](const Line& line) { return line.isValue && EqualNoCase(line.name, name); });
   }
 }
 
@@ -396,8 +395,7 @@ bool Registry::Modify(Change change) {
   FileLock lock(/*inheritable=*/false, FileLock::Access::kShared);
   std::string reason;
   if (!lock.Open(path_ + ".lock", &reason)) {
-    ReportProblem("Registry file " + path_ + ": its lock file cannot be opened (" + reason +
-                  ").");
+    ReportProblem("Registry file " + path_ + ": its lock file cannot be opened (" + reason + ").");
     return false;
   }
   if (!lock.Lock()) return false;
@@ -426,8 +424,7 @@ bool Registry::CreateKey(const std::string& key) {
   });
 }
 
-bool Registry::SetString(const std::string& key, const std::string& name,
-                         const std::string& text) {
+bool Registry::SetString(const std::string& key, const std::string& name, const std::string& text) {
   if (NormalizeKey(key).empty()) return false;
   return Modify([&](RegistryTree& tree) {
     RegValue value;

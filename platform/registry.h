@@ -26,8 +26,8 @@ std::string RegistryDescription();
 struct RegValue {
   // kOther: a type the product does not use (hex:, hex(2):, ...), kept but never read.
   enum class Type { kString, kDword, kOther } type = Type::kString;
-  std::string text;     // kString
-  uint32_t dword = 0;   // kDword
+  std::string text;    // kString
+  uint32_t dword = 0;  // kDword
 };
 
 // Parsed content of a registry file. Key paths are stored without the root

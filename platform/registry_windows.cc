@@ -34,10 +34,9 @@ class Key {
   }
   bool Create(const std::string& path) {
     std::string normal = NormalizeKey(path);
-    return !normal.empty() &&
-           ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, normal.c_str(), 0, nullptr,
-                             REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &hkey_,
-                             nullptr) == ERROR_SUCCESS;
+    return !normal.empty() && ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, normal.c_str(), 0, nullptr,
+                                                REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
+                                                nullptr, &hkey_, nullptr) == ERROR_SUCCESS;
   }
   HKEY get() const { return hkey_; }
 
@@ -96,8 +95,7 @@ std::optional<RegValue> Registry::Query(const std::string& key, const std::strin
   if (!k.Open(key, KEY_QUERY_VALUE)) return std::nullopt;
   DWORD type = 0;
   DWORD size = 0;
-  if (::RegQueryValueExA(k.get(), name.c_str(), nullptr, &type, nullptr, &size) !=
-      ERROR_SUCCESS) {
+  if (::RegQueryValueExA(k.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
     return std::nullopt;
   }
   std::vector<BYTE> data(size + 1);
@@ -124,8 +122,7 @@ bool Registry::CreateKey(const std::string& key) {
   return k.Create(key);
 }
 
-bool Registry::SetString(const std::string& key, const std::string& name,
-                         const std::string& text) {
+bool Registry::SetString(const std::string& key, const std::string& name, const std::string& text) {
   return SetValue(key, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
 

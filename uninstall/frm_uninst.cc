@@ -42,8 +42,9 @@ QString OutcomeText(const UninstallResult& result) {
   if (!result.registryCleaned) return frmUninst::failedText();
   QString text = frmUninst::completeText();
   if (!result.mainDirFound) {
-    text += QStringLiteral("\nThe product folder was not recorded or does not exist: "
-                           "no files were removed.");
+    text += QStringLiteral(
+        "\nThe product folder was not recorded or does not exist: "
+        "no files were removed.");
   } else if (!result.leftBehind.empty()) {
     text += QStringLiteral("\n") + LeftBehindText(result.leftBehind);
   }

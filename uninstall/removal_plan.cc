@@ -23,8 +23,8 @@ void AddIfPresent(const std::string& dir, const std::string& name,
 // One line of the description: a heading and its names, nothing when there are none.
 std::string Line(const std::string& heading, const std::vector<std::string>& names) {
   if (names.empty()) return std::string();
-  return "  - " + heading + " (" + std::to_string(names.size()) + "): " +
-         ShortList(names, ", ") + "\n";
+  return "  - " + heading + " (" + std::to_string(names.size()) + "): " + ShortList(names, ", ") +
+         "\n";
 }
 
 void PlanFolders(const std::string& dir, RemovalPlan* plan) {
@@ -126,8 +126,7 @@ std::string DescribePlan(const RemovalPlan& plan) {
     text += "kvtinst.cfg is kept as install.ctl and install.wrk.\n";
   }
   if (!plan.keptFolders.empty()) {
-    text += "Folders inside stay, with what they hold: " + ShortList(plan.keptFolders, ", ") +
-            "\n";
+    text += "Folders inside stay, with what they hold: " + ShortList(plan.keptFolders, ", ") + "\n";
   }
   if (!plan.controlFiles.empty() || !plan.sortOrders.empty() || !plan.savedLogs.empty()) {
     text += "Copy any of your files that you want to keep before you confirm.\n";

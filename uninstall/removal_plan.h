@@ -16,8 +16,8 @@ inline constexpr const char* kProductFolders[] = {"SortCtl", "SortOrder"};
 inline constexpr char kSampleName[] = "kvtsort.txt";
 
 struct RemovalPlan {
-  std::string mainDir;          // as recorded, ending with '/'; "" when none is recorded
-  bool mainDirFound = false;    // the recorded folder exists: files are looked for there
+  std::string mainDir;                    // as recorded, ending with '/'; "" when none is recorded
+  bool mainDirFound = false;              // the recorded folder exists: files are looked for there
   std::vector<std::string> installFiles;  // Install.log and kvtinst.cfg, when present
   std::vector<std::string> savedLogs;     // kvtsortLog.*
   std::vector<std::string> runFiles;      // those of kRunFiles that exist

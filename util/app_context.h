@@ -48,12 +48,12 @@ class MessageBoxAsker : public QuestionAsker {
 };
 
 struct AppContext {
-  QString mainDir;          // product directory, always ending with '/'
-  QString registryKey;      // "SOFTWARE\\Halvern\\KV0220"
-  QString versionString;    // major and minor version digits, "20"
-  QString currentCtlName;   // the current control-file name
-  QString installedVersion; // VERSION of kvtinst.cfg as the configuration frame shows it
-  QString mainCtlFileText;  // text of the main window's txtCtlFile when the editor opens
+  QString mainDir;           // product directory, always ending with '/'
+  QString registryKey;       // "SOFTWARE\\Halvern\\KV0220"
+  QString versionString;     // major and minor version digits, "20"
+  QString currentCtlName;    // the current control-file name
+  QString installedVersion;  // VERSION of kvtinst.cfg as the configuration frame shows it
+  QString mainCtlFileText;   // text of the main window's txtCtlFile when the editor opens
   // Lets the editor change the main window's txtCtlFile.
   std::function<void(const QString&)> setMainCtlFileText;
   QuestionAsker* asker = nullptr;

@@ -44,7 +44,9 @@ std::string s(const QString& text) { return text.toStdString(); }
 }  // namespace
 
 frmUtil::frmUtil(AppContext& ctx, QWidget* parent, const QString& programDirectory)
-    : QWidget(parent), ctx_(ctx), msg_(nullptr),
+    : QWidget(parent),
+      ctx_(ctx),
+      msg_(nullptr),
       helpOpener_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
   programDir_ = programDirectory.isEmpty()
                     ? kvt::platform::ProgramDirectory()
@@ -209,8 +211,7 @@ void frmUtil::closeEvent(QCloseEvent* event) {
 
 void frmUtil::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (event->type() != QEvent::PaletteChange &&
-      event->type() != QEvent::ApplicationPaletteChange) {
+  if (event->type() != QEvent::PaletteChange && event->type() != QEvent::ApplicationPaletteChange) {
     return;
   }
   // The controls inside take the new palette after the window: recolour once they have it.
@@ -223,8 +224,8 @@ void frmUtil::recolour() {
   for (int row = 0; row < ui_.grdLog->rowCount(); ++row) {
     QTableWidgetItem* item = ui_.grdLog->item(row, 2);
     if (item == nullptr) continue;
-    item->setForeground(colourOf(static_cast<MsgColour>(item->data(kColourRole).toInt()),
-                                 ui_.grdLog->palette()));
+    item->setForeground(
+        colourOf(static_cast<MsgColour>(item->data(kColourRole).toInt()), ui_.grdLog->palette()));
   }
 }
 
@@ -290,8 +291,8 @@ void frmUtil::setLogHdr() {
 
 void frmUtil::loadLogView(bool checkExistence) {
   LogViewLoader loader(log_, messageTexts_);
-  const LogViewResult result = loader.load(logPath_, ui_.txtLogDate->text(),
-                                           ui_.chkLog->isChecked(), checkExistence);
+  const LogViewResult result =
+      loader.load(logPath_, ui_.txtLogDate->text(), ui_.chkLog->isChecked(), checkExistence);
   showLogRows(result);
   if (result.invalidFilter) {
     msg_.show(QStringLiteral("Search date field is invalid"), MsgColour::ErrorRed);

@@ -198,8 +198,8 @@ class frmUtil : public QWidget {
   bool followingOtherJob_ = false;
   bool mainDirRecorded_ = false;  // the registry names a main directory
   bool fittedToScreen_ = false;
-  std::string outFile_;        // the running sort's output
-  int64_t recordLength_ = 0;   // and its record length
+  std::string outFile_;       // the running sort's output
+  int64_t recordLength_ = 0;  // and its record length
 };
 
 }  // namespace kvt::util

@@ -38,8 +38,8 @@ void frmUtil::cmdSort_Click() {
   msg_.clear();
   // This sort's progress takes the place of one followed from elsewhere.
   followingOtherJob_ = false;
-  for (QLineEdit* field : {ui_.txtSortTime, ui_.txtSortStatus, ui_.txtMergeStatus, ui_.txtWFiles,
-                           ui_.txtMemUsage}) {
+  for (QLineEdit* field :
+       {ui_.txtSortTime, ui_.txtSortStatus, ui_.txtMergeStatus, ui_.txtWFiles, ui_.txtMemUsage}) {
     field->clear();
   }
   progressFields_ = ProgressFields();

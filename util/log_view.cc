@@ -27,11 +27,16 @@ LogDateFilter::LogDateFilter(const QString& text) {
 
 bool LogDateFilter::accepts(const QString& recordDate) const {
   switch (mode_) {
-    case Mode::None: return true;
-    case Mode::Equal: return recordDate == date_;
-    case Mode::After: return recordDate > date_;
-    case Mode::Before: return recordDate < date_;
-    case Mode::Invalid: break;
+    case Mode::None:
+      return true;
+    case Mode::Equal:
+      return recordDate == date_;
+    case Mode::After:
+      return recordDate > date_;
+    case Mode::Before:
+      return recordDate < date_;
+    case Mode::Invalid:
+      break;
   }
   return false;
 }
@@ -44,7 +49,7 @@ bool LogDateFilter::searchable(const QString& text) {
 
 namespace {
 
-constexpr size_t kWindow = 258;   // a line of at most 256 characters and its CR LF
+constexpr size_t kWindow = 258;  // a line of at most 256 characters and its CR LF
 constexpr size_t kMessageWidth = 118;
 
 // The text a matching kvtmsg.txt line gives the message; false to keep the message.

@@ -55,8 +55,8 @@ struct LogRow {
 };
 
 struct LogViewResult {
-  std::vector<LogRow> rows;     // newest first
-  bool invalidFilter = false;   // a record met a filter that is not valid
+  std::vector<LogRow> rows;    // newest first
+  bool invalidFilter = false;  // a record met a filter that is not valid
 };
 
 // The code of a front-end's end line "KV Tamsort ended.( 180)"; -1 for any other message.

@@ -23,9 +23,10 @@ bool hasMainDir() {
 bool offerOwnMainDirectory(QuestionAsker& asker, const QString& installer, const QString& dir) {
   if (hasMainDir()) return true;
   const QString question =
-      QStringLiteral("No main directory is set up for you yet. The product's own folder cannot "
-                     "hold your control files and logs.\n\nCreate %1 as your main directory "
-                     "(KVTInst --main-dir %1)?")
+      QStringLiteral(
+          "No main directory is set up for you yet. The product's own folder cannot "
+          "hold your control files and logs.\n\nCreate %1 as your main directory "
+          "(KVTInst --main-dir %1)?")
           .arg(dir);
   if (!asker.askYesNo(nullptr, kTitle, question)) return false;
   QProcess process;

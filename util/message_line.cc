@@ -10,11 +10,16 @@ namespace kvt::util {
 
 QColor colourOf(MsgColour colour, const QPalette& palette) {
   switch (colour) {
-    case MsgColour::ErrorRed: return readableShade(QColor(255, 0, 0), palette);
-    case MsgColour::SuccessGreen: return readableShade(QColor(0, 128, 0), palette);
-    case MsgColour::InfoBlue: return readableShade(QColor(0, 0, 255), palette);
-    case MsgColour::EndBlue: return readableShade(QColor(64, 64, 192), palette);
-    case MsgColour::Black: break;
+    case MsgColour::ErrorRed:
+      return readableShade(QColor(255, 0, 0), palette);
+    case MsgColour::SuccessGreen:
+      return readableShade(QColor(0, 128, 0), palette);
+    case MsgColour::InfoBlue:
+      return readableShade(QColor(0, 0, 255), palette);
+    case MsgColour::EndBlue:
+      return readableShade(QColor(64, 64, 192), palette);
+    case MsgColour::Black:
+      break;
   }
   return readableShade(palette.color(QPalette::Text), palette);
 }

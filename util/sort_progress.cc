@@ -225,8 +225,7 @@ QString SortProgress::timeText(int elapsed) const {
   const double share = shown_ / totalUnits();
   // Never less than half the plain estimate: smoothing must not run ahead of the work.
   const double plain = elapsed * (1.0 - share) / share;
-  const auto left = static_cast<int64_t>(
-      std::llround(std::max(endEstimate_ - elapsed, plain / 2)));
+  const auto left = static_cast<int64_t>(std::llround(std::max(endEstimate_ - elapsed, plain / 2)));
   if (outputComplete_ || left < 1) return text + QStringLiteral(", finishing");
   return text + QStringLiteral(", about ") + minutesAndSeconds(left) + QStringLiteral(" left");
 }

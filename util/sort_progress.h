@@ -60,23 +60,23 @@ class SortProgress {
   int64_t chunks_ = 0;
   int64_t chunk_ = 0;
   int64_t partitions_ = 0;
-  int64_t pairs_ = 0;          // merge pairs of the chunk's in-memory levels
-  bool chunkSorted_ = false;   // the last in-memory level of the chunk has started
+  int64_t pairs_ = 0;         // merge pairs of the chunk's in-memory levels
+  bool chunkSorted_ = false;  // the last in-memory level of the chunk has started
   // Merge passes: group g of G in pass p of the passes.
   int64_t pass_ = 0;
   int64_t group_ = 0;
   int64_t groups_ = 0;
   int64_t passInputs_ = 0;
-  double done_ = 0;            // units of work done; never goes back
+  double done_ = 0;  // units of work done; never goes back
   // The current merge group: where it starts and how much of the pass it merges.
   double groupStart_ = 0;
   double groupSize_ = 0;
   bool outputComplete_ = false;  // all bytes written; the disk may still be busy
   // Kept from one view to the next.
-  int groupSeenAt_ = -1;       // elapsed seconds when the current group was first seen
-  double pace_ = 0;            // units per second up to that moment
-  double shown_ = 0;           // units shown; never goes back
-  double endEstimate_ = -1;    // elapsed seconds at which the run should end
+  int groupSeenAt_ = -1;     // elapsed seconds when the current group was first seen
+  double pace_ = 0;          // units per second up to that moment
+  double shown_ = 0;         // units shown; never goes back
+  double endEstimate_ = -1;  // elapsed seconds at which the run should end
   int estimatedAt_ = -1;
 };
 

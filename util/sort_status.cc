@@ -58,8 +58,8 @@ int failureCode(const StatusRecord& firstRecord, uint32_t frontEndExitCode) {
 }
 
 QString failureLine(int code, const std::string& codeText) {
-  const QString head = QStringLiteral("Sort failed rc=") +
-                       QString::fromStdString(kvt::front::numberText(code));
+  const QString head =
+      QStringLiteral("Sort failed rc=") + QString::fromStdString(kvt::front::numberText(code));
   const QString text = QString::fromStdString(kvt::front::trim(codeText));
   return text.isEmpty() ? head + "." : head + ": " + text;
 }

@@ -54,8 +54,8 @@ QColor readableShade(const QColor& wanted, const QPalette& palette) {
 QPalette darkPalette() {
   const QColor window(53, 53, 53);
   const QColor text(240, 240, 240);
-  QPalette palette(text, window, QColor(75, 75, 75), QColor(35, 35, 35), QColor(40, 40, 40),
-                   text, QColor(255, 255, 255), QColor(30, 30, 30), window);
+  QPalette palette(text, window, QColor(75, 75, 75), QColor(35, 35, 35), QColor(40, 40, 40), text,
+                   QColor(255, 255, 255), QColor(30, 30, 30), window);
   palette.setColor(QPalette::Midlight, QColor(64, 64, 64));
   palette.setColor(QPalette::Shadow, QColor(20, 20, 20));
   palette.setColor(QPalette::AlternateBase, QColor(45, 45, 45));
@@ -65,8 +65,8 @@ QPalette darkPalette() {
   palette.setColor(QPalette::Highlight, QColor(42, 130, 218));
   palette.setColor(QPalette::HighlightedText, QColor(255, 255, 255));
   palette.setColor(QPalette::Link, QColor(120, 170, 255));
-  for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text,
-                                         QPalette::ButtonText}) {
+  for (const QPalette::ColorRole role :
+       {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
     palette.setColor(QPalette::Disabled, role, QColor(128, 128, 128));
   }
   // No light "etched" copy under disabled captions.

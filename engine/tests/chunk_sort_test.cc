@@ -8,8 +8,8 @@
 
 #include "engine/chunk_reader.h"
 #include "engine/chunk_sort.h"
-#include "engine/worker_pool.h"
 #include "engine/tests/test_support.h"
+#include "engine/worker_pool.h"
 
 namespace kvt::engine::test {
 namespace {
@@ -43,7 +43,7 @@ TEST(PartitionTest, EstimateFromDescents) {
   EXPECT_EQ(BoundPartitions(10, {8, 0}), 8);
   EXPECT_EQ(BoundPartitions(5000, {9999, 0}), 1024);
   EXPECT_EQ(BoundPartitions(16, {9999, 0}), 16);
-  EXPECT_EQ(BoundPartitions(3, {0, 0}), 0);   // no limits given: the driver raises it to 2
+  EXPECT_EQ(BoundPartitions(3, {0, 0}), 0);  // no limits given: the driver raises it to 2
   EXPECT_EQ(BoundPartitions(0, {100, 5}), 8);
 }
 
@@ -120,14 +120,14 @@ TEST_P(ChunkSortTest, MatchesAStableReferenceSort) {
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, ChunkSortTest,
-    ::testing::Values(Case{{{0, 3, 'A'}}, 5, "abc", 2},                          // short key, many ties
-                      Case{{{0, 12, 'A'}}, 12, "ab", 4},                          // ties past the entry
+    ::testing::Values(Case{{{0, 3, 'A'}}, 5, "abc", 2},   // short key, many ties
+                      Case{{{0, 12, 'A'}}, 12, "ab", 4},  // ties past the entry
                       Case{{{0, 2, 'D'}, {2, 9, 'A'}, {11, 1, 'D'}}, 13, "xy\x80\xff", 64},
                       Case{{{0, 4, 'A'}, {4, 2, 'X'}, {6, 2, 'A'}}, 8, "01", 1024},  // X ends it
                       Case{{{0, 20, 'D'}}, 20, std::string("\x00\x01", 2), 16},
-                      Case{{{0, 1, 'A'}}, 1, "ab", 8, 200000},                  // one-byte records
-                      Case{{{0, 9, 'A'}}, 10, "abcdefghij", 2, 200000},          // buckets cut in place
-                      Case{{{0, 16, 'A'}}, 16, "kv", 2, 150000}));               // few distinct leading bytes
+                      Case{{{0, 1, 'A'}}, 1, "ab", 8, 200000},           // one-byte records
+                      Case{{{0, 9, 'A'}}, 10, "abcdefghij", 2, 200000},  // buckets cut in place
+                      Case{{{0, 16, 'A'}}, 16, "kv", 2, 150000}));  // few distinct leading bytes
 
 TEST(KeyComparerTest, DescendingGroupsAndEqualKeys) {
   KeyComparer cmp(Groups({{0, 1, 'A'}, {1, 10, 'D'}}));

@@ -127,16 +127,15 @@ TEST(ControlRecordTest, LogsPhasesZeroToSevenWithTheirTexts) {
     texts.push_back(text.substr(at + 22, end - at - 22));
     at = end + 2;
   }
-  EXPECT_EQ(texts, (std::vector<std::string>{"000080", "00100003", "0020016", "0030002",
-                                             "0040008", "0050008", "006/work/",
-                                             "007/orders/x.sor"}));
+  EXPECT_EQ(texts, (std::vector<std::string>{"000080", "00100003", "0020016", "0030002", "0040008",
+                                             "0050008", "006/work/", "007/orders/x.sor"}));
 }
 
 TEST(ControlRecordTest, LogLineLayout) {
-  EXPECT_EQ(EngineLog::FormatLine("20240131", "235959", 9, " "),
-            "SORTCTLR20240131235959009 \r\n");
+  EXPECT_EQ(EngineLog::FormatLine("20240131", "235959", 9, " "), "SORTCTLR20240131235959009 \r\n");
   EXPECT_EQ(EngineLog::FormatLine("20240131", "000000", 10, "1024"),
-            "SORTCTLR20240131000000010" "1024\r\n");
+            "SORTCTLR20240131000000010"
+            "1024\r\n");
 }
 
 TEST(DecimalTest, ConversionAndStatusNumbers) {

@@ -91,9 +91,9 @@ TEST_F(ReturnCodeTest, UnreadableControlRecordGives101WithABareEndRecord) {
 TEST_F(ReturnCodeTest, MalformedControlRecordsGive101) {
   std::string good = BuildControlRecord(setup);
   size_t terminator = good.find("************");
-  EXPECT_EQ(RunRaw(good.substr(0, terminator)), 101);              // no terminator
-  EXPECT_EQ(RunRaw(good.substr(0, terminator + 12 + 6)), 101);     // trailer cut short
-  EXPECT_EQ(RunRaw(good.substr(0, good.size() - 3)), 101);         // prefix text runs past the end
+  EXPECT_EQ(RunRaw(good.substr(0, terminator)), 101);           // no terminator
+  EXPECT_EQ(RunRaw(good.substr(0, terminator + 12 + 6)), 101);  // trailer cut short
+  EXPECT_EQ(RunRaw(good.substr(0, good.size() - 3)), 101);      // prefix text runs past the end
   setup.order = 'U';
   setup.collating = "";
   EXPECT_EQ(RunRaw(BuildControlRecord(setup).substr(0, good.size())), 101);  // no collating path
@@ -237,8 +237,10 @@ TEST_F(ReturnCodeTest, ARerunTakesOverTheChunksOfAFailedRun) {
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(ReadFile(dir / "later/output.dat"), Sorted());
     const std::string log = ReadFile(dir / "kvtsort.log");
-    EXPECT_EQ(log.find("Resuming: 4 of 4 chunks and 0 of 1 merge passes reused.") !=
-                  std::string::npos, !damaged) << log;
+    EXPECT_EQ(
+        log.find("Resuming: 4 of 4 chunks and 0 of 1 merge passes reused.") != std::string::npos,
+        !damaged)
+        << log;
     EXPECT_TRUE(std::filesystem::is_empty(dir / "wrk"));
     std::filesystem::remove_all(dir / "later");
   }
@@ -388,7 +390,8 @@ TEST_F(ReturnCodeTest, StatusReaderNeverSeesATornRecord) {
       if (data.size() % 64 != 0) ++torn;
       for (size_t at = 0; at + 64 <= data.size(); at += 64) {
         std::string type = data.substr(at + 33, 3);
-        if (type != "000" && type != "001" && type != "002" && type != "003" && type != "004") ++torn;
+        if (type != "000" && type != "001" && type != "002" && type != "003" && type != "004")
+          ++torn;
         if (data.substr(at + 36, 28) != std::string(28, ' ')) ++torn;
       }
     }

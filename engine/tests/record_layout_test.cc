@@ -25,11 +25,14 @@ TEST(RecordLayoutTest, KeysComeFirstAndRestoreUndoesIt) {
   RecordLayout layout(c, nullptr);
   EXPECT_FALSE(layout.identity());
   std::string in = "abcdEFgh", internal(8, '?'), out(8, '?');
-  layout.ToInternal(reinterpret_cast<const uint8_t*>(in.data()), reinterpret_cast<uint8_t*>(internal.data()));
+  layout.ToInternal(reinterpret_cast<const uint8_t*>(in.data()),
+                    reinterpret_cast<uint8_t*>(internal.data()));
   EXPECT_EQ(internal, "EFabcdgh");
-  layout.Restore(reinterpret_cast<const uint8_t*>(internal.data()), reinterpret_cast<uint8_t*>(out.data()));
+  layout.Restore(reinterpret_cast<const uint8_t*>(internal.data()),
+                 reinterpret_cast<uint8_t*>(out.data()));
   EXPECT_EQ(out, in);
-  EXPECT_TRUE(RecordLayout(Control({{1, 2, 'A'}, {3, 6, ' '}}, {{0, 2, 'A'}}, 8), nullptr).identity());
+  EXPECT_TRUE(
+      RecordLayout(Control({{1, 2, 'A'}, {3, 6, ' '}}, {{0, 2, 'A'}}, 8), nullptr).identity());
 }
 
 TEST(RecordLayoutTest, TranslatesEveryKeyEntryEvenWithinOneGroup) {
@@ -43,16 +46,18 @@ TEST(RecordLayoutTest, TranslatesEveryKeyEntryEvenWithinOneGroup) {
   ControlRecord c = Control({{1, 1, 'A'}, {2, 1, 'A'}, {3, 1, ' '}}, {{0, 2, 'A'}}, 3);
   RecordLayout layout(c, &t);
   std::string in = "\x01\x02\xff", internal(3, '?'), out(3, '?');
-  layout.ToInternal(reinterpret_cast<const uint8_t*>(in.data()), reinterpret_cast<uint8_t*>(internal.data()));
+  layout.ToInternal(reinterpret_cast<const uint8_t*>(in.data()),
+                    reinterpret_cast<uint8_t*>(internal.data()));
   EXPECT_EQ(internal, std::string("\x81\x82\xff", 3));
-  layout.Restore(reinterpret_cast<const uint8_t*>(internal.data()), reinterpret_cast<uint8_t*>(out.data()));
+  layout.Restore(reinterpret_cast<const uint8_t*>(internal.data()),
+                 reinterpret_cast<uint8_t*>(out.data()));
   EXPECT_EQ(out, in);
 }
 
 TEST(CollatingTest, TablesAreReadAsThreeDigitNumbersModulo256) {
   std::string data;
   for (int k = 0; k < 256; ++k) data += k == 200 ? std::string("300") : "007";  // output table
-  for (int k = 0; k < 256; ++k) data += "255";                                 // input table
+  for (int k = 0; k < 256; ++k) data += "255";                                  // input table
   CollatingTables t;
   // Read as stored; such tables would then be refused, since they do not undo each other.
   ASSERT_EQ(formats::ParseCollatingTables(data, &t), formats::CollatingParse::kOk);

@@ -125,7 +125,8 @@ TEST_F(SortRunTest, SixtyFiveChunksNeedThreePasses) {
   expected.push_back("002:2/65/1");
   expected.push_back("002:1/65/2");
   std::vector<std::string> progress = Progress();
-  std::vector<std::string> tail(progress.end() - static_cast<long>(expected.size()), progress.end());
+  std::vector<std::string> tail(progress.end() - static_cast<long>(expected.size()),
+                                progress.end());
   EXPECT_EQ(tail, expected);
   EXPECT_TRUE(WorkFolderEmpty());
 }
@@ -134,7 +135,7 @@ TEST_F(SortRunTest, MixedDirectionsAndRearrangedFields) {
   // Keys: bytes 7-9 descending, then 2-3 and 1 ascending (one group), then 12 descending.
   auto records = RandomRecords(5, 3000, 14, "abcAB\x01\xff\x80");
   WriteFile(dir / "input.dat", Join(records));
-  std::vector<Entry> entries = {{7, 3, 'D'}, {2, 2, 'A'}, {1, 1, 'A'}, {12, 1, 'D'},
+  std::vector<Entry> entries = {{7, 3, 'D'}, {2, 2, 'A'},  {1, 1, 'A'}, {12, 1, 'D'},
                                 {4, 3, ' '}, {10, 2, ' '}, {13, 2, ' '}};
   for (int chunks : {1, 3}) {
     ControlSetup setup = Setup(chunks, 3000 / chunks, entries, 14);
@@ -260,8 +261,10 @@ TEST_F(SortRunTest, TraceFileShowsTheFirstKeyAfterEveryLevel) {
   ASSERT_EQ(Run(setup), 0);
   // Partitions of 2, 2, 2 and 3 records; level 1 merges (0,1) and (2,3); level 2 all.
   auto line = [](const std::string& r) { return r + "\n\r"; };
-  std::vector<std::string> level1 = ReferenceSort({records.begin(), records.begin() + 4}, setup.entries);
-  std::vector<std::string> right = ReferenceSort({records.begin() + 4, records.end()}, setup.entries);
+  std::vector<std::string> level1 =
+      ReferenceSort({records.begin(), records.begin() + 4}, setup.entries);
+  std::vector<std::string> right =
+      ReferenceSort({records.begin() + 4, records.end()}, setup.entries);
   level1.insert(level1.end(), right.begin(), right.end());
   std::string expected;
   for (const std::string& r : level1) expected += line(r[0] == '\0' ? std::string(2, '\0') : r);

@@ -42,10 +42,11 @@ TEST_P(StatusCommitTest, CommitsAtMostOnceASecondAndAtTheEnd) {
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, StatusCommitTest,
-    ::testing::Values(CommitCase{"a thousand records in one instant", std::vector<int64_t>(1000, 5), 5, 1},
-                      CommitCase{"a record every 400 ms", {400, 800, 1200, 1600, 2000, 2400}, 2500, 3},
-                      CommitCase{"no progress at all", {}, 0, 1},
-                      CommitCase{"slow records", {1000, 2000, 3500}, 3600, 4}));
+    ::testing::Values(
+        CommitCase{"a thousand records in one instant", std::vector<int64_t>(1000, 5), 5, 1},
+        CommitCase{"a record every 400 ms", {400, 800, 1200, 1600, 2000, 2400}, 2500, 3},
+        CommitCase{"no progress at all", {}, 0, 1},
+        CommitCase{"slow records", {1000, 2000, 3500}, 3600, 4}));
 
 }  // namespace
 }  // namespace kvt::engine::test

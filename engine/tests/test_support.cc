@@ -51,7 +51,8 @@ std::string Join(const std::vector<std::string>& records) {
 
 std::vector<std::string> Split(const std::string& data, size_t length) {
   std::vector<std::string> out;
-  for (size_t at = 0; at + length <= data.size(); at += length) out.push_back(data.substr(at, length));
+  for (size_t at = 0; at + length <= data.size(); at += length)
+    out.push_back(data.substr(at, length));
   return out;
 }
 
@@ -75,8 +76,8 @@ std::vector<std::string> ReferenceSort(std::vector<std::string> records,
     keys.push_back(e);
   }
   auto key_bytes = [&](const std::string& rec, size_t k) {
-    std::string bytes = rec.substr(static_cast<size_t>(keys[k].position - 1),
-                                   static_cast<size_t>(keys[k].length));
+    std::string bytes =
+        rec.substr(static_cast<size_t>(keys[k].position - 1), static_cast<size_t>(keys[k].length));
     if (input_table != nullptr && k < translated)
       for (char& c : bytes) c = static_cast<char>(input_table[static_cast<uint8_t>(c)]);
     return bytes;
@@ -102,7 +103,9 @@ std::vector<std::string> ReferenceSort(std::vector<std::string> records,
   return records;
 }
 
-std::vector<std::string> StatusRecords(const std::string& path) { return Split(ReadFile(path), 64); }
+std::vector<std::string> StatusRecords(const std::string& path) {
+  return Split(ReadFile(path), 64);
+}
 
 std::string Describe(const std::string& r) {
   auto num = [](const std::string& s) { return std::to_string(std::stoll(s)); };
@@ -118,7 +121,8 @@ std::vector<int> LogPhases(const std::string& path) {
     size_t end = data.find("\r\n", at);
     if (end == std::string::npos) break;
     std::string line = data.substr(at, end - at);
-    if (line.rfind("SORTCTLR", 0) == 0 && line.size() >= 25) phases.push_back(std::stoi(line.substr(22, 3)));
+    if (line.rfind("SORTCTLR", 0) == 0 && line.size() >= 25)
+      phases.push_back(std::stoi(line.substr(22, 3)));
     at = end + 2;
   }
   return phases;
@@ -150,7 +154,9 @@ int RunProgram(const std::string& registry_file, const std::string& cwd, const C
     for (int fd = 3; fd < 1024; ++fd) ::close(fd);
     auto limit = [](int resource, uint64_t value) {
       if (value == 0) return;
-      struct rlimit rl{value, value};
+      struct rlimit rl {
+        value, value
+      };
       ::setrlimit(resource, &rl);
     };
     ::signal(SIGXFSZ, SIG_IGN);

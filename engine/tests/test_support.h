@@ -52,8 +52,7 @@ std::vector<std::string> RandomRecords(uint32_t seed, size_t count, size_t lengt
 // fields, compared in the field's direction; consecutive fields of one direction count as one).
 std::vector<std::string> ReferenceSort(std::vector<std::string> records,
                                        const std::vector<Entry>& entries,
-                                       const uint8_t* input_table = nullptr,
-                                       size_t translated = 0);
+                                       const uint8_t* input_table = nullptr, size_t translated = 0);
 
 // The status file cut into 64-character records.
 std::vector<std::string> StatusRecords(const std::string& path);

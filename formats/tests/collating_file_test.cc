@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
-
 namespace kvt::formats {
 namespace {
 
-std::string Three(int v) { return std::string(1, char('0' + v / 100)) + char('0' + v / 10 % 10) + char('0' + v % 10); }
+std::string Three(int v) {
+  return std::string(1, char('0' + v / 100)) + char('0' + v / 10 % 10) + char('0' + v % 10);
+}
 
 // The file of a table given as place -> byte, with its inverse as the input table.
 std::string FileOf(const int (&order)[256]) {
@@ -35,7 +36,9 @@ TEST(CollatingFileTest, OnlyTablesThatUndoEachOtherPass) {
   std::string not_inverse = binary;
   not_inverse.replace(3 * 66, 3, "067");
   not_inverse.replace(3 * 67, 3, "066");
-  struct Row { std::string name, file, problem; } rows[] = {
+  struct Row {
+    std::string name, file, problem;
+  } rows[] = {
       {"binary", binary, ""},
       {"folded", folded, "the value 065 stands twice in the input table (for bytes 065 and 097)"},
       {"output not inverse", not_inverse,

@@ -228,8 +228,7 @@ TEST_F(CtlFileTest, RewriteNeverShortensTheFile) {
   std::string written = ReadFile(path_);
   ASSERT_EQ(written.size(), original.size());
   EXPECT_EQ(written.substr(written.size() - 1), " ");
-  EXPECT_EQ(written.substr(0, written.size() - 1),
-            std::string(kSortCtl).replace(16, 1, ""));
+  EXPECT_EQ(written.substr(0, written.size() - 1), std::string(kSortCtl).replace(16, 1, ""));
   // A later edit of the same open file still lands in it.
   ctl_.modifyCtl("FILE", "INFILE", "longer/input/path.dat");
   ASSERT_TRUE(ctl_.rewriteCtl("dummy"));
@@ -294,8 +293,7 @@ TEST_F(CtlFileTest, RewriteReplacesTheFileWhole) {
   // A reader that opened the file before the save keeps seeing the old file complete: the
   // save puts a new file in place instead of writing into the old one.
   std::unique_ptr<platform::File> reader;
-  ASSERT_TRUE(
-      platform::FileSystem::Default().Open(path_, platform::OpenMode::kRead, &reader).ok());
+  ASSERT_TRUE(platform::FileSystem::Default().Open(path_, platform::OpenMode::kRead, &reader).ok());
   ctl_.modifyCtl("FILE", "INFILE", "NEW");
   ASSERT_TRUE(ctl_.rewriteCtl("dummy"));
   std::string old_view(sizeof(kSortCtl) - 1, '\0');

@@ -89,8 +89,7 @@ TEST_F(LogTest, AppendsAtTheEndOtherProgramsLeft) {
   log_.CloseLog();
   logSort("TMR", "fourth");  // reopens the program's log
   log_.CloseLog();
-  EXPECT_EQ(ReadAll(),
-            (std::vector<std::string>{"fourth", "third", "009Engine line", "first"}));
+  EXPECT_EQ(ReadAll(), (std::vector<std::string>{"fourth", "third", "009Engine line", "first"}));
 }
 
 TEST_F(LogTest, ReadsNewestFirstThenZero) {
@@ -127,8 +126,8 @@ TEST_F(LogTest, IndicatorAndEmptyLogs) {
 }
 
 TEST_F(LogTest, EngineLinesAreShorterAndStillSplit) {
-  WriteFile(path_, Line("STA", "KV Tamsort started.") +
-                       "SORTCTLR20240102101112000Start of sort\r\n");
+  WriteFile(path_,
+            Line("STA", "KV Tamsort started.") + "SORTCTLR20240102101112000Start of sort\r\n");
   ASSERT_EQ(log_.getLogLine("SORT", "L0", path_), 1);
   EXPECT_EQ(clsLog::logRec().subAppl, "CTL");
   EXPECT_EQ(clsLog::logRec().level, "R");

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "frontlib/shared_routines.h"
-#include "tests/support/temp_dir.h"
 #include "platform/registry.h"
+#include "tests/support/temp_dir.h"
 
 namespace kvt::front {
 namespace {

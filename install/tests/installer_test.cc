@@ -33,16 +33,17 @@ constexpr char kSample[] = "[FILE]\r\nINFILE=\"in.dat\"\r\nOUTFILE=\"out.dat\"\r
 // given code.
 std::string CleanupScript(int exitCode) {
   return "printf '%s|' \"$@\" > cleanup.args\npwd > cleanup.cwd\n"
-         "cp \"$KVT_REGISTRY\" cleanup.reg\nexit " + std::to_string(exitCode) + "\n";
+         "cp \"$KVT_REGISTRY\" cleanup.reg\nexit " +
+         std::to_string(exitCode) + "\n";
 }
-
 
 std::string ExpectedConfig(const std::string& mainDir) {
   return "[DEFINITIONS]\r\n"
          "EDITING=\"MODIFYING THIS FILE WILL CAUSE THE SORT TO FAIL.\"\r\n"
          "PRODUCT=\"KV02\"\r\n"
          "VERSION=\"200\"\r\n"
-         "APPPATH=\"" + mainDir + "\"\r\n";
+         "APPPATH=\"" +
+         mainDir + "\"\r\n";
 }
 
 class InstallerRun : public ::testing::Test {
@@ -91,8 +92,8 @@ class InstallerRun : public ::testing::Test {
   }
 
   std::string MainDirInRegistry() {
-    auto value = platform::Registry(dir_.registry().string())
-                     .Query("SOFTWARE\\Halvern\\KV0220", "MainDir");
+    auto value =
+        platform::Registry(dir_.registry().string()).Query("SOFTWARE\\Halvern\\KV0220", "MainDir");
     return value ? value->text : "<missing>";
   }
 
@@ -132,9 +133,8 @@ TEST_F(InstallerRun, FinishesAFreshInstallation) {
 
 TEST_F(InstallerRun, ReplacesAnExistingConfigurationInsteadOfMergingIt) {
   AddDeliveredFiles();
-  WriteFile(dir_ / "kvtinst.cfg",
-            "[OTHER]\r\nKEEP=\"no\"\r\n[DEFINITIONS]\r\nVERSION=\"100\"\r\n" +
-                std::string(300, 'x') + "\r\n");
+  WriteFile(dir_ / "kvtinst.cfg", "[OTHER]\r\nKEEP=\"no\"\r\n[DEFINITIONS]\r\nVERSION=\"100\"\r\n" +
+                                      std::string(300, 'x') + "\r\n");
   RunInstaller();
   EXPECT_EQ(ReadFile(dir_ / "kvtinst.cfg"), ExpectedConfig(dir_.mainDir()));
 }
@@ -151,9 +151,9 @@ TEST_F(InstallerRun, LogsTheExitCodeOfTheCleanupProgram) {
 TEST_F(InstallerRun, FinishesWithoutTheCleanupProgramAndSaysSo) {
   WriteFile(dir_ / "kvtsort.txt", kSample);
   RunInstaller();
-  EXPECT_EQ(LogMessages(), (std::vector<std::string>{"install.wrk not found.",
-                                                     "Start of kvtclean failed.",
-                                                     "Installation rc =  0"}));
+  EXPECT_EQ(LogMessages(),
+            (std::vector<std::string>{"install.wrk not found.", "Start of kvtclean failed.",
+                                      "Installation rc =  0"}));
   EXPECT_EQ(MainDirInRegistry(), dir_.mainDir());
   EXPECT_EQ(ReadFile(dir_ / "kvtinst.cfg"), ExpectedConfig(dir_.mainDir()));
   EXPECT_TRUE(fs::is_directory(dir_ / "SortOrder"));
@@ -164,8 +164,8 @@ TEST_F(InstallerRun, ACleanupProgramThatCannotStartIsLoggedAndRemoved) {
   AddDeliveredFiles();
   fs::permissions(dir_ / "install.wrk", fs::perms::owner_read | fs::perms::owner_write);
   RunInstaller();
-  EXPECT_EQ(LogMessages(), (std::vector<std::string>{"Start of kvtclean failed.",
-                                                     "Installation rc =  0"}));
+  EXPECT_EQ(LogMessages(),
+            (std::vector<std::string>{"Start of kvtclean failed.", "Installation rc =  0"}));
   EXPECT_FALSE(fs::exists(dir_ / "cleanup.args"));
   EXPECT_FALSE(fs::exists(dir_ / "kvtclean"));
   EXPECT_TRUE(fs::exists(dir_.product() / "SortCtl" / "kvtsort.txt"));
@@ -225,10 +225,11 @@ TEST_F(InstallerRun, AReadOnlyProductDirectoryIsReportedAndNotRecorded) {
   fs::permissions(dir_.product(), readOnly);
   fs::permissions(dir_.root(), fs::perms::all);
   // Root may write any folder: the installer then runs as a user who may not.
-  std::string asUser = ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
+  std::string asUser =
+      ::geteuid() == 0 ? "setpriv --reuid=65534 --regid=65534 --clear-groups " : "";
   std::string err = (dir_.root() / "err.txt").string();
-  WriteScript(dir_.root() / "run.sh", "exec " + asUser + "'" + program_.string() + "' 2> '" +
-                                          err + "'\n");
+  WriteScript(dir_.root() / "run.sh",
+              "exec " + asUser + "'" + program_.string() + "' 2> '" + err + "'\n");
   kvt::testing::RunResult result =
       RunProgram((dir_.root() / "run.sh").string(), dir_.root().string());
   fs::permissions(dir_.product(), fs::perms::owner_all);
@@ -242,8 +243,8 @@ TEST_F(InstallerRun, AReadOnlyProductDirectoryIsReportedAndNotRecorded) {
 TEST_F(InstallerRun, AMissingSampleIsLogged) {
   WriteScript(dir_ / "install.wrk", CleanupScript(0));
   RunInstaller();
-  EXPECT_EQ(LogMessages(), (std::vector<std::string>{"kvtsort.txt not found.",
-                                                     "Installation rc =  0"}));
+  EXPECT_EQ(LogMessages(),
+            (std::vector<std::string>{"kvtsort.txt not found.", "Installation rc =  0"}));
   EXPECT_TRUE(fs::is_directory(dir_ / "SortCtl"));
   EXPECT_TRUE(fs::is_directory(dir_ / "SortOrder"));
 }

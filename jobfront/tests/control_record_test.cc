@@ -40,8 +40,7 @@ std::string recordFor(const Keys& fileKeys, const Keys& fieldKeys, int64_t chunk
   return record;
 }
 
-JobSettings paths(const std::string& control, const std::string& input,
-                  const std::string& output) {
+JobSettings paths(const std::string& control, const std::string& input, const std::string& output) {
   JobSettings s;
   s.controlPath = control;
   s.inputPath = input;
@@ -53,30 +52,42 @@ const std::string kReserved(54, ' ');
 const std::string kTerminator = "************";
 
 TEST(EngineRecordTest, GapsBeforeBetweenAndAfterFieldsOutOfPositionOrder) {
-  std::string record = recordFor(
-      {{"VERSION", "020"}, {"RECLEN", "30"}, {"SORTORDER", "B"}},
-      {{"1POS", "14"}, {"1LEN", "3"}, {"1ORD", "D"}, {"2POS", "3"}, {"2LEN", "3"},
-       {"3POS", "9"}, {"3LEN", "3"}, {"3ORD", "A"}},
-      1, 250, paths("/data/kvt/SortCtl/job.txt", "/data/in.dat", "/data/out.dat"));
+  std::string record =
+      recordFor({{"VERSION", "020"}, {"RECLEN", "30"}, {"SORTORDER", "B"}},
+                {{"1POS", "14"},
+                 {"1LEN", "3"},
+                 {"1ORD", "D"},
+                 {"2POS", "3"},
+                 {"2LEN", "3"},
+                 {"3POS", "9"},
+                 {"3LEN", "3"},
+                 {"3ORD", "A"}},
+                1, 250, paths("/data/kvt/SortCtl/job.txt", "/data/in.dat", "/data/out.dat"));
   std::string expected =
       // trace, version, percent, C, max, min, order, P, R
-      std::string("*") + "020" + "080" + "00001" + "0000" + "0000" + "B" + "0000" +
-      "0000000250" + kReserved +
+      std::string("*") + "020" + "080" + "00001" + "0000" + "0000" + "B" + "0000" + "0000000250" +
+      kReserved +
       // keys in key order, then the gaps 1-2, 6-8, 12-13, 17-30
-      "00001400003D" + "00000300003A" + "00000900003A" +
-      "00000100002 " + "00000600003 " + "00001200002 " + "00001700014 " + kTerminator +
-      "000230" + "0012/data/in.dat" + "0013/data/out.dat" + "0000" +
-      "0025/data/kvt/SortCtl/job.sor";
+      "00001400003D" + "00000300003A" + "00000900003A" + "00000100002 " + "00000600003 " +
+      "00001200002 " + "00001700014 " + kTerminator + "000230" + "0012/data/in.dat" +
+      "0013/data/out.dat" + "0000" + "0025/data/kvt/SortCtl/job.sor";
   EXPECT_EQ(record, expected);
   EXPECT_EQ(record.find("****"), 89u + 7 * 12);
 }
 
 TEST(EngineRecordTest, UserOrderTraceAndStarValues) {
-  std::string record = recordFor(
-      {{"TRACE", " ON "}, {"VERSION", "2.0.1"}, {"MEMORYUSAGE", "1000"}, {"WORKFILES", "*"},
-       {"MAXSPLIT", "*"}, {"MINSPLIT", "8"}, {"SORTORDER", "User"}, {"SPLITS", " 16 "},
-       {"RECLEN", " 12 "}, {"WORKDIR", " /tmp/work/ "}},
-      {{"1POS", "1"}, {"1LEN", "12"}}, 3, 1234567, paths("/m/SortCtl/my.ctl", "/in", "/out"));
+  std::string record = recordFor({{"TRACE", " ON "},
+                                  {"VERSION", "2.0.1"},
+                                  {"MEMORYUSAGE", "1000"},
+                                  {"WORKFILES", "*"},
+                                  {"MAXSPLIT", "*"},
+                                  {"MINSPLIT", "8"},
+                                  {"SORTORDER", "User"},
+                                  {"SPLITS", " 16 "},
+                                  {"RECLEN", " 12 "},
+                                  {"WORKDIR", " /tmp/work/ "}},
+                                 {{"1POS", "1"}, {"1LEN", "12"}}, 3, 1234567,
+                                 paths("/m/SortCtl/my.ctl", "/in", "/out"));
   std::string expected = std::string("T") + "2.0" + "000" + "00003" + "0000" + "0008" + "U" +
                          "0016" + "0001234567" + kReserved + "00000100012A" + kTerminator +
                          "000212" + "0003/in" + "0004/out" + "0010/tmp/work/" +
@@ -85,11 +96,15 @@ TEST(EngineRecordTest, UserOrderTraceAndStarValues) {
 }
 
 TEST(EngineRecordTest, DefaultsAndEmptySortOrderKeepTheColumns) {
-  std::string record = recordFor(
-      {{"TRACE", "on"}, {"VERSION", "V20"}, {"MEMORYUSAGE", "75"}, {"MAXSPLIT", "123456"},
-       {"MINSPLIT", "2"}, {"RECLEN", "8"}},
-      {{"1POS", "5"}, {"1LEN", "2"}, {"1ORD", "D"}, {"2POS", "1"}, {"2LEN", "2"}},
-      12, 10, paths("/home/ann/kvt.d/SortCtl/plain", "/i", "/o"));
+  std::string record =
+      recordFor({{"TRACE", "on"},
+                 {"VERSION", "V20"},
+                 {"MEMORYUSAGE", "75"},
+                 {"MAXSPLIT", "123456"},
+                 {"MINSPLIT", "2"},
+                 {"RECLEN", "8"}},
+                {{"1POS", "5"}, {"1LEN", "2"}, {"1ORD", "D"}, {"2POS", "1"}, {"2LEN", "2"}}, 12, 10,
+                paths("/home/ann/kvt.d/SortCtl/plain", "/i", "/o"));
   // Lower-case "on" is no trace; no SORTORDER is one blank; no extension, no table path.
   std::string expected = std::string("*") + "V20" + "075" + "00012" + "3456" + "0002" + " " +
                          "0000" + "0000000010" + kReserved + "00000500002D" + "00000100002A" +
@@ -106,8 +121,8 @@ TEST(EngineRecordTest, HeaderIsAlways89Bytes) {
   header.recordsPerChunk = 99;
   std::string text = headerText(header);
   ASSERT_EQ(text.size(), 89u);
-  EXPECT_EQ(text.substr(0, 35), std::string("*123") + "080" + "00007" + "0000" + "0000" + " " +
-                                    "0000" + "0000000099");
+  EXPECT_EQ(text.substr(0, 35),
+            std::string("*123") + "080" + "00007" + "0000" + "0000" + " " + "0000" + "0000000099");
   EXPECT_EQ(text.substr(35), std::string(54, ' '));
   header.version = "1";
   EXPECT_EQ(headerText(header).substr(0, 8), "*1  0800");
@@ -122,8 +137,7 @@ TEST(EngineRecordTest, RefusesWhatTheEngineCannotReadWhole) {
   EXPECT_EQ(record, "untouched");
   // 100 entries and two 500-character paths pass 2048 bytes.
   std::vector<KeyField> hundred(100, KeyField{1, 1, 'A'});
-  EngineTrailer longPaths{"10", "/" + std::string(499, 'i'), "/" + std::string(499, 'o'), "",
-                          ""};
+  EngineTrailer longPaths{"10", "/" + std::string(499, 'i'), "/" + std::string(499, 'o'), "", ""};
   EXPECT_FALSE(buildEngineRecord(header, hundred, {}, longPaths, &record));
   EngineTrailer tooLong{"10", "/" + std::string(511, 'i'), "/out", "", ""};
   EXPECT_FALSE(buildEngineRecord(header, {{1, 10, 'A'}}, {}, tooLong, &record));

@@ -82,10 +82,14 @@ TEST(JobSettingsTest, AStarInFrontStandsForTheDefaultOfKeysThatHaveOne) {
     const char* refused;  // the key named as bad, "" when the value is taken
   };
   const Row rows[] = {
-      {"MEMORYUSAGE", "*50", ""},         {"WORKFILES", "*8", ""},
-      {"MAXSPLIT", " *64 ", ""},          {"MINSPLIT", "*none", ""},
-      {"MEMORYUSAGE", "*", ""},           {"SPLITS", "*4", "SPLITS"},
-      {"MEMORYUSAGE", "50*", "MEMORYUSAGE"}, {"WORKFILES", "x*", "WORKFILES"},
+      {"MEMORYUSAGE", "*50", ""},
+      {"WORKFILES", "*8", ""},
+      {"MAXSPLIT", " *64 ", ""},
+      {"MINSPLIT", "*none", ""},
+      {"MEMORYUSAGE", "*", ""},
+      {"SPLITS", "*4", "SPLITS"},
+      {"MEMORYUSAGE", "50*", "MEMORYUSAGE"},
+      {"WORKFILES", "x*", "WORKFILES"},
   };
   for (const Row& row : rows) {
     SectionLookup lookup = [&](const std::string&, const std::string& key) {

@@ -15,10 +15,15 @@ FieldLookup lookupIn(std::map<std::string, std::string> keys) {
 }
 
 TEST(ReadFieldsTest, ReadsFieldsInKeyOrderUntilAnEmptyPos) {
-  FieldList list = readFields(lookupIn({{"1POS", " 11 "}, {"1LEN", "5"}, {"1ORD", "D"},
-                                        {"2POS", "1"}, {"2LEN", " 5"},
-                                        {"3POS", ""}, {"3LEN", "2"},
-                                        {"4POS", "18"}, {"4LEN", "2"}}),
+  FieldList list = readFields(lookupIn({{"1POS", " 11 "},
+                                        {"1LEN", "5"},
+                                        {"1ORD", "D"},
+                                        {"2POS", "1"},
+                                        {"2LEN", " 5"},
+                                        {"3POS", ""},
+                                        {"3LEN", "2"},
+                                        {"4POS", "18"},
+                                        {"4LEN", "2"}}),
                               20);
   EXPECT_TRUE(list.correct);
   // An empty ORD is ascending; 3POS ends the list even though 4POS follows.
@@ -40,12 +45,14 @@ TEST(ReadFieldsTest, ReadsMoreThanTenFields) {
 }
 
 TEST(ReadFieldsTest, RefusesMissingLengthsAndUnknownOrders) {
-  EXPECT_FALSE(readFields(lookupIn({{"1POS", "1"}, {"1LEN", "5"},
-                                    {"2POS", "6"}, {"2LEN", ""}}), 20).correct);
+  EXPECT_FALSE(readFields(lookupIn({{"1POS", "1"}, {"1LEN", "5"}, {"2POS", "6"}, {"2LEN", ""}}), 20)
+                   .correct);
   for (const char* order : {"X", "a", "d", "A D", "AD"}) {
-    EXPECT_FALSE(readFields(lookupIn({{"1POS", "1"}, {"1LEN", "5"},
-                                      {"2POS", "6"}, {"2LEN", "5"}, {"2ORD", order}}), 20)
-                     .correct)
+    EXPECT_FALSE(
+        readFields(
+            lookupIn({{"1POS", "1"}, {"1LEN", "5"}, {"2POS", "6"}, {"2LEN", "5"}, {"2ORD", order}}),
+            20)
+            .correct)
         << order;
   }
 }
@@ -74,8 +81,9 @@ TEST(ReadFieldsTest, RefusesFieldsTheEngineCannotCarry) {
   };
   for (const Case& c : cases) EXPECT_FALSE(readFields(lookupIn(c.keys), 20).correct) << c.what;
   // Touching fields and a field that ends on the record's last byte are fine.
-  EXPECT_TRUE(readFields(lookupIn({{"1POS", "16"}, {"1LEN", "5"}, {"2POS", "11"},
-                                   {"2LEN", "5"}}), 20).correct);
+  EXPECT_TRUE(
+      readFields(lookupIn({{"1POS", "16"}, {"1LEN", "5"}, {"2POS", "11"}, {"2LEN", "5"}}), 20)
+          .correct);
 }
 
 TEST(FillerRecordsTest, FillsTheGapsBetweenAndAfterTheFields) {
@@ -86,8 +94,7 @@ TEST(FillerRecordsTest, FillsTheGapsBetweenAndAfterTheFields) {
 
 TEST(FillerRecordsTest, FillsBeforeTheFirstFieldInPositionOrder) {
   // Key order 14, 3, 9: the gaps in position order are 1-2, 6-8, 12-13 and 17-30.
-  std::vector<KeyField> fillers =
-      fillerRecords({{14, 3, 'D'}, {3, 3, 'A'}, {9, 3, 'A'}}, 30);
+  std::vector<KeyField> fillers = fillerRecords({{14, 3, 'D'}, {3, 3, 'A'}, {9, 3, 'A'}}, 30);
   std::vector<KeyField> expected = {{1, 2, ' '}, {6, 3, ' '}, {12, 2, ' '}, {17, 14, ' '}};
   EXPECT_EQ(fillers, expected);
 }

@@ -35,7 +35,8 @@ struct Refusal {
 std::string foldedTable() {
   std::string text;
   for (int b = 0; b < 256; ++b) text += std::to_string(1000 + b).substr(1);
-  for (int b = 0; b < 256; ++b) text += std::to_string(1000 + (b >= 'a' && b <= 'z' ? b - 32 : b)).substr(1);
+  for (int b = 0; b < 256; ++b)
+    text += std::to_string(1000 + (b >= 'a' && b <= 'z' ? b - 32 : b)).substr(1);
   return text;
 }
 
@@ -66,8 +67,11 @@ TEST_P(RefusalTest, EndsWithItsCodeAndLeavesTheOutputAlone) {
   dir.write("in.dat", std::string(240, 'r'));  // ten records of 24 bytes
   dir.write("out.dat", "previous");
   dir.write("SortCtl/job.txt",
-            controlFile(changed({{"INFILE", "in.dat"}, {"OUTFILE", "out.dat"}, {"VERSION", "020"},
-                                 {"RECLEN", "24"}, {"SORTORDER", "B"}},
+            controlFile(changed({{"INFILE", "in.dat"},
+                                 {"OUTFILE", "out.dat"},
+                                 {"VERSION", "020"},
+                                 {"RECLEN", "24"},
+                                 {"SORTORDER", "B"}},
                                 row.fileChanges),
                         changed({{"1POS", "1"}, {"1LEN", "4"}}, row.fieldChanges)));
   for (const auto& [name, bytes] : row.planted) {
@@ -102,33 +106,41 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{.name = "ReclenTooLarge", .fileChanges = {{"RECLEN", "10001"}}, .code = 166},
         Refusal{.name = "FieldPastTheRecord", .fieldChanges = {{"1POS", "30"}}, .code = 167},
         Refusal{.name = "PartialRecord", .fileChanges = {{"RECLEN", "25"}}, .code = 133},
-        Refusal{.name = "OutputIsAProductFile", .fileChanges = {{"OUTFILE", "ErrText.txt"}},
+        Refusal{.name = "OutputIsAProductFile",
+                .fileChanges = {{"OUTFILE", "ErrText.txt"}},
                 .code = 171},
-        Refusal{.name = "MemoryNotANumber", .fileChanges = {{"MEMORYUSAGE", "eighty"}},
-                .code = 176},
+        Refusal{
+            .name = "MemoryNotANumber", .fileChanges = {{"MEMORYUSAGE", "eighty"}}, .code = 176},
         Refusal{.name = "NoMainDirectory", .registerMainDir = false, .code = 170},
         Refusal{.name = "NoEngine", .engine = false, .code = 169},
         Refusal{.name = "EngineFindsNoCollatingTable",
-                .fileChanges = {{"SORTORDER", "USERDEFINED"}}, .code = 141},
+                .fileChanges = {{"SORTORDER", "USERDEFINED"}},
+                .code = 141},
         Refusal{.name = "EngineFindsNoOutputFolder",
-                .fileChanges = {{"OUTFILE", "nofolder/out.dat"}}, .code = 114,
+                .fileChanges = {{"OUTFILE", "nofolder/out.dat"}},
+                .code = 114,
                 .logged = "nofolder"},
         Refusal{.name = "InputNamedAsTheTemporaryOutput",
-                .fileChanges = {{"INFILE", "out.dat.kvttmp"}}, .code = 171,
+                .fileChanges = {{"INFILE", "out.dat.kvttmp"}},
+                .code = 171,
                 .planted = {{"out.dat.kvttmp", std::string(240, 'r')}},
                 .logged = "is named as a work file of the job."},
-        Refusal{.name = "InputNamedAsAWorkFile", .fileChanges = {{"INFILE", "tmp000001.WRK"}},
-                .code = 171, .planted = {{"tmp000001.WRK", std::string(240, 'r')}}},
+        Refusal{.name = "InputNamedAsAWorkFile",
+                .fileChanges = {{"INFILE", "tmp000001.WRK"}},
+                .code = 171,
+                .planted = {{"tmp000001.WRK", std::string(240, 'r')}}},
         Refusal{.name = "OutputIsAFolder", .fileChanges = {{"OUTFILE", "SortCtl"}}, .code = 172},
 #ifdef _WIN32
         Refusal{.name = "OutputIsADevice", .fileChanges = {{"OUTFILE", "NUL"}}, .code = 172},
 #endif
         Refusal{.name = "CollatingTableNotAPermutation",
-                .fileChanges = {{"SORTORDER", "USERDEFINED"}}, .code = 177,
+                .fileChanges = {{"SORTORDER", "USERDEFINED"}},
+                .code = 177,
                 .planted = {{"SortCtl/job.sor", foldedTable()}},
                 .logged = "the value 065 stands twice in the input table"},
         Refusal{.name = "CollatingTableIsAFolder",
-                .fileChanges = {{"SORTORDER", "USERDEFINED"}}, .code = 141,
+                .fileChanges = {{"SORTORDER", "USERDEFINED"}},
+                .code = 141,
                 .planted = {{"SortCtl/job.sor/", ""}}}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
 
@@ -139,10 +151,12 @@ TEST(ReadOnlyInputTest, IsSorted) {
   dir.link(KVTSORTS_PROGRAM, "kvtsorts");
   dir.write("in.dat", "dddd" + std::string(20, 'x') + "aaaa" + std::string(20, 'y'));
   std::filesystem::permissions(dir.file("in.dat"), std::filesystem::perms::owner_read);
-  dir.write("SortCtl/job.txt",
-            controlFile({{"INFILE", "in.dat"}, {"OUTFILE", "out.dat"}, {"VERSION", "020"},
-                         {"RECLEN", "24"}, {"SORTORDER", "B"}},
-                        {{"1POS", "1"}, {"1LEN", "4"}}));
+  dir.write("SortCtl/job.txt", controlFile({{"INFILE", "in.dat"},
+                                            {"OUTFILE", "out.dat"},
+                                            {"VERSION", "020"},
+                                            {"RECLEN", "24"},
+                                            {"SORTORDER", "B"}},
+                                           {{"1POS", "1"}, {"1LEN", "4"}}));
   EXPECT_EQ(dir.runKv02sort({"job.txt"}).exitCode, 0);
   EXPECT_EQ(dir.read("out.dat"), "aaaa" + std::string(20, 'y') + "dddd" + std::string(20, 'x'));
   std::filesystem::permissions(dir.file("in.dat"), std::filesystem::perms::owner_all);

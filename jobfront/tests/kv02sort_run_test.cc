@@ -18,10 +18,13 @@ namespace {
 
 using Keys = std::vector<std::pair<std::string, std::string>>;
 
-const Keys kGoodFile = {{"INFILE", "in.dat"}, {"OUTFILE", "out.dat"}, {"VERSION", "020"},
-                        {"RECLEN", "20"},     {"SORTORDER", "B"}};
-const Keys kGoodFields = {{"1POS", "11"}, {"1LEN", "5"}, {"1ORD", "D"},
-                          {"2POS", "1"},  {"2LEN", "5"}};
+const Keys kGoodFile = {{"INFILE", "in.dat"},
+                        {"OUTFILE", "out.dat"},
+                        {"VERSION", "020"},
+                        {"RECLEN", "20"},
+                        {"SORTORDER", "B"}};
+const Keys kGoodFields = {
+    {"1POS", "11"}, {"1LEN", "5"}, {"1ORD", "D"}, {"2POS", "1"}, {"2LEN", "5"}};
 
 std::string prefixed(const std::string& text) {
   std::string length = "000" + std::to_string(text.size());
@@ -95,9 +98,8 @@ TEST_F(Kv02sortRunTest, SuccessfulSortWritesTheRecordAndLogsCreatedAndEnded) {
   std::string expected = std::string("*") + "020" + "080" + "00001" + "0000" + "0000" + "B" +
                          "0000" + "0000000010" + std::string(54, ' ') + "00001100005D" +
                          "00000100005A" + "00000600005 " + "00001600005 " + "************" +
-                         "000220" + prefixed(dir_.file("in.dat")) +
-                         prefixed(dir_.file("out.dat")) + "0000" +
-                         prefixed(dir_.file("SortCtl/job.sor"));
+                         "000220" + prefixed(dir_.file("in.dat")) + prefixed(dir_.file("out.dat")) +
+                         "0000" + prefixed(dir_.file("SortCtl/job.sor"));
   EXPECT_EQ(dir_.read("fake_engine.ctl"), expected);
   // The engine runs in the main directory.
   EXPECT_EQ(std::filesystem::canonical(dir_.read("fake_engine.cwd")),
@@ -261,9 +263,7 @@ const std::vector<Refusal>& refusals() {
        166,
        {"@ FILE,RECLEN not within 1..10000."}},
       {"ReclenTooLong",
-       [](TestMainDir& d) {
-         writeJobIn(d, replaced(kGoodFile, "RECLEN", "10001"), kGoodFields);
-       },
+       [](TestMainDir& d) { writeJobIn(d, replaced(kGoodFile, "RECLEN", "10001"), kGoodFields); },
        166,
        {"@ FILE,RECLEN not within 1..10000."}},
       {"InputNotWholeRecords",
@@ -275,8 +275,8 @@ const std::vector<Refusal>& refusals() {
        {"Input file length is not a multiple of the record length."}},
       {"FieldOrderUnknown",
        [](TestMainDir& d) {
-         writeJobIn(d, kGoodFile, {{"1POS", "1"}, {"1LEN", "5"}, {"2POS", "6"}, {"2LEN", "5"},
-                                   {"2ORD", "X"}});
+         writeJobIn(d, kGoodFile,
+                    {{"1POS", "1"}, {"1LEN", "5"}, {"2POS", "6"}, {"2LEN", "5"}, {"2ORD", "X"}});
        },
        167,
        {"@ control file used.", "@ FIELDS section is incorrect."}},
@@ -287,7 +287,9 @@ const std::vector<Refusal>& refusals() {
        167,
        {"@ control file used.", "@ FIELDS section is incorrect."}},
       {"FieldPastRecord",
-       [](TestMainDir& d) { writeJobIn(d, kGoodFile, {{"1POS", "18"}, {"1LEN", "5"}}); },
+       [](TestMainDir& d) {
+         writeJobIn(d, kGoodFile, {{"1POS", "18"}, {"1LEN", "5"}});
+       },
        167,
        {"@ control file used.", "@ FIELDS section is incorrect."}},
       {"NoFields",
@@ -337,7 +339,9 @@ const std::vector<Refusal>& refusals() {
        167,
        {"@ control file used.", "@ FIELDS section is incorrect: 2POS=\"11x\" is not a number."}},
       {"FieldLengthNotANumber",
-       [](TestMainDir& d) { writeJobIn(d, kGoodFile, {{"1POS", "1"}, {"1LEN", "0-5"}}); },
+       [](TestMainDir& d) {
+         writeJobIn(d, kGoodFile, {{"1POS", "1"}, {"1LEN", "0-5"}});
+       },
        167,
        {"@ control file used.", "@ FIELDS section is incorrect: 1LEN=\"0-5\" is not a number."}},
       // Whether the record's byte limit or the engine's 200 entries stop them, and whether
@@ -418,8 +422,7 @@ TEST_P(Kv02sortRefusalTest, LogsWhyAndEndsWithTheCodeBeforeTheEngine) {
   if (fieldsCase) dir_.write("kvtsort.ctl", "stale");
   TestMainDir::Run run = dir_.runKv02sort({"job.txt"});
   EXPECT_EQ(run.exitCode, refusal.code);
-  std::vector<std::pair<std::string, std::string>> expected = {
-      {"STA", "KV Tamsort started."}};
+  std::vector<std::pair<std::string, std::string>> expected = {{"STA", "KV Tamsort started."}};
   for (const std::string& m : refusal.messages) {
     expected.push_back({"STA", expand(m, ctlPath(), dir_.path())});
   }
@@ -541,11 +544,19 @@ const Console kConsoleCases[] = {
     {"NoControlFile", {}, 2, {}, {"no control file named"}, false},
     {"NoControlFileAfterVerbose", {"-v"}, 2, {}, {"no control file named"}, false},
     {"QuietWithoutTerminal", {"job.txt"}, 0, {}, {""}, true},
-    {"Verbose", {"-v", "job.txt"}, 0, {},
+    {"Verbose",
+     {"-v", "job.txt"},
+     0,
+     {},
      {"kv02sort: KV Tamsort started.\n", " control file used.\n", "kv02sort:  2 sortorder",
-      "kv02sort: KV Tamsort ended.( 0)\n"}, true},
-    {"VerboseFailure", {"--verbose", "nothing.txt"}, 160, {},
-     {"nothing.txt not found.\n", "kv02sort: ended with code 160: The sort control file was not found.\n"},
+      "kv02sort: KV Tamsort ended.( 0)\n"},
+     true},
+    {"VerboseFailure",
+     {"--verbose", "nothing.txt"},
+     160,
+     {},
+     {"nothing.txt not found.\n",
+      "kv02sort: ended with code 160: The sort control file was not found.\n"},
      true},
     {"NameAfterDoubleDash", {"--", "-job.txt"}, 0, {}, {""}, true},
 };
@@ -628,8 +639,8 @@ TEST(Kv02sortMainDirTest, UnusableMainDirectoryEndsWithAReasonOnStandardError) {
   // Point MainDir at a folder that does not exist.
   dir.write("registry.reg", "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV02" +
                                 std::to_string(KVT_VERSION_MAJOR) +
-                                std::to_string(KVT_VERSION_MINOR) + "]\n\"MainDir\"=\"" +
-                                missing + "\"\n");
+                                std::to_string(KVT_VERSION_MINOR) + "]\n\"MainDir\"=\"" + missing +
+                                "\"\n");
   TestMainDir::Run run = dir.runKv02sort({"job.txt"});
   EXPECT_EQ(run.exitCode, 170);
   EXPECT_NE(run.errorOutput.find(missing), std::string::npos) << run.errorOutput;

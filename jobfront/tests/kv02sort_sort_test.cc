@@ -33,18 +33,24 @@ TEST(Kv02sortSortTest, SortsThroughSeveralChunks) {
   for (int i = 0; i < n; ++i) {
     char record[kRecordLength + 1];
     std::snprintf(record, sizeof record, "%04d%03u####%04u%08d.", i % 10000,
-                  static_cast<unsigned>(random() % 50), static_cast<unsigned>(random() % 40),
-                  i);
+                  static_cast<unsigned>(random() % 50), static_cast<unsigned>(random() % 40), i);
     input.append(record, kRecordLength);
   }
   dir.write("in.dat", input);
   // Ten chunks of 500 records: more work files than one merge pass takes.
-  dir.write("SortCtl/big.txt",
-            controlFile({{"INFILE", "in.dat"}, {"OUTFILE", "out.dat"}, {"VERSION", "020"},
-                         {"RECLEN", "24"}, {"SORTORDER", "B"}, {"WORKFILES", "10"},
-                         {"MEMORYUSAGE", "80"}},
-                        {{"1POS", "5"}, {"1LEN", "3"}, {"1ORD", "D"},
-                         {"2POS", "12"}, {"2LEN", "4"}, {"2ORD", "A"}}));
+  dir.write("SortCtl/big.txt", controlFile({{"INFILE", "in.dat"},
+                                            {"OUTFILE", "out.dat"},
+                                            {"VERSION", "020"},
+                                            {"RECLEN", "24"},
+                                            {"SORTORDER", "B"},
+                                            {"WORKFILES", "10"},
+                                            {"MEMORYUSAGE", "80"}},
+                                           {{"1POS", "5"},
+                                            {"1LEN", "3"},
+                                            {"1ORD", "D"},
+                                            {"2POS", "12"},
+                                            {"2LEN", "4"},
+                                            {"2ORD", "A"}}));
   TestMainDir::Run run = dir.runKv02sort({"big.txt"});
   ASSERT_EQ(run.exitCode, 0);
 
@@ -98,10 +104,13 @@ TEST(Kv02sortSortTest, SortsByTheUserCollatingSequenceBesideTheControlFile) {
     input.append(record, kRecordLength);
   }
   dir.write("in.dat", input);
-  dir.write("SortCtl/user.txt",
-            controlFile({{"INFILE", "in.dat"}, {"OUTFILE", "out.dat"}, {"VERSION", "020"},
-                         {"RECLEN", "24"}, {"SORTORDER", "USERDEFINED"}, {"WORKFILES", "3"}},
-                        {{"1POS", "1"}, {"1LEN", "1"}}));
+  dir.write("SortCtl/user.txt", controlFile({{"INFILE", "in.dat"},
+                                             {"OUTFILE", "out.dat"},
+                                             {"VERSION", "020"},
+                                             {"RECLEN", "24"},
+                                             {"SORTORDER", "USERDEFINED"},
+                                             {"WORKFILES", "3"}},
+                                            {{"1POS", "1"}, {"1LEN", "1"}}));
   ASSERT_EQ(dir.runKv02sort({"user.txt"}).exitCode, 0);
   std::vector<std::string> expected = records(input);
   std::stable_sort(expected.begin(), expected.end(),

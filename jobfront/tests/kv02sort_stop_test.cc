@@ -36,10 +36,11 @@ TEST_P(Kv02sortStopTest, EndsTheEngineAndKeepsThePreviousOutput) {
   dir.write("in.dat", std::string(200, 'x'));
   dir.write("out.dat", "previous output");
   dir.write("fake_engine.rc", "sleep 60 out.dat.kvttmp tmp001001.WRK");
-  dir.write("SortCtl/job.txt",
-            controlFile({{"INFILE", "in.dat"}, {"OUTFILE", "out.dat"}, {"VERSION", "020"},
-                         {"RECLEN", "20"}},
-                        {{"1POS", "1"}, {"1LEN", "5"}}));
+  dir.write(
+      "SortCtl/job.txt",
+      controlFile(
+          {{"INFILE", "in.dat"}, {"OUTFILE", "out.dat"}, {"VERSION", "020"}, {"RECLEN", "20"}},
+          {{"1POS", "1"}, {"1LEN", "5"}}));
   platform::ProcessHandle job(platform::StartHidden(KV02SORT_PROGRAM, {"job.txt"}, dir.path()));
   ASSERT_TRUE(job.valid());
   ASSERT_TRUE(engineWrote(dir, "tmp001001.WRK"));
@@ -63,9 +64,8 @@ TEST_P(Kv02sortStopTest, EndsTheEngineAndKeepsThePreviousOutput) {
 INSTANTIATE_TEST_SUITE_P(
     Requests, Kv02sortStopTest,
     ::testing::Values(StopCase{"StopRequest", platform::RequestStop},
-                      StopCase{"CtrlC", [](platform::ProcessId pid) {
-                                 return ::kill(pid, SIGINT) == 0;
-                               }}),
+                      StopCase{"CtrlC",
+                               [](platform::ProcessId pid) { return ::kill(pid, SIGINT) == 0; }}),
     [](const ::testing::TestParamInfo<StopCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -102,8 +102,7 @@ TEST_P(StoredControlFileTest, GivesTheEngineTheSameRecordAsBefore) {
   TestMainDir::Run run;
   std::string record = dir.engineRecordOf(file.text, 400, &run);
   EXPECT_EQ(run.exitCode, 0) << run.errorOutput;
-  std::string expected =
-      readFile(std::string(STORED_CTL_DIR) + "/" + file.name + ".ctl");
+  std::string expected = readFile(std::string(STORED_CTL_DIR) + "/" + file.name + ".ctl");
   ASSERT_FALSE(expected.empty()) << "no stored record for " << file.name;
   EXPECT_EQ(portable(record, dir.path()), expected);
 }

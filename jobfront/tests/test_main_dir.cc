@@ -161,8 +161,8 @@ std::string controlFile(const std::vector<std::pair<std::string, std::string>>& 
 }
 
 std::string frontMessage(const std::string& line, const std::string& subAppl) {
-  if (line.size() != 142 || line.compare(0, 4, "SORT") != 0 ||
-      line.compare(4, 3, subAppl) != 0 || line[7] != 'I' || line.compare(140, 2, "\r\n") != 0) {
+  if (line.size() != 142 || line.compare(0, 4, "SORT") != 0 || line.compare(4, 3, subAppl) != 0 ||
+      line[7] != 'I' || line.compare(140, 2, "\r\n") != 0) {
     return "";
   }
   for (size_t i = 8; i < 22; ++i) {

@@ -152,8 +152,8 @@ TEST(FileSystem, FoldersAreMadeListedByPatternAndRemoved) {
     const char* pattern;
     std::vector<std::string> expected;
   } rows[] = {
-      {"*.sor", kWindows ? std::vector<std::string>{"B.SOR", "a.sor"}
-                         : std::vector<std::string>{"a.sor"}},
+      {"*.sor",
+       kWindows ? std::vector<std::string>{"B.SOR", "a.sor"} : std::vector<std::string>{"a.sor"}},
       {"x?.wrk", {"x1.wrk"}},
       {"x*.wrk", {"x1.wrk", "x22.wrk"}},
       {"*", {"B.SOR", "a.sor", "a.sorx", "kvtsort.ctl", "x1.wrk", "x22.wrk"}},
@@ -256,7 +256,7 @@ TEST(MatchesPattern, StarsAndQuestionMarks) {
     bool ignore_case;
     bool expected;
   } rows[] = {
-      {"abc", "a*c", false, true},      {"ab", "a*c", false, false},
+      {"abc", "a*c", false, true},       {"ab", "a*c", false, false},
       {"a.sorx", "*.sor", false, false}, {"", "*", false, true},
       {"x", "", false, false},           {"aXbXc", "a*b*c", false, true},
       {"aXbXb", "a*b*c", false, false},  {"ABC", "a?c", true, true},

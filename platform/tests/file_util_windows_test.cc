@@ -15,7 +15,8 @@ TEST(PathsWindows, DriveLettersBackslashesAndProgramNames) {
     bool expected;
   } absolute[] = {{"C:\\a\\b.dat", true}, {"c:b.dat", true}, {"\\\\server\\share\\f", true},
                   {"a\\b.dat", false},    {"b.dat", false},  {"", false}};
-  for (const Absolute& row : absolute) EXPECT_EQ(IsAbsolutePath(row.path), row.expected) << row.path;
+  for (const Absolute& row : absolute)
+    EXPECT_EQ(IsAbsolutePath(row.path), row.expected) << row.path;
 
   struct Folder {
     const char* path;

@@ -95,8 +95,8 @@ class ConcurrentJobs : public ::testing::TestWithParam<Shape> {
       std::string used = message(rest[at + 1], "STA");
       int j = -1;
       for (size_t k = 0; k < jobs.size(); ++k) {
-        if (used == dir.main() + "SortCtl/" + controlName(static_cast<int>(k)) +
-                        " control file used.")
+        if (used ==
+            dir.main() + "SortCtl/" + controlName(static_cast<int>(k)) + " control file used.")
           j = static_cast<int>(k);
       }
       ASSERT_GE(j, 0) << used;

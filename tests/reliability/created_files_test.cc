@@ -31,9 +31,7 @@ class CreatedFilesTest : public ::testing::Test {
     writeFile(path, kVictimText);
     return path;
   }
-  std::string temporaryOutput() const {
-    return engine::RecordWriter::TemporaryName(job.output);
-  }
+  std::string temporaryOutput() const { return engine::RecordWriter::TemporaryName(job.output); }
 
   ProductDir dir;
   std::string input;

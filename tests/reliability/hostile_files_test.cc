@@ -127,8 +127,7 @@ const Arrangement kArrangements[] = {
        fs::create_directory(d.work() + "tmp000002.WRK");
      },
      114, "tmp000002.WRK"},
-    {"TooFewFileHandles",
-     [](ProductDir&, SortJob&, RunOptions& o) { o.openFilesLimit = 10; }, 178,
+    {"TooFewFileHandles", [](ProductDir&, SortJob&, RunOptions& o) { o.openFilesLimit = 10; }, 178,
      "Too few file handles"},
     // The file-size limit below the log's size: the job says so and ends with a code of its
     // own instead of being ended by the system's signal with no word.

@@ -10,10 +10,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <random>
@@ -234,13 +234,14 @@ const KillPoint kKillPoints[] = {
 
 // The resume line for the first `steps` steps of the twenty-chunk run.
 std::string resumeLine(size_t steps) {
-  return "Resuming: " + std::to_string(std::min<size_t>(steps, 20)) +
-         " of 20 chunks and " + (steps >= 23 ? "1" : "0") + " of 2 merge passes reused.";
+  return "Resuming: " + std::to_string(std::min<size_t>(steps, 20)) + " of 20 chunks and " +
+         (steps >= 23 ? "1" : "0") + " of 2 merge passes reused.";
 }
 
 TEST_F(KillTest, RerunTakesOverWhatTheKilledRunFinished) {
   ASSERT_EQ(dir.run(), 0);
-  const std::vector<std::string> uninterrupted = progressRecords(readFile(dir.main() + "kvtsort.sts"));
+  const std::vector<std::string> uninterrupted =
+      progressRecords(readFile(dir.main() + "kvtsort.sts"));
   const std::string journal = dir.work() + "tmp000000.WRK";
   const std::string temporary = job.output + ".kvttmp";
   for (const KillPoint& point : kKillPoints) {
@@ -251,12 +252,14 @@ TEST_F(KillTest, RerunTakesOverWhatTheKilledRunFinished) {
     // The last run's records must not be taken for this one's.
     std::remove((dir.main() + "kvtsort.sts").c_str());
     killWhen([&] {
-      if (*point.type == '\0') return exists(temporary) && readFile(temporary).size() == input.size();
+      if (*point.type == '\0')
+        return exists(temporary) && readFile(temporary).size() == input.size();
       return holdsRecord(readFile(dir.main() + "kvtsort.sts"), point.type, point.first,
                          point.second, point.third);
     });
     const std::string left = readFile(journal);
-    const size_t finished = static_cast<size_t>(std::count(left.begin(), left.end(), '\n')) - 3 * !left.empty();
+    const size_t finished =
+        static_cast<size_t>(std::count(left.begin(), left.end(), '\n')) - 3 * !left.empty();
     ASSERT_GE(left.empty() ? 0 : finished, point.leastReused);
 
     std::string expected = sorted;

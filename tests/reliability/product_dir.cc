@@ -31,11 +31,11 @@ std::string registryText(const std::string& mainDir) {
 
 std::string controlText(const SortJob& job) {
   const std::vector<std::pair<std::string, std::string>> file = {
-      {"PRODUCT", "KV02"},          {"VERSION", "200"},
-      {"INFILE", job.input},        {"OUTFILE", job.output},
-      {"WORKDIR", job.workDir},     {"RECLEN", std::to_string(kRecordLength)},
-      {"MEMORYUSAGE", "80"},        {"WORKFILES", job.workFiles},
-      {"MAXSPLIT", job.maxSplit},   {"MINSPLIT", job.minSplit},
+      {"PRODUCT", "KV02"},         {"VERSION", "200"},
+      {"INFILE", job.input},       {"OUTFILE", job.output},
+      {"WORKDIR", job.workDir},    {"RECLEN", std::to_string(kRecordLength)},
+      {"MEMORYUSAGE", "80"},       {"WORKFILES", job.workFiles},
+      {"MAXSPLIT", job.maxSplit},  {"MINSPLIT", job.minSplit},
       {"SORTORDER", job.sortOrder}};
   std::string text = "[FILE]\r\n";
   for (const auto& [key, value] : file) text += key + "=\"" + value + "\"\r\n";

@@ -16,9 +16,9 @@ namespace kvt::reliability {
 // One sort job as the user's control file describes it. Records are kRecordLength bytes with
 // the ascending key in bytes 1-10.
 struct SortJob {
-  std::string input;        // absolute path
-  std::string output;       // absolute path
-  std::string workDir;      // WORKDIR as written, normally a folder ending with '/'
+  std::string input;    // absolute path
+  std::string output;   // absolute path
+  std::string workDir;  // WORKDIR as written, normally a folder ending with '/'
   std::string workFiles = "*";
   std::string minSplit = "*";
   std::string maxSplit = "*";
@@ -30,13 +30,13 @@ inline constexpr size_t kRecordLength = 100;
 struct RunOptions {
   rlim_t fileSizeLimit = RLIM_INFINITY;  // RLIMIT_FSIZE of kv02sort and so of the engine
   mode_t umask = 022;
-  std::string controlFile = "job.txt";   // in SortCtl/
-  int startGate = -1;  // when set, kv02sort starts once it has read one byte from this pipe
+  std::string controlFile = "job.txt";  // in SortCtl/
+  int startGate = -1;          // when set, kv02sort starts once it has read one byte from this pipe
   bool ignoreSigchld = false;  // the parent's SIGCHLD setting that kv02sort inherits
   rlim_t addressSpaceLimit = RLIM_INFINITY;  // RLIMIT_AS of kv02sort and so of the engine
   rlim_t openFilesLimit = RLIM_INFINITY;     // RLIMIT_NOFILE, soft and hard
-  bool defaultSigxfsz = false;  // kv02sort starts with SIGXFSZ's default action (it ends the
-                                // program) instead of ignoring it
+  bool defaultSigxfsz = false;       // kv02sort starts with SIGXFSZ's default action (it ends the
+                                     // program) instead of ignoring it
   std::vector<std::string> options;  // kv02sort's options, before the control file
 };
 
@@ -59,8 +59,8 @@ class ProductDir {
   // Writes SortCtl/<name> for the job.
   void writeJob(const SortJob& job, const std::string& name = "job.txt") const;
 
-  // Starts kv02sort <options.controlFile> in a process group of its own; the limits apply to it and the
-  // engine it starts. Standard output and error go to kv02sort.out in the temporary folder.
+  // Starts kv02sort <options.controlFile> in a process group of its own; the limits apply to it and
+  // the engine it starts. Standard output and error go to kv02sort.out in the temporary folder.
   pid_t start(const RunOptions& options = {}) const;
   // Runs kv02sort job.txt to its end: its exit code, or 128 + the signal that ended it.
   int run(const RunOptions& options = {}) const;

@@ -70,11 +70,11 @@ TEST_F(SharedUseTest, StaleFilesOfTheJobGoWhateverTheirPlanAndNothingElse) {
   job.workDir = dir.work() + "mine_";
   dir.writeJob(job);
   // What a run killed in its merge with 12 chunks left; the new run plans one chunk.
-  const std::vector<std::string> stale = {
-      "mine_tmp000001.WRK", "mine_tmp000012.WRK", "mine_tmp001002.WRK", "mine_tmp0020001000.WRK"};
-  const std::vector<std::string> others = {
-      "tmp000001.WRK",       "other_tmp000001.WRK", "mine_tmp00001.WRK",
-      "mine_tmp000001.WRK.bak", "mine_tmp00000a.WRK", "notes.txt"};
+  const std::vector<std::string> stale = {"mine_tmp000001.WRK", "mine_tmp000012.WRK",
+                                          "mine_tmp001002.WRK", "mine_tmp0020001000.WRK"};
+  const std::vector<std::string> others = {"tmp000001.WRK",      "other_tmp000001.WRK",
+                                           "mine_tmp00001.WRK",  "mine_tmp000001.WRK.bak",
+                                           "mine_tmp00000a.WRK", "notes.txt"};
   for (const std::string& name : stale) writeFile(dir.work() + name, "stale");
   for (const std::string& name : others) writeFile(dir.work() + name, "keep");
   std::string temporary = engine::RecordWriter::TemporaryName(job.output);

@@ -44,9 +44,7 @@ class FormTest : public ::testing::Test {
     return widget;
   }
 
-  void Click(const char* button) {
-    QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton);
-  }
+  void Click(const char* button) { QTest::mouseClick(Find<QPushButton>(button), Qt::LeftButton); }
 
   QString Outcome() { return Find<QLabel>("lblComplMsg")->text(); }
   QColor OutcomeColour() {
@@ -96,8 +94,8 @@ TEST_F(FormTest, ConfirmUndoesAnInstallationAndASecondConfirmFails) {
   EXPECT_EQ(uninstaller_.mainDir(), dir_.mainDir());
   // Before the confirmation the window names the folder and the user's files that go.
   const QString plan = Find<QLabel>("lblPlan")->text();
-  for (const std::string& shown : {dir_.mainDir(), std::string("job.txt"),
-                                   std::string("kvtsortLog.001")}) {
+  for (const std::string& shown :
+       {dir_.mainDir(), std::string("job.txt"), std::string("kvtsortLog.001")}) {
     EXPECT_TRUE(plan.contains(QString::fromStdString(shown)))
         << shown << " in " << plan.toStdString();
   }
@@ -115,8 +113,8 @@ TEST_F(FormTest, ConfirmUndoesAnInstallationAndASecondConfirmFails) {
   EXPECT_EQ(ReadFile(dir_ / "kvtsort.txt"), kSample);
   EXPECT_EQ(ReadFile(dir_ / "install.ctl"), config);
   EXPECT_EQ(ReadFile(dir_ / "install.wrk"), config);
-  for (const char* gone : {"SortCtl", "SortOrder", "kvtinst.cfg", "Install.log", "kvtsort.log",
-                           "kvtsortLog.001"}) {
+  for (const char* gone :
+       {"SortCtl", "SortOrder", "kvtinst.cfg", "Install.log", "kvtsort.log", "kvtsortLog.001"}) {
     EXPECT_FALSE(fs::exists(dir_ / gone)) << gone;
   }
   EXPECT_TRUE(fs::exists(dir_ / "KVTInst"));
@@ -128,8 +126,8 @@ TEST_F(FormTest, ConfirmUndoesAnInstallationAndASecondConfirmFails) {
 
 TEST_F(FormTest, WithoutAUsableMainDirectoryThePlanNamesOnlyTheKey) {
   const std::string gone = (dir_.root() / "gone").string() + "/";
-  const std::pair<std::string, const char*> rows[] = {
-      {"", "No main directory is recorded"}, {gone, "does not exist"}};
+  const std::pair<std::string, const char*> rows[] = {{"", "No main directory is recorded"},
+                                                      {gone, "does not exist"}};
   platform::Registry registry(dir_.registry().string());
   for (const auto& [mainDir, says] : rows) {
     registry.SetString(kKey, "MainDir", mainDir);
@@ -155,8 +153,7 @@ TEST_F(FormTest, ShowsWhatCouldNotBeRemoved) {
   fs::create_directories(dir_.product() / "SortOrder" / "mine");
   OpenForm();
   Click("cmdConfirm");
-  EXPECT_EQ(Outcome(),
-            frmUninst::completeText() + "\nCould not be removed:\n    SortOrder/mine/");
+  EXPECT_EQ(Outcome(), frmUninst::completeText() + "\nCould not be removed:\n    SortOrder/mine/");
   EXPECT_EQ(OutcomeColour(), QColor(0, 0, 192));
   EXPECT_TRUE(fs::is_directory(dir_.product() / "SortOrder" / "mine"));
 }
@@ -178,7 +175,11 @@ TEST_F(FormTest, ALongListOfLeftoversIsCutAndFitsTheWindow) {
 TEST_F(FormTest, CancelAndExitCloseTheWindow) {
   const std::vector<std::pair<const char*, std::function<void(QPushButton*)>>> presses = {
       {"click", [](QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }},
-      {"Enter", [](QPushButton* b) { b->setFocus(); QTest::keyClick(b, Qt::Key_Return); }},
+      {"Enter",
+       [](QPushButton* b) {
+         b->setFocus();
+         QTest::keyClick(b, Qt::Key_Return);
+       }},
       {"Alt letter", [](QPushButton* b) {
          const QChar letter = b->text().at(b->text().indexOf(u'&') + 1).toUpper();
          QTest::keyClick(b->window(), static_cast<Qt::Key>(letter.unicode()), Qt::AltModifier);

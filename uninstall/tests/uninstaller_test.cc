@@ -36,9 +36,9 @@ class UninstallerTest : public ::testing::Test {
   void FillProduct() {
     RecordMainDir(dir_.mainDir());
     ASSERT_TRUE(registry_.SetString("SOFTWARE\\Halvern\\Other", "Keep", "yes"));
-    for (const char* name : {"Install.log", "kvtsortLog.001", "kvtsortLog.002", "kvtsort.log",
-                             "kvtsort.old", "kvtsort.sts", "kvtsort.lck", "ErrText.txt",
-                             "kvtsorts"}) {
+    for (const char* name :
+         {"Install.log", "kvtsortLog.001", "kvtsortLog.002", "kvtsort.log", "kvtsort.old",
+          "kvtsort.sts", "kvtsort.lck", "ErrText.txt", "kvtsorts"}) {
       WriteFile(dir_ / name, name);
     }
     WriteFile(dir_ / "kvtinst.cfg", kConfig);

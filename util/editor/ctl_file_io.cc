@@ -38,10 +38,10 @@ bool isComplete(const QString& ctlName, const QString& inFile, const QString& ou
 
 QString unstorableKey(const CtlFileValues& values) {
   const std::pair<const char*, const QString*> boxes[] = {
-      {"INFILE", &values.inFile},       {"OUTFILE", &values.outFile},
-      {"WORKDIR", &values.workDir},     {"RECLEN", &values.recLen},
+      {"INFILE", &values.inFile},        {"OUTFILE", &values.outFile},
+      {"WORKDIR", &values.workDir},      {"RECLEN", &values.recLen},
       {"MEMORYUSAGE", &values.memUsage}, {"WORKFILES", &values.workFiles},
-      {"MAXSPLIT", &values.maxSplit},   {"MINSPLIT", &values.minSplit}};
+      {"MAXSPLIT", &values.maxSplit},    {"MINSPLIT", &values.minSplit}};
   for (const auto& [key, text] : boxes) {
     if (text->contains(QLatin1Char('"')) || text->contains(QLatin1Char('\r')) ||
         text->contains(QLatin1Char('\n')))

@@ -28,9 +28,12 @@ inline QString askCreate(const QString& name) {
   return "Control file " + name + " missing. Press 'Yes' to create!";
 }
 inline QString invalidFile() {
-  return "Invalid, incomplete or corrupt sort control file loaded." + kCrLf + "Select a valid file.";
+  return "Invalid, incomplete or corrupt sort control file loaded." + kCrLf +
+         "Select a valid file.";
 }
-inline QString sortOrderLoaded(const QString& path) { return "Sort order file " + path + " loaded."; }
+inline QString sortOrderLoaded(const QString& path) {
+  return "Sort order file " + path + " loaded.";
+}
 inline const QString kBinaryUsed = QStringLiteral("Binary sort order will be used.");
 inline QString enterData(const QString& name) {
   return "Enter data for Sort control file " + name + ".";
@@ -45,8 +48,8 @@ inline const QString kTooManyFields = QStringLiteral(
 // The first press of Save.
 inline QString savePrompt(const QString& ctlText, bool ctlExists, bool orderChanged,
                           const QString& sorPath, bool sorExists) {
-  QString prompt = QStringLiteral(" Press 'Confirm' to ") + (ctlExists ? "replace " : "create ") +
-                   ctlText;
+  QString prompt =
+      QStringLiteral(" Press 'Confirm' to ") + (ctlExists ? "replace " : "create ") + ctlText;
   if (orderChanged) prompt += kCrLf + (sorExists ? "and replace " : "and create ") + sorPath;
   return prompt;
 }

@@ -169,8 +169,8 @@ QWidget* frmCtlFile::buildGrids() {
   cboOrderFile->setMinimumWidth(180);
   // The grids are as wide as their columns, so only the vertical scroll bar is ever needed.
   grdCtlVal->verticalHeader()->setFixedWidth(grdCtlVal->fontMetrics().horizontalAdvance("99") + 12);
-  for (QTableWidget* grid : {static_cast<QTableWidget*>(grdCtlVal),
-                             static_cast<QTableWidget*>(grdSortOrder)}) {
+  for (QTableWidget* grid :
+       {static_cast<QTableWidget*>(grdCtlVal), static_cast<QTableWidget*>(grdSortOrder)}) {
     int width = 2 * grid->frameWidth() + grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     if (!grid->verticalHeader()->isHidden()) width += grid->verticalHeader()->maximumWidth();
     for (int c = 0; c < grid->columnCount(); ++c) width += grid->columnWidth(c);
@@ -374,8 +374,8 @@ void frmCtlFile::setDefaults() {
 }
 
 bool frmCtlFile::testSave() {
-  saveable_ = isComplete(txtSortCtl->text(), txtInFile->text(), txtOutFile->text(),
-                         txtRecLen->text());
+  saveable_ =
+      isComplete(txtSortCtl->text(), txtInFile->text(), txtOutFile->text(), txtRecLen->text());
   return saveable_;
 }
 

@@ -12,7 +12,6 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-
 namespace kvt::util {
 
 namespace {
@@ -171,7 +170,7 @@ void frmSel::takeHighlightedFile() {
   } else {
     ctx_.currentCtlName.clear();
     askerOf(ctx_).tell(this, windowTitle(),
-                     QStringLiteral("File error - rc= ") + QString::number(kNoFileHighlighted));
+                       QStringLiteral("File error - rc= ") + QString::number(kNoFileHighlighted));
   }
   selButt->hide();
   accept();

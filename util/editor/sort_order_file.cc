@@ -35,11 +35,16 @@ SortOrderReader::Result SortOrderReader::readTable(CollatingTable* table) {
 
 QString refusalReason(SortOrderReader::Result result) {
   switch (result) {
-    case SortOrderReader::Result::kOk: return QString();
-    case SortOrderReader::Result::kCannotOpen: return QStringLiteral("it cannot be opened");
-    case SortOrderReader::Result::kTooShort: return QStringLiteral("it holds fewer than 1536 digits");
-    case SortOrderReader::Result::kNotDigits: return QStringLiteral("it holds characters that are not digits");
-    case SortOrderReader::Result::kOutOfRange: return QStringLiteral("it holds a value above 255");
+    case SortOrderReader::Result::kOk:
+      return QString();
+    case SortOrderReader::Result::kCannotOpen:
+      return QStringLiteral("it cannot be opened");
+    case SortOrderReader::Result::kTooShort:
+      return QStringLiteral("it holds fewer than 1536 digits");
+    case SortOrderReader::Result::kNotDigits:
+      return QStringLiteral("it holds characters that are not digits");
+    case SortOrderReader::Result::kOutOfRange:
+      return QStringLiteral("it holds a value above 255");
     case SortOrderReader::Result::kNotPermutation:
       return QStringLiteral("a character appears in it more than once");
   }
@@ -49,8 +54,8 @@ QString refusalReason(SortOrderReader::Result result) {
 QStringList standardOrderNames(const QString& mainDir) {
   const QDir dir(mainDir + "StdOrder");
   QStringList names;
-  for (const QString& file : dir.entryList({QStringLiteral("*.sor")}, QDir::Files,
-                                           QDir::Name | QDir::IgnoreCase)) {
+  for (const QString& file :
+       dir.entryList({QStringLiteral("*.sor")}, QDir::Files, QDir::Name | QDir::IgnoreCase)) {
     names.append(file.chopped(4));
   }
   return names;

@@ -23,8 +23,8 @@ class SortOrderGrid : public QTableWidget {
 
  signals:
   void focused();
-  void sourcePicked(int place);     // double-click on the row of that place
-  void insertPressed(int target);   // Insert with the cursor on the row of that place
+  void sourcePicked(int place);    // double-click on the row of that place
+  void insertPressed(int target);  // Insert with the cursor on the row of that place
 
  protected:
   void focusInEvent(QFocusEvent* event) override;

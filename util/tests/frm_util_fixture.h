@@ -81,7 +81,8 @@ struct Fixture {
   }
   void writeControlFile(const std::string& name, const std::string& fileKeys) const {
     product.writeFile("SortCtl/" + name, "[FILE]\r\nPRODUCT=\"KV02\"\r\nVERSION=\"200\"\r\n" +
-                                             fileKeys + "[FIELDS]\r\n1POS=\"1\"\r\n1LEN=\"10\"\r\n"
+                                             fileKeys +
+                                             "[FIELDS]\r\n1POS=\"1\"\r\n1LEN=\"10\"\r\n"
                                              "1ORD=\"A\"\r\n[END]\r\n");
   }
 };

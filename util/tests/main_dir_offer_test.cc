@@ -1,8 +1,8 @@
 // The utility's offer of a main directory of one's own, on a start without MainDir.
 #include <stdlib.h>
 
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 #include <string>
 #include <vector>
@@ -62,8 +62,7 @@ TEST_P(MainDirOfferTest, OffersOnlyWithoutAMainDirectory) {
   ScriptedAsker asker(c.answer);
   const QString installer =
       c.realInstaller ? QStringLiteral(KVTINST_PROGRAM) : QString::fromStdString(temp / "none");
-  const bool result =
-      offerOwnMainDirectory(asker, installer, QString::fromStdString(temp / "kvt"));
+  const bool result = offerOwnMainDirectory(asker, installer, QString::fromStdString(temp / "kvt"));
   EXPECT_EQ(result, c.expectResult);
   EXPECT_EQ(asker.questions.size(), c.expectAsked ? 1u : 0u);
   if (std::string(c.expectTold).empty()) {

@@ -5,10 +5,10 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QListWidget>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
-#include <QScopeGuard>
 #include <QtTest>
 
 #include "platform/file_lock.h"
@@ -172,7 +172,8 @@ void TestEverydayUse::followsASortStartedElsewhere_data() {
   QTest::addColumn<QString>("endLine");
   QTest::addColumn<QString>("message");
   QTest::newRow("sorted") << QString::fromStdString(endRecord("080000", "080009", 0))
-                          << "KV Tamsort ended.( 0)" << "A sort started elsewhere has ended.";
+                          << "KV Tamsort ended.( 0)"
+                          << "A sort started elsewhere has ended.";
   QTest::newRow("stopped") << QString::fromStdString(statusRecord("000", 0, 0, 0, "080000"))
                            << "KV Tamsort ended.( 180)"
                            << "A sort started elsewhere has ended.\nSort failed rc= 180: The "
@@ -186,8 +187,9 @@ void TestEverydayUse::followsASortStartedElsewhere() {
   QFETCH(QString, message);
   Fixture f;
   f.product.writeFile("kvtsort.sts", test::endRecord("070000", "070005", 0));
-  f.product.writeFile("ErrText.txt", "180 The sort was stopped by the user; the output keeps "
-                                     "its previous content.\r\n");
+  f.product.writeFile("ErrText.txt",
+                      "180 The sort was stopped by the user; the output keeps "
+                      "its previous content.\r\n");
   f.open();
   kvt::platform::FileLock job;
   QVERIFY(job.Open(f.product.path("kvtsort.lck"), nullptr));

@@ -12,8 +12,8 @@
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSet>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
@@ -25,9 +25,9 @@
 #include "util/app_context.h"
 #include "util/frm_util.h"
 #include "util/message_line.h"
+#include "util/tests/frm_util_fixture.h"
 #include "util/tests/keyboard_support.h"
 #include "util/tests/message_box_answerer.h"
-#include "util/tests/frm_util_fixture.h"
 #include "util/tests/test_support.h"
 
 namespace kvt::util::test {
@@ -47,8 +47,8 @@ void TestFrmUtil::startupWithRegistryValues() {
   Fixture f;
   const std::string ctl = f.product.path("SortCtl/mine.txt");
   f.product.setRegistryValue("CurrentCtl", ctl);
-  f.product.writeFile("kvtinst.cfg",
-                      "[DEFINITIONS]\r\nEDITING=\"x\"\r\nPRODUCT=\"KV02\"\r\nVERSION=\"2.0.0\"\r\n");
+  f.product.writeFile(
+      "kvtinst.cfg", "[DEFINITIONS]\r\nEDITING=\"x\"\r\nPRODUCT=\"KV02\"\r\nVERSION=\"2.0.0\"\r\n");
   f.open();
   QCOMPARE(f.window->objectName(), QStringLiteral("frmUtil"));
   QCOMPARE(f.window->windowTitle(), QStringLiteral("Halvern - Tamsort Utility program"));
@@ -181,8 +181,7 @@ void TestFrmUtil::clearLog() {
   QCOMPARE(f.messageColour(), green());
   QCOMPARE(f.shownRows(), 0);
   QVERIFY(!f.product.exists("kvtsort.log"));
-  QCOMPARE(f.product.readFile("kvtsort.old"),
-           libraryLogLine("STA", "20030101", "080000", "one"));
+  QCOMPARE(f.product.readFile("kvtsort.old"), libraryLogLine("STA", "20030101", "080000", "one"));
 }
 
 void TestFrmUtil::saveCurrentLogCommand() {
@@ -195,8 +194,8 @@ void TestFrmUtil::saveCurrentLogCommand() {
                     list->visualItemRect(list->item(0)).center());
   QVERIFY(f.button("cmdExecute")->isEnabled());
   f.click("cmdExecute");
-  QCOMPARE(f.message()->text(), q(f.product.path("kvtsort.log") + " copied to " +
-                                  f.product.path("kvtsortLog.001")));
+  QCOMPARE(f.message()->text(),
+           q(f.product.path("kvtsort.log") + " copied to " + f.product.path("kvtsortLog.001")));
   QCOMPARE(f.messageColour(), green());
   QCOMPARE(f.product.readFile("kvtsortLog.001"), line);
   QVERIFY(!f.product.exists("kvtsort.log"));
@@ -406,7 +405,8 @@ void TestFrmUtil::refusedJobIsNotASuccess() {
   Fixture f;
   f.product.writeFile("in.dat", std::string(100, 'x'));
   f.writeControlFile("job.txt", "INFILE=\"in.dat\"\r\nRECLEN=\"10\"\r\n");
-  const std::string reason = libraryLogLine("STA", "20030101", "120000", "Invalid control file used.");
+  const std::string reason =
+      libraryLogLine("STA", "20030101", "120000", "Invalid control file used.");
   f.product.writeFakeFrontEnd("printf '%s' '" + reason + "' >> kvtsort.log\nexit 1");
   f.open();
   f.field("txtCtlFile")->setText(q(f.product.path("SortCtl/job.txt")));
@@ -455,7 +455,8 @@ void TestFrmUtil::realSortThroughFrontEndAndEngine() {
   }
   f.writeControlFile("big.txt",
                      "EDITING=\"MODIFYING THIS FILE MANUALLY WILL CAUSE THE SORT TO FAIL.\"\r\n"
-                     "INFILE=\"big.dat\"\r\nOUTFILE=\"big.srt\"\r\nWORKDIR=\"" + main +
+                     "INFILE=\"big.dat\"\r\nOUTFILE=\"big.srt\"\r\nWORKDIR=\"" +
+                         main +
                          "\"\r\nRECLEN=\"100\"\r\nMEMORYUSAGE=\"80\"\r\nWORKFILES=\"4\"\r\n"
                          "MAXSPLIT=\"*\"\r\nMINSPLIT=\"*\"\r\nSORTORDER=\"BINARY\"\r\n");
   f.open();
@@ -538,10 +539,9 @@ void TestFrmUtil::failedRunSaysWhy_data() {
                                  << "Sort failed rc= 1.";
   const std::string ended160 =
       libraryLogLine("STA", "20030101", "120002", "KV Tamsort ended.( 160)");
-  QTest::newRow("front-end refused")
-      << q("printf '%s' '" + ended160 + "' >> kvtsort.log\nexit 160")
-      << "Sort failed rc= 160: The sort control file was not found."
-      << "KV Tamsort ended.( 160)";
+  QTest::newRow("front-end refused") << q("printf '%s' '" + ended160 + "' >> kvtsort.log\nexit 160")
+                                     << "Sort failed rc= 160: The sort control file was not found."
+                                     << "KV Tamsort ended.( 160)";
   QTest::newRow("code without text")
       << q("printf '%s' '" + endRecord("120000", "120001", 142) + "' > kvtsort.sts\nexit 142")
       << "Sort failed rc= 142." << QString();
@@ -611,7 +611,8 @@ void TestFrmUtil::refusedStartCreatesNothing_data() {
   QTest::addColumn<QString>("message");
   QTest::newRow("mistyped control file") << "SortCtl/jbo.txt"
                                          << "The sort control file was not found.";
-  QTest::newRow("missing input") << "SortCtl/job.txt" << "The input file %1 was not found.";
+  QTest::newRow("missing input") << "SortCtl/job.txt"
+                                 << "The input file %1 was not found.";
 }
 
 void TestFrmUtil::refusedStartCreatesNothing() {
@@ -655,9 +656,9 @@ void TestFrmUtil::keyboardReachesEveryControl() {
       QCOMPARE(face->role() == QAccessible::StaticText, field->isReadOnly());
       QCOMPARE(face->text(QAccessible::Value), field->text());
     }
-    for (const char* name : {"lstCommand", "cmdExit", "cmdSCtl", "cmdCreate", "cmdSort", "cmdMem",
-                             "grdLog", "txtLogDate", "chkLog", "cmdSearch", "cmdRefresh",
-                             "cmdClear"}) {
+    for (const char* name :
+         {"lstCommand", "cmdExit", "cmdSCtl", "cmdCreate", "cmdSort", "cmdMem", "grdLog",
+          "txtLogDate", "chkLog", "cmdSearch", "cmdRefresh", "cmdClear"}) {
       QVERIFY2(chain.contains(f.window->findChild<QWidget*>(name)), name);
     }
     // Forwards the order follows the screen: control file, its buttons, ..., log, date.
@@ -732,8 +733,8 @@ void TestFrmUtil::startWhileAnotherJobRunsKeepsItsStatus() {
   std::string reason;
   QVERIFY2(otherJob.Open(f.product.path("kvtsort.lck"), &reason), reason.c_str());
   QVERIFY(otherJob.TryLock());
-  const std::string foreign = statusRecord("000", 0, 0, 0, "090000") +
-                              statusRecord("004", 2, 1, 2, "090000");
+  const std::string foreign =
+      statusRecord("000", 0, 0, 0, "090000") + statusRecord("004", 2, 1, 2, "090000");
   f.product.writeFile("kvtsort.sts", foreign);
   f.open();
   f.field("txtCtlFile")->setText(q(f.product.path("SortCtl/job.txt")));
@@ -746,8 +747,8 @@ void TestFrmUtil::startWhileAnotherJobRunsKeepsItsStatus() {
 
   otherJob.Close();
   const std::string start = kvt::platform::NowLocal().time;
-  f.product.writeFile("kvtsort.sts", statusRecord("000", 0, 0, 0, start) +
-                                         statusRecord("004", 2, 1, 2, start));
+  f.product.writeFile("kvtsort.sts",
+                      statusRecord("000", 0, 0, 0, start) + statusRecord("004", 2, 1, 2, start));
   f.window->Timer1_Timer();
   QVERIFY2(f.child<QLabel>("lblProgress")->text().startsWith(QStringLiteral("Chunk 1 of 2")),
            qPrintable(f.child<QLabel>("lblProgress")->text()));

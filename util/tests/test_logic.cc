@@ -28,17 +28,28 @@ void TestLogic::dateFilter_data() {
   QTest::addColumn<QString>("filter");
   QTest::addColumn<QString>("date");
   QTest::addColumn<bool>("shown");
-  QTest::newRow("empty shows all") << "" << "19991231" << true;
-  QTest::newRow("plain equal") << "20030101" << "20030101" << true;
-  QTest::newRow("plain other") << "20030101" << "20030102" << false;
-  QTest::newRow("blank before is trimmed") << " 20030101" << "20030101" << true;
-  QTest::newRow("= equal") << "=20030101" << "20030101" << true;
-  QTest::newRow("> excludes the day") << ">20030101" << "20030101" << false;
-  QTest::newRow("> later") << ">20030101" << "20030102" << true;
-  QTest::newRow("< earlier") << "<20030101" << "20021231" << true;
-  QTest::newRow("< excludes later") << "<20030101" << "20030102" << false;
-  QTest::newRow("wrong first character") << "x20030101" << "20030101" << false;
-  QTest::newRow("wrong length") << "2003011" << "2003011" << false;
+  QTest::newRow("empty shows all") << ""
+                                   << "19991231" << true;
+  QTest::newRow("plain equal") << "20030101"
+                               << "20030101" << true;
+  QTest::newRow("plain other") << "20030101"
+                               << "20030102" << false;
+  QTest::newRow("blank before is trimmed") << " 20030101"
+                                           << "20030101" << true;
+  QTest::newRow("= equal") << "=20030101"
+                           << "20030101" << true;
+  QTest::newRow("> excludes the day") << ">20030101"
+                                      << "20030101" << false;
+  QTest::newRow("> later") << ">20030101"
+                           << "20030102" << true;
+  QTest::newRow("< earlier") << "<20030101"
+                             << "20021231" << true;
+  QTest::newRow("< excludes later") << "<20030101"
+                                    << "20030102" << false;
+  QTest::newRow("wrong first character") << "x20030101"
+                                         << "20030101" << false;
+  QTest::newRow("wrong length") << "2003011"
+                                << "2003011" << false;
 }
 
 void TestLogic::dateFilter() {
@@ -61,12 +72,18 @@ void TestLogic::searchAcceptsOnlyTheTwoForms() {
 void TestLogic::messageCodeExpansion_data() {
   QTest::addColumn<QString>("message");
   QTest::addColumn<QString>("expected");
-  QTest::newRow("V inserts at ?") << "E12 4711" << "Value  4711";
-  QTest::newRow("S appends") << "E13x.dat" << "File missing: x.dat";
-  QTest::newRow("other kind is text only") << "E14 ignored" << "Done";
-  QTest::newRow("V without ? keeps message") << "E15 1" << "E15 1";
-  QTest::newRow("no line for the code") << "E99 raw" << "E99 raw";
-  QTest::newRow("engine phase") << "009" << "Reading the next chunk";
+  QTest::newRow("V inserts at ?") << "E12 4711"
+                                  << "Value  4711";
+  QTest::newRow("S appends") << "E13x.dat"
+                             << "File missing: x.dat";
+  QTest::newRow("other kind is text only") << "E14 ignored"
+                                           << "Done";
+  QTest::newRow("V without ? keeps message") << "E15 1"
+                                             << "E15 1";
+  QTest::newRow("no line for the code") << "E99 raw"
+                                        << "E99 raw";
+  QTest::newRow("engine phase") << "009"
+                                << "Reading the next chunk";
 }
 
 void TestLogic::messageCodeExpansion() {
@@ -97,8 +114,7 @@ std::string numberedLog(int n) {
 
 void TestLogic::loaderShowsNewest99AndHidesControlRecords() {
   TempProduct product;
-  product.writeFile("kvtsort.log",
-                    numberedLog(150) + engineLogLine("20030101", "120001", "009"));
+  product.writeFile("kvtsort.log", numberedLog(150) + engineLogLine("20030101", "120001", "009"));
   kvt::front::clsLog log;
   MessageTextFile texts;
   texts.setPath(product.path("kvtmsg.txt"));
@@ -142,8 +158,8 @@ void TestLogic::loaderReportsInvalidFilterOnlyWhenRecordsMeetIt() {
   texts.setPath(product.path("kvtmsg.txt"));
   LogViewLoader loader(log, texts);
   // A missing log on refresh: nothing read, nothing reported, nothing created.
-  QVERIFY(!loader.load(product.path("kvtsort.log"), QStringLiteral("x1"), false, true)
-               .invalidFilter);
+  QVERIFY(
+      !loader.load(product.path("kvtsort.log"), QStringLiteral("x1"), false, true).invalidFilter);
   QVERIFY(!product.exists("kvtsort.log"));
   product.writeFile("kvtsort.log", numberedLog(3));
   const LogViewResult result =
@@ -180,8 +196,8 @@ void TestLogic::saveFillsFirstGapAndStopsAt999() {
   }
   product.writeFile("kvtsort.log", numberedLog(1));
   result = archive.saveCurrentLog();
-  QCOMPARE(result.text, QStringLiteral(
-                            "Too many old logs have been saved - Delete som of the kvtsortLog.xxx"));
+  QCOMPARE(result.text,
+           QStringLiteral("Too many old logs have been saved - Delete som of the kvtsortLog.xxx"));
   QCOMPARE(result.colour, std::optional<MsgColour>(MsgColour::ErrorRed));
   QVERIFY(product.exists("kvtsort.log"));
 }
@@ -202,8 +218,8 @@ void TestLogic::clearLogReportsDeletionThenRenaming() {
   const ArchiveResult result = archive.startNewLog();
   const QString old = QString::fromStdString(product.path("kvtsort.old"));
   QCOMPARE(result.text, old + " deleted.\r\n" +
-                            QString::fromStdString(product.path("kvtsort.log")) +
-                            " renamed to " + old);
+                            QString::fromStdString(product.path("kvtsort.log")) + " renamed to " +
+                            old);
   QCOMPARE(product.readFile("kvtsort.old"), numberedLog(1));
   QVERIFY(!product.exists("kvtsort.log"));
   // Nothing left to move: no text at all.
@@ -366,10 +382,12 @@ void TestLogic::sortProgressFollowsRecordedRuns() {
   const std::vector<Run> runs = {
       {"one chunk", 500, chunkRecords(1, 1, 4, t),
        "Chunk 1 of 1: 500 of 500 records read, 500 sorted"},
-      {"two chunks", 40, chunkRecords(1, 2, 4, t) + chunkRecords(2, 2, 4, t) +
-           statusRecord("002", 1, 2, 2, t), "Merge pass 1 of 1: group 1 of 1"},
-      {"chunk in order", 40, statusRecord("004", 4, 1, 2, t) + chunkRecords(2, 2, 2, t) +
-           statusRecord("002", 1, 2, 2, t), "Merge pass 1 of 1: group 1 of 1"},
+      {"two chunks", 40,
+       chunkRecords(1, 2, 4, t) + chunkRecords(2, 2, 4, t) + statusRecord("002", 1, 2, 2, t),
+       "Merge pass 1 of 1: group 1 of 1"},
+      {"chunk in order", 40,
+       statusRecord("004", 4, 1, 2, t) + chunkRecords(2, 2, 2, t) + statusRecord("002", 1, 2, 2, t),
+       "Merge pass 1 of 1: group 1 of 1"},
       {"ten chunks, two passes", 1000,
        [&t] {
          std::string file;
@@ -403,22 +421,22 @@ void TestLogic::sortProgressFollowsRecordedRuns() {
       progress.finish(success, success ? 0 : 132);
       const ProgressView end = progress.view("100010");
       QCOMPARE(end.value, success ? ProgressView::kScale : last);
-      QCOMPARE(end.phase, success ? QStringLiteral("Sort complete")
-                                  : QStringLiteral("Sort failed rc= 132"));
+      QCOMPARE(end.phase,
+               success ? QStringLiteral("Sort complete") : QStringLiteral("Sort failed rc= 132"));
       QCOMPARE(end.time, QStringLiteral("Elapsed 0:10"));
     }
   }
 
   // Reading and sorting are counted by chunks; the time left follows the share done.
-  SortProgress progress = replayed(
-      1000, statusRecord("000", 0, 0, 0, t) + chunkRecords(1, 10, 2, t) +
-                chunkRecords(2, 10, 2, t) + statusRecord("004", 2, 3, 10, t));
+  SortProgress progress =
+      replayed(1000, statusRecord("000", 0, 0, 0, t) + chunkRecords(1, 10, 2, t) +
+                         chunkRecords(2, 10, 2, t) + statusRecord("004", 2, 3, 10, t));
   QCOMPARE(progress.view(t).phase,
            QStringLiteral("Chunk 3 of 10: 300 of 1,000 records read, 200 sorted"));
   QCOMPARE(progress.view("100001").time, QStringLiteral("Elapsed 0:01"));  // too early to say
-  SortProgress merging = replayed(
-      40, statusRecord("000", 0, 0, 0, t) + chunkRecords(1, 2, 4, t) + chunkRecords(2, 2, 4, t) +
-              statusRecord("002", 1, 2, 2, t));
+  SortProgress merging =
+      replayed(40, statusRecord("000", 0, 0, 0, t) + chunkRecords(1, 2, 4, t) +
+                       chunkRecords(2, 2, 4, t) + statusRecord("002", 1, 2, 2, t));
   QCOMPARE(merging.view("100010").value, 500);  // both chunks done, the one merge pass to go
   QCOMPARE(merging.view("100010").time, QStringLiteral("Elapsed 0:10, about 0:10 left"));
   QCOMPARE(SortProgress::passCount(1), 0);

@@ -1,6 +1,7 @@
 // Takes the README's pictures of the utility: the main window while a sort runs, the log viewer
-// after it, the window in a dark theme, and the control-file editor. scripts/screenshots.sh runs it under a virtual display
-// on an installed product; it drives the real windows as a user would and grabs them.
+// after it, the window in a dark theme, and the control-file editor. scripts/screenshots.sh runs it
+// under a virtual display on an installed product; it drives the real windows as a user would and
+// grabs them.
 //
 //   kvtutil_screenshots CONTROL_FILE OUTPUT_FOLDER
 #include <QApplication>
@@ -29,9 +30,9 @@ namespace {
 // would merge the close greys of a dark theme, whose picture keeps all its colours.
 bool save(const QImage& picture, const QString& folder, const QString& name,
           bool allColours = false) {
-  const QImage image = allColours ? picture.convertToFormat(QImage::Format_RGB888)
-                                  : picture.convertToFormat(QImage::Format_Indexed8,
-                                                            Qt::ThresholdDither);
+  const QImage image = allColours
+                           ? picture.convertToFormat(QImage::Format_RGB888)
+                           : picture.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
   const QString path = QDir(folder).filePath(name);
   const bool saved = image.save(path, "PNG", 0);
   std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));

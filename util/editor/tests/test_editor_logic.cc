@@ -19,21 +19,20 @@ std::string identityDigits() { return SortOrderCodec::encode(CollatingTable::bin
 // A control file as the editor writes it, with the given [FILE] values and key fields.
 QStringList canonicalLines(const QString& in, const QString& out, const QString& workDir,
                            const QStringList& fieldLines) {
-  QStringList lines{
-      "[FILE]",
-      R"(EDITING="MODIFYING THIS FILE MANUALLY WILL CAUSE THE SORT TO FAIL.")",
-      R"(PRODUCT="KV02")",
-      R"(VERSION="200")",
-      "INFILE=\"" + in + "\"",
-      "OUTFILE=\"" + out + "\"",
-      "WORKDIR=\"" + workDir + "\"",
-      R"(RECLEN="80")",
-      R"(MEMORYUSAGE="80")",
-      R"(WORKFILES="*")",
-      R"(MAXSPLIT="*")",
-      R"(MINSPLIT="*")",
-      R"(SORTORDER="BINARY")",
-      "[FIELDS]"};
+  QStringList lines{"[FILE]",
+                    R"(EDITING="MODIFYING THIS FILE MANUALLY WILL CAUSE THE SORT TO FAIL.")",
+                    R"(PRODUCT="KV02")",
+                    R"(VERSION="200")",
+                    "INFILE=\"" + in + "\"",
+                    "OUTFILE=\"" + out + "\"",
+                    "WORKDIR=\"" + workDir + "\"",
+                    R"(RECLEN="80")",
+                    R"(MEMORYUSAGE="80")",
+                    R"(WORKFILES="*")",
+                    R"(MAXSPLIT="*")",
+                    R"(MINSPLIT="*")",
+                    R"(SORTORDER="BINARY")",
+                    "[FIELDS]"};
   lines += fieldLines;
   lines << "[END]";
   return lines;
@@ -171,12 +170,11 @@ void EditorLogicTest::savesFieldsNumberedWithoutGaps() {
   fields.row(1) = {"1", "5", ""};
   fields.row(2) = {"10", "", "D"};  // a position without a length
   fields.row(4) = {" 20 ", " 3 ", "D"};
-  fields.row(5) = {"", "9", "A"};   // no position: not a field
+  fields.row(5) = {"", "9", "A"};  // no position: not a field
   QCOMPARE(fields.save(file), QList<int>{2});
   QCOMPARE(QString::fromStdString(front::clsFile::ctlBuffer()),
-           QString::fromLatin1(crlfLines({"[FIELDS]", R"(1POS="1")", R"(1LEN="5")",
-                                          R"(1ORD="A")", R"(2POS="20")", R"(2LEN="3")",
-                                          R"(2ORD="D")"})));
+           QString::fromLatin1(crlfLines({"[FIELDS]", R"(1POS="1")", R"(1LEN="5")", R"(1ORD="A")",
+                                          R"(2POS="20")", R"(2LEN="3")", R"(2ORD="D")"})));
 
   TempMain main;
   main.writeFile("SortCtl/f.txt", QByteArray::fromStdString(front::clsFile::ctlBuffer()));
@@ -193,10 +191,10 @@ void EditorLogicTest::readsValuesAsTheBoxesShowThem() {
   TempMain main;
   main.writeFile("SortCtl/job.txt",
                  crlfLines({"[FILE]", R"(PRODUCT=" KV02 ")", R"(INFILE="in.dat")",
-                            R"(OUTFILE="/data/out.dat")", R"(WORKDIR="")",
-                            R"(MAXSPLIT=" * ")", R"(WORKFILES="4")", R"(RECLEN="80")",
-                            R"(MEMORYUSAGE="70")", R"(SORTORDER="USERDEFINED")", "[FIELDS]",
-                            R"(1POS="3")", R"(1LEN="2")", R"(1ORD="D")", "[END]"}));
+                            R"(OUTFILE="/data/out.dat")", R"(WORKDIR="")", R"(MAXSPLIT=" * ")",
+                            R"(WORKFILES="4")", R"(RECLEN="80")", R"(MEMORYUSAGE="70")",
+                            R"(SORTORDER="USERDEFINED")", "[FIELDS]", R"(1POS="3")", R"(1LEN="2")",
+                            R"(1ORD="D")", "[END]"}));
   front::clsFile file;
   CtlFileReader reader(file, main.mainDir());
   CtlFileValues v;
@@ -229,8 +227,8 @@ void EditorLogicTest::readsValuesAsTheBoxesShowThem() {
 
 void EditorLogicTest::refusesFileOfAnotherProduct() {
   TempMain main;
-  main.writeFile("SortCtl/x.txt", crlfLines({"[FILE]", R"(PRODUCT="KV03")",
-                                             R"(INFILE="/a")", "[END]"}));
+  main.writeFile("SortCtl/x.txt",
+                 crlfLines({"[FILE]", R"(PRODUCT="KV03")", R"(INFILE="/a")", "[END]"}));
   front::clsFile file;
   CtlFileReader reader(file, main.mainDir());
   CtlFileValues v;
@@ -257,7 +255,8 @@ void EditorLogicTest::reportsFieldsBeyondGrid() {
   QVERIFY(reader.fieldsCut());
   QCOMPARE(loaded.row(99), (KeyField{"99", "1", ""}));
 
-  main.writeFile("SortCtl/fit.txt", crlfLines(canonicalLines("/i", "/o", "", fieldLines.mid(0, 198))));
+  main.writeFile("SortCtl/fit.txt",
+                 crlfLines(canonicalLines("/i", "/o", "", fieldLines.mid(0, 198))));
   QVERIFY(reader.load(main.path("SortCtl/fit.txt"), &v, &loaded));
   QVERIFY(!reader.fieldsCut());
 }

@@ -8,9 +8,9 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTableWidget>
 #include <QTest>
-#include <QSet>
 #include <QTimer>
 #include <memory>
 
@@ -101,9 +101,8 @@ QByteArray savedFile(const QString& in, const QString& out, const QString& workD
 
 // A valid control file in SortCtl/ of main.
 void writeJob(TempMain& main, const QString& name, const QString& order) {
-  main.writeFile("SortCtl/" + name,
-                 savedFile("/d/in.dat", "/d/out.dat", "/d/", "10", order,
-                           {R"(1POS="1")", R"(1LEN="4")", R"(1ORD="A")"}));
+  main.writeFile("SortCtl/" + name, savedFile("/d/in.dat", "/d/out.dat", "/d/", "10", order,
+                                              {R"(1POS="1")", R"(1LEN="4")", R"(1ORD="A")"}));
 }
 
 // Runs step once the next modal dialog (the file selection) is open.
@@ -211,8 +210,8 @@ void FrmCtlFileTest::newFileCreatedAndSaved() {
   ed.press("cmdSave");
   QCOMPARE(main.readFile("SortCtl/job.txt"),
            savedFile("/data/in.dat", "/data/out.dat", "/work/", "20", "BINARY",
-                     {R"(1POS="1")", R"(1LEN="5")", R"(1ORD="D")", R"(2POS="11")",
-                      R"(2LEN="5")", R"(2ORD="A")"}));
+                     {R"(1POS="1")", R"(1LEN="5")", R"(1ORD="D")", R"(2POS="11")", R"(2LEN="5")",
+                      R"(2ORD="A")"}));
   QCOMPARE(ed.msg(), "File " + path + " saved.\r\n");
   QCOMPARE(ed.msgColour(), shown(kGreen));
   QCOMPARE(plainCaption(ed.button("cmdSave")), QStringLiteral("Save"));
@@ -244,8 +243,7 @@ void FrmCtlFileTest::typedNameIsCreatedOnSave() {
   QCOMPARE(ed.msg(), " Press 'Confirm' to create " + path);
   ed.press("cmdSave");
   QCOMPARE(main.readFile("SortCtl/new.txt"),
-           savedFile("/i", "/o", "", "8", "BINARY",
-                     {R"(1POS="2")", R"(1LEN="3")", R"(1ORD="A")"}));
+           savedFile("/i", "/o", "", "8", "BINARY", {R"(1POS="2")", R"(1LEN="3")", R"(1ORD="A")"}));
   ed.press("cmdExit");
   QVERIFY(!ed.dlg().isVisible());
   QCOMPARE(main.ctx.currentCtlName, path);  // the main window takes the saved file over
@@ -255,11 +253,11 @@ void FrmCtlFileTest::typedNameIsCreatedOnSave() {
 void FrmCtlFileTest::loadsStarsAndRelativePaths() {
   TempMain main;
   main.writeFile("SortCtl/rel.txt",
-                 crlfLines({"[FILE]", R"(PRODUCT="KV02")", R"(VERSION="200")",
-                            R"(INFILE="in.dat")", R"(OUTFILE="data/out.dat")", R"(WORKDIR="")",
-                            R"(RECLEN="10")", R"(MEMORYUSAGE="50")", R"(WORKFILES="3")",
-                            R"(MAXSPLIT="*")", R"(SORTORDER="BINARY")", "[FIELDS]",
-                            R"(1POS="2")", R"(1LEN="3")", R"(1ORD="D")", "[END]"}));
+                 crlfLines({"[FILE]", R"(PRODUCT="KV02")", R"(VERSION="200")", R"(INFILE="in.dat")",
+                            R"(OUTFILE="data/out.dat")", R"(WORKDIR="")", R"(RECLEN="10")",
+                            R"(MEMORYUSAGE="50")", R"(WORKFILES="3")", R"(MAXSPLIT="*")",
+                            R"(SORTORDER="BINARY")", "[FIELDS]", R"(1POS="2")", R"(1LEN="3")",
+                            R"(1ORD="D")", "[END]"}));
   const QString path = main.path("SortCtl/rel.txt");
   Editor ed(main, path);
   QCOMPARE(ed.msg(), "Sort control file " + path + " loaded.\r\nBinary sort order will be used.");
@@ -268,7 +266,7 @@ void FrmCtlFileTest::loadsStarsAndRelativePaths() {
   QCOMPARE(ed.box("txtOutFile")->text(), main.path("data/out.dat"));
   QCOMPARE(ed.box("txtWFileDir")->text(), main.path("data/"));
   QCOMPARE(ed.box("txtMaxSplit")->text(), QStringLiteral("*"));  // "*" keeps the default
-  QCOMPARE(ed.box("txtMinSplit")->text(), QString());             // no key empties the box
+  QCOMPARE(ed.box("txtMinSplit")->text(), QString());            // no key empties the box
   QCOMPARE(ed.box("txtWorkFiles")->text(), QStringLiteral("3"));
   QCOMPARE(ed.box("txtMemUsage")->text(), QStringLiteral("50"));
   QCOMPARE(ed.keys()->item(0, 2)->text(), QStringLiteral("D"));
@@ -345,7 +343,8 @@ void FrmCtlFileTest::standardOrderLoadedAndCharacterMoved() {
   main.asker.answers = {true, true};
   ed.orderList()->setCurrentIndex(1);
   emit ed.orderList()->activated(1);
-  QCOMPARE(main.asker.questions.last(), QStringLiteral("Press 'Yes' to load sort order from Dictionary"));
+  QCOMPARE(main.asker.questions.last(),
+           QStringLiteral("Press 'Yes' to load sort order from Dictionary"));
   QCOMPARE(ed.msg(), QStringLiteral("Dictionary order loaded into sort order tab"));
   QCOMPARE(ed.msgColour(), shown(kGreen));
   QCOMPARE(ed.orderValue(65), QStringLiteral("90"));
@@ -357,17 +356,19 @@ void FrmCtlFileTest::standardOrderLoadedAndCharacterMoved() {
 
   QFocusEvent focusIn(QEvent::FocusIn);
   QApplication::sendEvent(ed.order(), &focusIn);
-  QCOMPARE(ed.msg(), QStringLiteral("Doubleclick on the character to be moved - \r\nUse the "
-                                    "mouse to select insert after point and press the 'insert' key!"));
+  QCOMPARE(ed.msg(),
+           QStringLiteral("Doubleclick on the character to be moved - \r\nUse the "
+                          "mouse to select insert after point and press the 'insert' key!"));
   QCOMPARE(ed.msgColour(), shown(kBlue));
 
   ed.doubleClickOrderRow(66);  // "B"
-  QCOMPARE(ed.msg(),
-           QStringLiteral("Use the mouse to select insert after point and press the 'insert' key!"));
+  QCOMPARE(ed.msg(), QStringLiteral(
+                         "Use the mouse to select insert after point and press the 'insert' key!"));
   ed.insertAt(97);  // after "a"
   QCOMPARE(ed.msg(), QStringLiteral("Char 'B' has been moved."));
   QCOMPARE(ed.msgColour(), shown(kGreen));
-  for (int place = 66; place <= 96; ++place) QCOMPARE(ed.orderValue(place), QString::number(place + 1));
+  for (int place = 66; place <= 96; ++place)
+    QCOMPARE(ed.orderValue(place), QString::number(place + 1));
   QCOMPARE(ed.orderValue(97), QStringLiteral("66"));
   QCOMPARE(ed.orderChar(97), QStringLiteral("B"));
   QCOMPARE(ed.orderChar(96), QStringLiteral("a"));
@@ -428,8 +429,8 @@ void FrmCtlFileTest::fieldWithoutLengthIsLeftOut() {
   ed.press("cmdSave");
   QCOMPARE(main.readFile("SortCtl/job.txt"),
            savedFile("/d/in.dat", "/d/out.dat", "/d/", "10", "BINARY",
-                     {R"(1POS="1")", R"(1LEN="4")", R"(1ORD="A")", R"(2POS="10")",
-                      R"(2LEN="2")", R"(2ORD="D")"}));
+                     {R"(1POS="1")", R"(1LEN="4")", R"(1ORD="A")", R"(2POS="10")", R"(2LEN="2")",
+                      R"(2ORD="D")"}));
   QCOMPARE(ed.msg(), "File " + path +
                          " saved.\r\nSort field 2 has a position but no length and was not saved.");
   QCOMPARE(ed.msgColour(), shown(kRed));
@@ -686,11 +687,22 @@ void FrmCtlFileTest::browseDataFileStartsInItsFolder_data() {
   QTest::addColumn<QString>("value");
   QTest::addColumn<QString>("folder");
   QTest::addColumn<QString>("chosen");
-  QTest::newRow("input in its folder") << "txtInFile" << "data/in.dat" << "data" << "data/in.srt";
-  QTest::newRow("output in its folder")
-      << "txtOutFile" << "data/new.srt" << "data" << "data/in.dat";
-  QTest::newRow("empty box") << "txtInFile" << "" << "" << "top.dat";
-  QTest::newRow("folder gone") << "txtOutFile" << "gone/x.srt" << "" << "top.dat";
+  QTest::newRow("input in its folder") << "txtInFile"
+                                       << "data/in.dat"
+                                       << "data"
+                                       << "data/in.srt";
+  QTest::newRow("output in its folder") << "txtOutFile"
+                                        << "data/new.srt"
+                                        << "data"
+                                        << "data/in.dat";
+  QTest::newRow("empty box") << "txtInFile"
+                             << ""
+                             << ""
+                             << "top.dat";
+  QTest::newRow("folder gone") << "txtOutFile"
+                               << "gone/x.srt"
+                               << ""
+                               << "top.dat";
 }
 
 void FrmCtlFileTest::browseDataFileStartsInItsFolder() {

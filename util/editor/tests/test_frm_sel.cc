@@ -2,10 +2,10 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QMouseEvent>
 #include <QDir>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSet>
 #include <QTest>

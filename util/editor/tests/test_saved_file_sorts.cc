@@ -1,7 +1,7 @@
 #include "util/editor/tests/test_saved_file_sorts.h"
 
-#include <QFile>
 #include <QCoreApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -60,11 +60,13 @@ void SavedFileSortsTest::userOrderSortsThroughFrontEnd() {
   save->click();
   QVERIFY(main.exists("SortCtl/job.sor"));
 
-  platform::ProcessHandle front(platform::StartHidden(
-      KVT_TEST_FRONTEND, {main.path("SortCtl/job.txt").toStdString()}, main.mainDir().toStdString()));
+  platform::ProcessHandle front(platform::StartHidden(KVT_TEST_FRONTEND,
+                                                      {main.path("SortCtl/job.txt").toStdString()},
+                                                      main.mainDir().toStdString()));
   QVERIFY(front.valid());
   uint32_t rc = platform::kStillActive;
-  for (int tick = 0; tick < 300 && rc == platform::kStillActive; ++tick) rc = front.WaitExitCode(1000);
+  for (int tick = 0; tick < 300 && rc == platform::kStillActive; ++tick)
+    rc = front.WaitExitCode(1000);
   QCOMPARE(rc, 0u);
   QCOMPARE(main.readFile("out.dat"), QByteArray("A4a3B2b1b5"));
 #endif
