@@ -4,9 +4,12 @@
 Every case runs both commands alternately, several times, in one invocation, checks that every
 output is the expected sorted file, and reports the ratio of the medians of the wall times.
 Usage: bench.py --build-dir DIR [--work DIR] [--runs N] [--smoke] [--cases 1,2,...]
+Case 12 (sorts far beyond memory, in a memory control group) is not in the default set: it
+writes about 24 GB and runs for many minutes; ask for it with --cases 12.
 """
 import argparse
 import os
+import signal
 import shutil
 import statistics
 import subprocess
@@ -321,6 +324,133 @@ class Bench:
             self.memory_row(8, "peak memory, %d x %d B" % (count, length), peak, budget)
             os.remove(infile)
 
+    # ---- case 12: far beyond memory ------------------------------------------------------
+    def product_folder(self, tag):
+        """A main directory holding the engine and the front-end, with its own registry."""
+        product = os.path.join(self.work, "product-" + tag)
+        shutil.rmtree(product, ignore_errors=True)
+        os.makedirs(os.path.join(product, "SortCtl"))
+        for prog in (self.engine, self.front):
+            shutil.copy(prog, product)
+        registry = os.path.join(product, "registry.reg")
+        with open(registry, "w") as f:
+            f.write('REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV0220]\n'
+                    '"MainDir"="%s/"\n' % product)
+        return product, dict(os.environ, KVT_REGISTRY=registry)
+
+    @staticmethod
+    def job_file(product, name, infile, outfile, memory):
+        lines = ['[FILE]', 'PRODUCT="KV02"', 'VERSION="200"', 'INFILE="%s"' % infile,
+                 'OUTFILE="%s"' % outfile, 'WORKDIR="%s/"' % product, 'RECLEN="100"',
+                 'MEMORYUSAGE="%d"' % memory, 'WORKFILES="*"', 'MAXSPLIT="*"', 'MINSPLIT="*"',
+                 'SORTORDER="BINARY"', '[FIELDS]', '1POS="1"', '1LEN="10"', '1ORD="A"',
+                 '[END]']
+        with open(os.path.join(product, "SortCtl", name), "wb") as f:
+            f.write("".join(l + "\r\n" for l in lines).encode())
+
+    def watched_run(self, argv, env, group, outfile, kill_at=None):
+        """Runs argv in the memory group; returns the wall time and the time the final merge
+        began (its temporary output appeared). With kill_at, kills the job's whole process
+        group once the temporary output holds that many bytes and returns at once."""
+        temporary = outfile + ".kvttmp"
+        start = time.perf_counter()
+        proc = subprocess.Popen(group.wrap(argv), env=env, stdout=subprocess.DEVNULL,
+                                start_new_session=True)
+        merge_start = None
+        while proc.poll() is None:
+            if merge_start is None and os.path.exists(temporary):
+                merge_start = time.perf_counter() - start
+            if kill_at is not None and merge_start is not None:
+                try:
+                    if os.path.getsize(temporary) >= kill_at:
+                        os.killpg(proc.pid, signal.SIGKILL)
+                        proc.wait()
+                        return None, merge_start
+                except FileNotFoundError:
+                    pass
+            time.sleep(0.02)
+        elapsed = time.perf_counter() - start
+        if proc.returncode != 0:
+            raise RuntimeError("%s exited with %d" % (argv[0], proc.returncode))
+        return elapsed, merge_start
+
+    @staticmethod
+    def cold(command):
+        """Runs command with the page cache emptied first (where this user may), so that no
+        side finds the other's files, or its own input, still in memory."""
+        os.sync()
+        try:
+            with open("/proc/sys/vm/drop_caches", "w") as f:
+                f.write("3")
+        except OSError:
+            pass
+        return command()
+
+    def case_beyond_memory(self):
+        """Sorts of 1, 2 and 4 GB inside a memory control group of 1 GiB (page cache included):
+        kv02sort with its own memory plan against GNU sort with the same memory and against
+        copying the file; at 4 GB also a run killed during its final merge and resumed."""
+        group = MemoryGroup.make(1024 * MIB)
+        if group.why:
+            self.rows.append((12, "far beyond memory", 0, 0, 0, None, "SKIPPED", group.why))
+            return
+        try:
+            self.beyond_memory_rows(group)
+        finally:
+            group.remove()
+
+    def beyond_memory_rows(self, group):
+        # The front-end plans chunks from 80 % of the room the group leaves; GNU sort gets as
+        # much as its buffer.
+        memory, gnu_buffer = 80, "%dM" % (1024 * 80 // 100)
+        per_gb = []
+        for gb in (1, 2, 4):
+            count = self.scale(10_000_000 * gb)
+            infile = self.gen("in12.dat", count, 100, 10, seed=12)
+            out = {k: os.path.join(self.work, "out12-%s.dat" % k) for k in ("ours", "gnu", "copy")}
+            product, env = self.product_folder("12")
+            self.job_file(product, "big.txt", infile, out["ours"], memory)
+            job = [os.path.join(product, "kv02sort"), "big.txt"]
+            ours = lambda: self.watched_run(job, env, group, out["ours"])
+            gnu_env = dict(os.environ, LC_ALL="C")
+            gnu = ["sort", "-s", "--parallel=2", "-S", gnu_buffer, "-T", self.work, "-t", "\t",
+                   "-k1.1,1.10", "-o", out["gnu"], infile]
+            copy = [self.tool, "copy", infile, out["copy"]]
+            (t_ours, t_gnu, t_copy), _ = self.timed_all([
+                lambda: self.cold(lambda: ours()[0]),
+                lambda: self.cold(lambda: group.timed(gnu, gnu_env)),
+                lambda: self.cold(lambda: group.timed(copy, None))])
+            self.same(out["ours"], out["gnu"], "case 12, %d GB" % gb)
+            per_gb.append((gb, t_ours / gb, t_gnu / gb))
+            if gb == 4:
+                label = "%d x 100 B in a 1 GiB group" % count
+                self.report(12, label + " vs GNU sort --parallel=2 -S " + gnu_buffer, t_ours,
+                            t_gnu, 0.35)
+                self.report(12, label + " vs copying with fsync", t_ours, t_copy, 3.0)
+                self.resumed_final_merge(job, env, group, out["ours"], out["gnu"], count)
+            for path in out.values():
+                os.remove(path)
+            os.remove(infile)
+        for gb, ours_per, gnu_per in per_gb:
+            self.rows.append((12, "%d GB: seconds per GB" % gb, ours_per, gnu_per,
+                              ours_per / gnu_per, None, "", "ours vs GNU sort"))
+
+    def resumed_final_merge(self, job, env, group, outfile, expected, count):
+        """An uninterrupted run gives the final merge's time; a run killed half way through its
+        final merge is rerun, and the rerun may take at most that time plus 10 %."""
+        total, merge_start = self.cold(lambda: self.watched_run(job, env, group, outfile))
+        final_merge = total - merge_start
+        os.remove(outfile)
+        killed, _ = self.cold(
+            lambda: self.watched_run(job, env, group, outfile, kill_at=count * 100 // 2))
+        rerun, _ = self.cold(lambda: self.watched_run(job, env, group, outfile))
+        self.same(outfile, expected, "case 12, resumed")
+        note = "final merge of an uninterrupted run: %.1f s of %.1f s" % (final_merge, total)
+        if killed is not None:
+            note = "the run ended before it could be killed: no resume measured"
+        self.report(12, "rerun after a kill in the final merge vs the final merge", rerun,
+                    final_merge, None if killed is not None else 1.1, note)
+
     def run_all(self, cases):
         m = self.scale
         if 1 in cases or 7 in cases or 8 in cases:
@@ -361,6 +491,8 @@ class Bench:
             self.case_narrow_key()
         if 11 in cases:
             self.case_status_heavy()
+        if 12 in cases:
+            self.case_beyond_memory()
 
     def memory_row(self, case, label, peak, budget):
         ok = "met" if peak <= budget else "MISSED"
@@ -375,6 +507,51 @@ class Bench:
             tgt = "" if target is None else "<= %.2f" % target
             print("| %s | %s | %.3f | %.3f | %.3f | %s | %s | %s |" %
                   (case, label, ours, theirs, ratio, tgt, ok, note))
+
+
+class MemoryGroup:
+    """A memory control group of its own (cgroup v1 or v2, whichever the machine lets us make)
+    whose limit counts the page cache of the files its processes read and write."""
+
+    def __init__(self, path, limit_file, why=""):
+        self.path, self.limit_file, self.why = path, limit_file, why
+
+    @staticmethod
+    def make(limit):
+        name = "kvtbench-%d" % os.getpid()
+        tried = []
+        for root, limit_file, enable in (("/sys/fs/cgroup/memory", "memory.limit_in_bytes", None),
+                                         ("/sys/fs/cgroup", "memory.max", "+memory"),
+                                         ("/sys/fs/cgroup/unified", "memory.max", "+memory")):
+            path = os.path.join(root, name)
+            try:
+                if enable:
+                    with open(os.path.join(root, "cgroup.subtree_control"), "w") as f:
+                        f.write(enable)
+                os.mkdir(path)
+                with open(os.path.join(path, limit_file), "w") as f:
+                    f.write(str(limit))
+                return MemoryGroup(path, limit_file)
+            except OSError as e:
+                tried.append("%s: %s" % (root, e.strerror))
+                try:
+                    os.rmdir(path)
+                except OSError:
+                    pass
+        return MemoryGroup(None, None, "no memory group could be made (%s)" % "; ".join(tried))
+
+    def wrap(self, argv):
+        """argv, started inside the group."""
+        return ["sh", "-c", 'echo $$ > "$0/cgroup.procs" && exec "$@"', self.path] + argv
+
+    def timed(self, argv, env):
+        start = time.perf_counter()
+        subprocess.run(self.wrap(argv), env=env, stdout=subprocess.DEVNULL, check=True)
+        return time.perf_counter() - start
+
+    def remove(self):
+        if self.path:
+            os.rmdir(self.path)
 
 
 def main():
