@@ -53,6 +53,19 @@ bool EdgesOf(platform::FileSystem& files, const std::string& path, uint64_t size
   return true;
 }
 
+// The whole journal, through the run's file system; false when it cannot be read.
+bool ReadText(platform::FileSystem& files, const std::string& path, std::string* text) {
+  std::unique_ptr<platform::File> file;
+  uint64_t size = 0;
+  if (!files.Open(path, platform::OpenMode::kRead, &file).ok() || !file->Size(&size).ok())
+    return false;
+  text->assign(static_cast<size_t>(size), '\0');
+  size_t got = 0;
+  if (!file->ReadAt(0, text->data(), text->size(), &got).ok()) return false;
+  text->resize(got);
+  return true;
+}
+
 std::string NamePart(const std::string& path) {
   return path.substr(platform::DirectoryPart(path).size());
 }
@@ -130,7 +143,8 @@ size_t RunJournal::Begin(const std::string& path, const formats::Journal& head,
   folder_ = platform::DirectoryPart(path);
   steps_ = steps;
   formats::Journal old;
-  const bool read = formats::ReadJournal(path, &old);
+  std::string text;
+  const bool read = ReadText(files_, path, &text) && formats::ParseJournal(text, &old);
   if (read && !steps.empty() && Fits(old, head)) {
     entries_ = old.entries;
     // Consumed by a finished merge whose deleting was cut short.
