@@ -53,7 +53,7 @@ class FileFaultTest : public ::testing::Test {
   }
   static std::string LastLogLine(const std::string& path) {
     std::string log = ReadFile(path);
-    if (log.size() < 2) return "";
+    if (log.size() < 3) return "";
     size_t start = log.rfind("\r\n", log.size() - 3);
     return log.substr(start == std::string::npos ? 0 : start + 2);
   }
@@ -108,6 +108,11 @@ TEST_F(FileFaultTest, EveryFailingStepEndsWithItsCodeAndKeepsTheOldOutput) {
     EXPECT_EQ(ReadFile(dir / "output.dat"), c.code == 0 ? sorted : kPrevious) << c.step;
     EXPECT_FALSE(Exists(dir / "output.dat.kvttmp")) << c.step;
     EXPECT_EQ(ReadFile(dir / "input.dat"), Join(records)) << c.step;
+    // The end status record carries the code as well.
+    const std::string code = std::to_string(c.code);
+    EXPECT_EQ(StatusRecords(dir / "kvtsort.sts").at(0).substr(24, 3),
+              std::string(3 - code.size(), '0') + code)
+        << c.step;
     if (c.code == 0) continue;
     const std::string line = LastLogLine(dir / "kvtsort.log");
     EXPECT_EQ(line.substr(22, 3), "090") << c.step << ": " << line;
