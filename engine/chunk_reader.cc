@@ -12,16 +12,22 @@ namespace kvt::engine {
 namespace {
 // Records ahead of the one being read whose memory is asked for.
 constexpr int64_t kReadAhead = 32;
+
+bool Noted(const platform::Status& status) {
+  failure_note::Note(status);
+  return status.ok();
+}
 }  // namespace
 
-int InputFile::Open(const std::string& path, int64_t record_length, bool is_output) {
+int InputFile::Open(const std::string& path, int64_t record_length, bool is_output,
+                    platform::FileSystem& files) {
   records_ = 0;
   path_ = path;
-  failure_note::Note(platform::FileSystem::Default().Open(
+  failure_note::Note(files.Open(
       path, is_output ? platform::OpenMode::kUpdate : platform::OpenMode::kRead, &file_));
   if (file_ == nullptr) return kOk;
   uint64_t bytes = 0;
-  if (!file_->Size(&bytes).ok()) {
+  if (!Noted(file_->Size(&bytes))) {
     file_.reset();
     return kOk;
   }
@@ -35,7 +41,8 @@ int InputFile::Open(const std::string& path, int64_t record_length, bool is_outp
 
 bool InputFile::SizeUnchanged() const {
   uint64_t now = 0;
-  if (file_ != nullptr && file_->Size(&now).ok() && now == bytes_) return true;
+  if (file_ == nullptr || !Noted(file_->Size(&now))) return false;
+  if (now == bytes_) return true;
   failure_note::Note(path_ + " changed its size during the sort (" + std::to_string(bytes_) +
                      " bytes when opened, " + std::to_string(now) + " now)");
   return false;
@@ -83,7 +90,7 @@ int64_t ChunkReader::ReadInto(platform::File* file, int64_t wanted) {
   if (layout_.identity()) {
     // The input form is the internal form: one read straight into the chunk buffer.
     size_t bytes = 0;
-    if (!file->ReadAt(offset_, records_, static_cast<size_t>(wanted * length), &bytes).ok())
+    if (!Noted(file->ReadAt(offset_, records_, static_cast<size_t>(wanted * length), &bytes)))
       return 0;
     return static_cast<int64_t>(bytes) / length;
   }
@@ -92,7 +99,7 @@ int64_t ChunkReader::ReadInto(platform::File* file, int64_t wanted) {
     int64_t batch = std::min(wanted - got, staging_records_);
     size_t bytes = 0;
     const uint64_t at = static_cast<uint64_t>(offset_ + got * length);
-    if (!file->ReadAt(at, staging_, static_cast<size_t>(batch * length), &bytes).ok()) bytes = 0;
+    if (!Noted(file->ReadAt(at, staging_, static_cast<size_t>(batch * length), &bytes))) bytes = 0;
     const int64_t whole = static_cast<int64_t>(bytes) / length;
     const int pieces = Pieces();
     pool_->Run(pieces, [&](int64_t p) {

@@ -21,7 +21,8 @@ class InputFile {
   // Opens the input for reading (for update as well when it is also the output, so that a
   // read-only file is never replaced) and counts its records. An input that cannot be opened
   // gives 0 records and code 0; a size that is not a multiple of the record length gives 109.
-  int Open(const std::string& path, int64_t record_length, bool is_output);
+  int Open(const std::string& path, int64_t record_length, bool is_output,
+           platform::FileSystem& files = platform::FileSystem::Default());
   int64_t record_count() const { return records_; }
   // False once the input's size differs from its size when it was opened: another program
   // shortened or lengthened it during the sort.

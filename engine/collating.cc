@@ -15,10 +15,10 @@ int ParseCollatingTables(const std::string& data, CollatingTables* tables, std::
   return kCollatingNotPermutation;
 }
 
-int LoadCollatingTables(const std::string& path, CollatingTables* tables, std::string* problem) {
+int LoadCollatingTables(const std::string& path, CollatingTables* tables, std::string* problem,
+                        platform::FileSystem& files) {
   std::unique_ptr<platform::File> file;
-  platform::Status opened =
-      platform::FileSystem::Default().Open(path, platform::OpenMode::kRead, &file);
+  platform::Status opened = files.Open(path, platform::OpenMode::kRead, &file);
   if (!opened.ok()) {
     if (problem != nullptr) *problem = opened.message();
     return kCollatingOpenFailed;

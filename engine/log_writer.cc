@@ -19,7 +19,7 @@ std::string EngineLog::FormatLine(const std::string& date, const std::string& ti
 void EngineLog::Write(int phase, std::string_view text) {
   if (phase == 0 && !open_tried_) {
     open_tried_ = true;
-    platform::FileSystem::Default().Open(path_, platform::OpenMode::kAppend, &file_);
+    files_.Open(path_, platform::OpenMode::kAppend, &file_);
   }
   if (file_ == nullptr) return;
   platform::LocalStamp now = platform::NowLocal();

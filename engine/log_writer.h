@@ -17,7 +17,9 @@ inline constexpr int kResumePhase = 12;
 
 class EngineLog {
  public:
-  explicit EngineLog(std::string path) : path_(std::move(path)) {}
+  explicit EngineLog(std::string path,
+                     platform::FileSystem& files = platform::FileSystem::Default())
+      : path_(std::move(path)), files_(files) {}
   EngineLog(const EngineLog&) = delete;
   EngineLog& operator=(const EngineLog&) = delete;
   ~EngineLog() { Close(); }
@@ -33,6 +35,7 @@ class EngineLog {
 
  private:
   std::string path_;
+  platform::FileSystem& files_;
   std::unique_ptr<platform::File> file_;
   bool open_tried_ = false;
 };

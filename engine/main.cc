@@ -36,5 +36,6 @@ int main(int argc, char** argv) {
                            kvt::platform::RegistryDescription() + kHelpTail;
   if (kvt::front::answerInfoOption(argc, argv, "kvtsorts", help.c_str())) return 0;
   kvt::platform::LetWritesFailAtSizeLimit();
-  return kvt::engine::RunSort(kvt::engine::ReadMainDirectory());
+  return kvt::engine::RunSort({.main_dir = kvt::engine::ReadMainDirectory(),
+                               .files = kvt::platform::FileSystem::Default()});
 }

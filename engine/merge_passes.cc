@@ -30,7 +30,7 @@ constexpr int64_t kPieceRecords = int64_t{1} << 16;
 // One input of a piece: records first .. last of a work file, read through a buffer of whole
 // records, and the current record.
 struct Merger::Input {
-  platform::File* file = nullptr;
+  Source file{nullptr, nullptr};
   int64_t next = 0;  // next record to read from the file
   int64_t last = 0;
   uint8_t* buffer = nullptr;
@@ -73,22 +73,22 @@ struct Merger::Input {
     prefix = ~uint64_t{0};
   }
 
-  static bool ReadExactly(platform::File* file, uint8_t* into, size_t size, int64_t offset) {
+  static bool ReadExactly(const Source& file, uint8_t* into, size_t size, int64_t offset) {
     return ReadRecords(file, into, size, offset) == kOk;
   }
-  static int ReadRecords(platform::File* file, uint8_t* into, size_t size, int64_t offset) {
+  static int ReadRecords(const Source& file, uint8_t* into, size_t size, int64_t offset) {
     size_t got = 0;
-    platform::Status status = file->ReadAt(static_cast<uint64_t>(offset), into, size, &got);
+    platform::Status status = file.file->ReadAt(static_cast<uint64_t>(offset), into, size, &got);
     failure_note::Note(status);
     if (!status.ok()) return kMergeOpenFailed;
     if (got == size) return kOk;
-    failure_note::Note("a work file came up short: " + std::to_string(got) + " of " +
-                       std::to_string(size) + " bytes read");
+    failure_note::Note(*file.name + " came up short: " + std::to_string(got) + " of " +
+                       std::to_string(size) + " bytes read at " + std::to_string(offset));
     return kChunkReadFailed;
   }
 };
 
-bool Merger::RecordsBefore(platform::File* file, int64_t size, bool with_equal, const uint8_t* key,
+bool Merger::RecordsBefore(const Source& file, int64_t size, bool with_equal, const uint8_t* key,
                            int64_t* count) const {
   const int64_t length = layout_.record_length();
   std::unique_ptr<uint8_t[]> record(new (std::nothrow) uint8_t[static_cast<size_t>(length)]);
@@ -109,7 +109,7 @@ bool Merger::RecordsBefore(platform::File* file, int64_t size, bool with_equal, 
   return true;
 }
 
-bool Merger::CutPoints(const std::vector<platform::File*>& files, const std::vector<int64_t>& sizes,
+bool Merger::CutPoints(const std::vector<Source>& files, const std::vector<int64_t>& sizes,
                        int pieces, std::vector<std::vector<int64_t>>* cuts) const {
   const size_t k = files.size();
   cuts->assign(static_cast<size_t>(pieces) + 1, std::vector<int64_t>(k, 0));
@@ -154,7 +154,7 @@ bool Merger::PreparePieceMemory(int pieces) {
   return true;
 }
 
-int Merger::MergePiece(const std::vector<platform::File*>& files, const std::vector<int64_t>& first,
+int Merger::MergePiece(const std::vector<Source>& files, const std::vector<int64_t>& first,
                        const std::vector<int64_t>& last, int64_t out_offset, bool final,
                        platform::File* out_file, std::mutex* write_turn, uint8_t* memory) const {
   const int64_t length = layout_.record_length();
@@ -218,7 +218,9 @@ int Merger::MergePiece(const std::vector<platform::File*>& files, const std::vec
     } else if (!turn.try_lock()) {
       return true;
     }
-    if (!out_file->WriteAt(static_cast<uint64_t>(written), out, used).ok()) return false;
+    const platform::Status wrote = out_file->WriteAt(static_cast<uint64_t>(written), out, used);
+    failure_note::Note(wrote);
+    if (!wrote.ok()) return false;
     written += static_cast<int64_t>(used);
     used = 0;
     if (final && written - started >= kWritebackSpan) {
@@ -255,32 +257,33 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::vector
                        const std::string& target, bool final,
                        const std::function<void()>& finished) {
   if (inputs.size() == 1 && !final) {
-    if (!platform::FileSystem::Default().Replace(inputs[0], target).ok()) return kMergeCreateFailed;
+    const platform::Status renamed = files_.Replace(inputs[0], target);
+    failure_note::Note(renamed);
+    if (!renamed.ok()) return kMergeCreateFailed;
     if (finished) finished();
     return kOk;
   }
   const int64_t length = layout_.record_length();
-  RecordWriter writer(static_cast<size_t>(length));
+  RecordWriter writer(files_, static_cast<size_t>(length));
   if (!writer.has_buffer()) return kOutOfMemory;
   bool created = final ? writer.CreateOutput(target) : writer.CreateWorkFile(target);
   if (!created) return kMergeCreateFailed;
 
   const size_t k = inputs.size();
   std::vector<std::unique_ptr<platform::File>> opened(k);
-  std::vector<platform::File*> files(k, nullptr);
+  std::vector<Source> files(k, Source{nullptr, nullptr});
   std::vector<int64_t> sizes(k, 0);
   int64_t total = 0;
   for (size_t q = 0; q < k; ++q) {
-    platform::Status status =
-        platform::FileSystem::Default().Open(inputs[q], platform::OpenMode::kUpdate, &opened[q]);
+    platform::Status status = files_.Open(inputs[q], platform::OpenMode::kUpdate, &opened[q]);
     uint64_t end = 0;
     if (status.ok()) status = opened[q]->Size(&end);
     if (!status.ok()) {
       failure_note::Note(status);
       return kMergeOpenFailed;
     }
-    files[q] = opened[q].get();
-    files[q]->AdviseSequential();
+    files[q] = Source{opened[q].get(), &inputs[q]};
+    files[q].file->AdviseSequential();
     sizes[q] = static_cast<int64_t>(end) / length;
     // A work file that another program shortened or lengthened would lose or add records.
     if (end != static_cast<uint64_t>(records[q] * length)) {
@@ -316,9 +319,8 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::vector
   // threads delete them while this thread waits for the output to reach the disk. A run killed
   // in between finds the journal naming inputs that are gone, and so starts afresh.
   for (size_t q = 0; q < k; ++q) opened[q].reset();
-  pool_->Start(static_cast<int64_t>(k), [&inputs](int64_t q) {
-    platform::FileSystem::Default().Remove(inputs[static_cast<size_t>(q)]);
-  });
+  pool_->Start(static_cast<int64_t>(k),
+               [this, &inputs](int64_t q) { files_.Remove(inputs[static_cast<size_t>(q)]); });
   const bool committed = writer.Commit();
   pool_->Wait();
   if (!committed) return writer.rename_failed() ? kMergeCreateFailed : kMergeWriteFailed;

@@ -49,8 +49,9 @@ std::vector<MergeGroupPlan> PlanMergeGroups(const MergePlan& plan);
 // whatever the number of pieces.
 class Merger {
  public:
-  Merger(const RecordLayout& layout, const KeyComparer& comparer, WorkerPool* pool)
-      : layout_(layout), cmp_(comparer), pool_(pool) {}
+  Merger(const RecordLayout& layout, const KeyComparer& comparer, WorkerPool* pool,
+         platform::FileSystem& files = platform::FileSystem::Default())
+      : layout_(layout), cmp_(comparer), pool_(pool), files_(files) {}
 
   // Runs every pass, writing a merge status record before each group. The first `reused`
   // groups are only reported: an earlier run left their results. finished(g) is called once
@@ -68,17 +69,22 @@ class Merger {
 
  private:
   struct Input;
+  // An open work file and its name, for the note when reading it fails.
+  struct Source {
+    platform::File* file;
+    const std::string* name;
+  };
   // Where each input is cut for `pieces` pieces: cuts[t][q] is the first record of input q that
   // belongs to piece t (cuts[0] all 0, cuts[pieces] the input sizes).
-  bool CutPoints(const std::vector<platform::File*>& files, const std::vector<int64_t>& sizes,
-                 int pieces, std::vector<std::vector<int64_t>>* cuts) const;
+  bool CutPoints(const std::vector<Source>& files, const std::vector<int64_t>& sizes, int pieces,
+                 std::vector<std::vector<int64_t>>* cuts) const;
   // How many records of a sorted work file have a key below `key` (or equal to it, with_equal).
-  bool RecordsBefore(platform::File* file, int64_t size, bool with_equal, const uint8_t* key,
+  bool RecordsBefore(const Source& file, int64_t size, bool with_equal, const uint8_t* key,
                      int64_t* count) const;
   // Merges records first[q] .. last[q] - 1 of every input q and writes them from out_offset on,
   // buffering in `memory` (PieceMemorySize() bytes); the pieces of a group take turns at writing
   // through write_turn.
-  int MergePiece(const std::vector<platform::File*>& files, const std::vector<int64_t>& first,
+  int MergePiece(const std::vector<Source>& files, const std::vector<int64_t>& first,
                  const std::vector<int64_t>& last, int64_t out_offset, bool final,
                  platform::File* out_file, std::mutex* write_turn, uint8_t* memory) const;
   // A piece's input and output buffers. They are kept from group to group: fresh memory costs
@@ -89,6 +95,7 @@ class Merger {
   const RecordLayout& layout_;
   const KeyComparer& cmp_;
   WorkerPool* pool_;
+  platform::FileSystem& files_;
   std::vector<std::unique_ptr<BigBuffer>> piece_memory_;
 };
 

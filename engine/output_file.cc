@@ -12,8 +12,7 @@ namespace {
 
 // Deletes any file system entry of that name (a symbolic link itself, never its target), then
 // creates a new file exclusively, never following a link. Null on failure.
-std::unique_ptr<platform::File> CreateExclusive(const std::string& path) {
-  platform::FileSystem& fs = platform::FileSystem::Default();
+std::unique_ptr<platform::File> CreateExclusive(platform::FileSystem& fs, const std::string& path) {
   std::unique_ptr<platform::File> file;
   platform::Status removed = fs.Remove(path);
   if (!removed.ok() && removed.code() != platform::Status::Code::kNotFound) {
@@ -31,8 +30,8 @@ bool Noted(const platform::Status& status) {
 
 }  // namespace
 
-RecordWriter::RecordWriter(size_t buffer_size)
-    : buffer_(new (std::nothrow) uint8_t[buffer_size]), capacity_(buffer_size) {
+RecordWriter::RecordWriter(platform::FileSystem& files, size_t buffer_size)
+    : files_(files), buffer_(new (std::nothrow) uint8_t[buffer_size]), capacity_(buffer_size) {
   if (!buffer_) {
     capacity_ = 0;
     ok_ = false;
@@ -48,7 +47,7 @@ std::string RecordWriter::TemporaryName(const std::string& output_path) {
 bool RecordWriter::CreateWorkFile(const std::string& path) {
   path_ = path;
   is_output_ = false;
-  file_ = CreateExclusive(path);
+  file_ = CreateExclusive(files_, path);
   if (file_ == nullptr) ok_ = false;
   return ok_;
 }
@@ -57,11 +56,11 @@ bool RecordWriter::CreateOutput(const std::string& output_path) {
   final_path_ = output_path;
   path_ = TemporaryName(output_path);
   is_output_ = true;
-  if (!platform::FileSystem::Default().HoldsFileOrNothing(output_path)) {
+  if (!files_.HoldsFileOrNothing(output_path)) {
     failure_note::Note(output_path + " is not a regular file");
     return ok_ = false;
   }
-  file_ = CreateExclusive(path_);
+  file_ = CreateExclusive(files_, path_);
   if (file_ == nullptr) return ok_ = false;
   return ok_;
 }
@@ -119,14 +118,13 @@ bool RecordWriter::Commit() {
   if (ok_ && is_output_) ok_ = Noted(file_->MatchPermissions(final_path_)) && Noted(file_->Sync());
   if (!Noted(file_->Close())) ok_ = false;
   file_.reset();
-  platform::FileSystem& fs = platform::FileSystem::Default();
   if (!ok_) {
-    if (is_output_) fs.Remove(path_);
+    if (is_output_) files_.Remove(path_);
     return false;
   }
   if (is_output_ && before_replace_) before_replace_();
-  if (is_output_ && !Noted(fs.Replace(path_, final_path_))) {
-    fs.Remove(path_);
+  if (is_output_ && !Noted(files_.Replace(path_, final_path_))) {
+    files_.Remove(path_);
     rename_failed_ = true;
     return ok_ = false;
   }
@@ -136,7 +134,7 @@ bool RecordWriter::Commit() {
 void RecordWriter::Abandon() {
   if (file_ == nullptr) return;
   file_.reset();
-  if (is_output_) platform::FileSystem::Default().Remove(path_);
+  if (is_output_) files_.Remove(path_);
   ok_ = false;
 }
 

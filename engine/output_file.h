@@ -15,7 +15,7 @@ namespace kvt::engine {
 class RecordWriter {
  public:
   // buffer_size: bytes collected before one write to the file.
-  explicit RecordWriter(size_t buffer_size = size_t{4} << 20);
+  RecordWriter(platform::FileSystem& files, size_t buffer_size);
   RecordWriter(const RecordWriter&) = delete;
   RecordWriter& operator=(const RecordWriter&) = delete;
   ~RecordWriter();
@@ -60,6 +60,7 @@ class RecordWriter {
   bool Flush();
   void WriteOut(const void* data, size_t size);
 
+  platform::FileSystem& files_;
   std::unique_ptr<uint8_t[]> buffer_;
   size_t capacity_;
   uint64_t written_ = 0;  // bytes already in the file

@@ -12,8 +12,6 @@ namespace kvt::engine {
 
 namespace {
 
-platform::FileSystem& Files() { return platform::FileSystem::Default(); }
-
 // Reads the whole file in large pieces, checksummed block by block.
 bool ChecksumOf(platform::File* file, uint64_t* length, uint64_t* checksum) {
   constexpr size_t kBlocksPerRead = 16;
@@ -32,16 +30,17 @@ bool ChecksumOf(platform::File* file, uint64_t* length, uint64_t* checksum) {
   }
 }
 
-bool ChecksumOf(const std::string& path, uint64_t* length, uint64_t* checksum) {
+bool ChecksumOf(platform::FileSystem& files, const std::string& path, uint64_t* length,
+                uint64_t* checksum) {
   std::unique_ptr<platform::File> file;
-  return Files().Open(path, platform::OpenMode::kRead, &file).ok() &&
+  return files.Open(path, platform::OpenMode::kRead, &file).ok() &&
          ChecksumOf(file.get(), length, checksum);
 }
 
 // The first and the last block, chained.
-bool EdgesOf(const std::string& path, uint64_t size, uint64_t* edges) {
+bool EdgesOf(platform::FileSystem& files, const std::string& path, uint64_t size, uint64_t* edges) {
   std::unique_ptr<platform::File> file;
-  if (!Files().Open(path, platform::OpenMode::kRead, &file).ok()) return false;
+  if (!files.Open(path, platform::OpenMode::kRead, &file).ok()) return false;
   std::vector<uint8_t> block(formats::kChecksumBlockBytes);
   *edges = size;
   const uint64_t tail = size > block.size() ? size - block.size() : 0;
@@ -51,6 +50,19 @@ bool EdgesOf(const std::string& path, uint64_t size, uint64_t* edges) {
     if (!file->ReadAt(at, block.data(), want, &got).ok() || got != want) return false;
     *edges = formats::BlockChecksum(block.data(), got, *edges);
   }
+  return true;
+}
+
+// The whole journal, through the run's file system; false when it cannot be read.
+bool ReadText(platform::FileSystem& files, const std::string& path, std::string* text) {
+  std::unique_ptr<platform::File> file;
+  uint64_t size = 0;
+  if (!files.Open(path, platform::OpenMode::kRead, &file).ok() || !file->Size(&size).ok())
+    return false;
+  text->assign(static_cast<size_t>(size), '\0');
+  size_t got = 0;
+  if (!file->ReadAt(0, text->data(), text->size(), &got).ok()) return false;
+  text->resize(got);
   return true;
 }
 
@@ -89,15 +101,15 @@ std::string ResumeText(const MergePlan& plan, size_t reused) {
 }
 
 bool IdentifyInput(const std::string& input_path, const std::string& collating_path,
-                   formats::InputIdentity* identity) {
+                   formats::InputIdentity* identity, platform::FileSystem& files) {
   std::error_code error;
   const auto modified = std::filesystem::last_write_time(input_path, error);
-  if (error || !Files().GetFileSize(input_path, &identity->size).ok()) return false;
+  if (error || !files.GetFileSize(input_path, &identity->size).ok()) return false;
   identity->modified = static_cast<int64_t>(modified.time_since_epoch().count());
-  if (!EdgesOf(input_path, identity->size, &identity->edges)) return false;
+  if (!EdgesOf(files, input_path, identity->size, &identity->edges)) return false;
   uint64_t length = 0;
   identity->collating = 0;
-  return collating_path.empty() || ChecksumOf(collating_path, &length, &identity->collating);
+  return collating_path.empty() || ChecksumOf(files, collating_path, &length, &identity->collating);
 }
 
 bool RunJournal::Fits(const formats::Journal& old, const formats::Journal& head) const {
@@ -113,7 +125,7 @@ bool RunJournal::Fits(const formats::Journal& old, const formats::Journal& head)
       if (input >= done) continue;
       const formats::JournalEntry& want = old.entries[input];
       uint64_t length = 0, checksum = 0;
-      if (!ChecksumOf(steps_[input].path, &length, &checksum) || length != want.length ||
+      if (!ChecksumOf(files_, steps_[input].path, &length, &checksum) || length != want.length ||
           checksum != want.checksum)
         return false;
     }
@@ -122,7 +134,7 @@ bool RunJournal::Fits(const formats::Journal& old, const formats::Journal& head)
 }
 
 void RunJournal::RemoveNamedFiles(const formats::Journal& old) const {
-  for (const formats::JournalEntry& entry : old.entries) Files().Remove(folder_ + entry.name);
+  for (const formats::JournalEntry& entry : old.entries) files_.Remove(folder_ + entry.name);
 }
 
 size_t RunJournal::Begin(const std::string& path, const formats::Journal& head,
@@ -131,17 +143,18 @@ size_t RunJournal::Begin(const std::string& path, const formats::Journal& head,
   folder_ = platform::DirectoryPart(path);
   steps_ = steps;
   formats::Journal old;
-  const bool read = formats::ReadJournal(path, &old);
+  std::string text;
+  const bool read = ReadText(files_, path, &text) && formats::ParseJournal(text, &old);
   if (read && !steps.empty() && Fits(old, head)) {
     entries_ = old.entries;
     // Consumed by a finished merge whose deleting was cut short.
     for (size_t s = 0; s < entries_.size(); ++s) {
-      for (size_t input : steps_[s].inputs) Files().Remove(steps_[input].path);
+      for (size_t input : steps_[s].inputs) files_.Remove(steps_[input].path);
     }
   } else if (read) {
     RemoveNamedFiles(old);
   }
-  Files().Remove(path);
+  files_.Remove(path);
   if (steps.empty()) return 0;
   std::string bytes = formats::FormatJournalHead(head);
   for (const formats::JournalEntry& entry : entries_) bytes += formats::FormatJournalEntry(entry);
@@ -155,11 +168,11 @@ bool RunJournal::Write(bool create, const std::string& bytes) {
   std::unique_ptr<platform::File> file;
   uint64_t end = 0;
   const auto mode = create ? platform::OpenMode::kCreateExclusive : platform::OpenMode::kUpdate;
-  if (Files().Open(path_, mode, &file).ok() && file->Size(&end).ok() &&
+  if (files_.Open(path_, mode, &file).ok() && file->Size(&end).ok() &&
       file->WriteAt(end, bytes.data(), bytes.size()).ok() && file->Close().ok())
     return true;
   file.reset();
-  Files().Remove(path_);
+  files_.Remove(path_);
   return false;
 }
 
@@ -171,10 +184,10 @@ void RunJournal::Record(size_t step, formats::JournalEntry facts) {
   // cache, and after a power cut the lengths and checksums decide, so a file whose bytes did
   // not reach the disk is never reused. Syncing every work file would make each chunked sort
   // wait for the disk, which otherwise never sees the work files.
-  if (!Files().Open(steps_[step].path, platform::OpenMode::kUpdate, &work).ok() ||
+  if (!files_.Open(steps_[step].path, platform::OpenMode::kUpdate, &work).ok() ||
       !ChecksumOf(work.get(), &facts.length, &facts.checksum)) {
     writing_ = false;
-    Files().Remove(path_);
+    files_.Remove(path_);
     return;
   }
   work.reset();
@@ -184,7 +197,7 @@ void RunJournal::Record(size_t step, formats::JournalEntry facts) {
 
 void RunJournal::Remove() {
   writing_ = false;
-  Files().Remove(path_);
+  files_.Remove(path_);
 }
 
 }  // namespace kvt::engine

@@ -29,11 +29,13 @@ std::string ResumeText(const MergePlan& plan, size_t reused);
 // The input's identity as the journal keeps it: size, time, first and last 64 KiB, and the
 // collating table file ("" for byte order). False when a file cannot be read.
 bool IdentifyInput(const std::string& input_path, const std::string& collating_path,
-                   formats::InputIdentity* identity);
+                   formats::InputIdentity* identity,
+                   platform::FileSystem& files = platform::FileSystem::Default());
 
 class RunJournal {
  public:
-  RunJournal() = default;
+  explicit RunJournal(platform::FileSystem& files = platform::FileSystem::Default())
+      : files_(files) {}
   RunJournal(const RunJournal&) = delete;
   RunJournal& operator=(const RunJournal&) = delete;
 
@@ -58,6 +60,7 @@ class RunJournal {
   // Creates the journal with bytes, or appends them; synced. On failure the journal goes.
   bool Write(bool create, const std::string& bytes);
 
+  platform::FileSystem& files_;
   std::string path_;
   std::string folder_;  // of the work files, ending with a separator or empty
   std::vector<ResumeStep> steps_;

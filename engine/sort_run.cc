@@ -37,10 +37,12 @@ constexpr int64_t kStagingBytes = int64_t{4} << 20;
 
 class SortRun {
  public:
-  explicit SortRun(std::string main_dir)
-      : main_dir_(std::move(main_dir)),
-        log_(main_dir_ + "kvtsort.log"),
-        pool_(WorkerPool::DefaultThreads()) {}
+  explicit SortRun(const RunOptions& options)
+      : main_dir_(options.main_dir),
+        files_(options.files),
+        log_(main_dir_ + "kvtsort.log", files_),
+        pool_(WorkerPool::DefaultThreads()),
+        journal_(files_) {}
 
   int Run() {
     input_guard::Reset();
@@ -48,7 +50,7 @@ class SortRun {
     // Without a recorded main directory the current folder serves as one only when it holds
     // a control record: a stray start anywhere else leaves no status or log file behind.
     if (main_dir_.empty() && !platform::FileExists("kvtsort.ctl")) return kBadControlRecord;
-    if (status_.Open(main_dir_ + "kvtsort.sts")) status_.WriteStart();
+    if (status_.Open(main_dir_ + "kvtsort.sts", files_)) status_.WriteStart();
     int code = Steps();
     // A run that ends before it judged an earlier run's work leaves none of it behind.
     if (!journal_judged_ && !control_.work_prefix.empty())
@@ -75,6 +77,7 @@ class SortRun {
   void ReplayChunk(int64_t i);
 
   std::string main_dir_;
+  platform::FileSystem& files_;
   StatusFile status_;
   EngineLog log_;
   ControlRecord control_;
@@ -104,7 +107,7 @@ int SortRun::Steps() {
   std::error_code same_error;
   const bool input_is_output =
       std::filesystem::equivalent(control_.input_path, control_.output_path, same_error);
-  code = input.Open(control_.input_path, control_.record_length, input_is_output);
+  code = input.Open(control_.input_path, control_.record_length, input_is_output, files_);
   if (code != kOk) return code;
   records_ = input.record_count();
 
@@ -112,7 +115,7 @@ int SortRun::Steps() {
   if (control_.user_order()) {
     log_.Write(8, " ");
     std::string problem;
-    code = LoadCollatingTables(control_.collating_path, &tables, &problem);
+    code = LoadCollatingTables(control_.collating_path, &tables, &problem, files_);
     if (code != kOk) {
       failure_note::Note(control_.collating_path + ": " + problem);
       return code;
@@ -149,7 +152,7 @@ int SortRun::Steps() {
   gather_blocks_.Release();
 
   if (control_.records_per_chunk < records_) {
-    Merger merger(layout, cmp, &pool_);
+    Merger merger(layout, cmp, &pool_, files_);
     const int64_t chunks = control_.chunk_count;
     const size_t reused_chunks = std::min(reused_, static_cast<size_t>(chunks));
     code = merger.RunPasses(plan, &status_, reused_ - reused_chunks, [&](size_t group) {
@@ -181,7 +184,7 @@ int SortRun::SortChunks(InputFile& input, const RecordLayout& layout, const KeyC
   ChunkReader reader(layout, cmp, chunk_buffer_.data(), staging_.data(), staging_records_, &pool_);
   ChunkSorter sorter(cmp, length, &pool_);
   const KeyGroup first_group = control_.groups.empty() ? KeyGroup{0, 0, 'A'} : control_.groups[0];
-  TraceWriter trace(main_dir_ + "kvtsort.trc", first_group.offset, first_group.length);
+  TraceWriter trace(main_dir_ + "kvtsort.trc", first_group.offset, first_group.length, files_);
   partitions_ = control_.partitions;
 
   for (int64_t i = 1; i <= chunks; ++i) {
@@ -220,14 +223,15 @@ int SortRun::SortChunks(InputFile& input, const RecordLayout& layout, const KeyC
     log_.Write(40, " ");
 
     SortedChunk sorted{entries, chunk.records, chunk.data, format, chunk.descents == 0};
-    code = chunks == 1
-               ? WriteChunkToOutput(sorted, layout, control_.output_path, &pool_, &gather_blocks_,
-                                    [&] {
-                                      reader.Release();
-                                      input.Close();
-                                    })
-               : WriteChunkToWorkFile(sorted, layout, WorkFileName(control_.work_prefix, 0, i),
-                                      &pool_, &gather_blocks_);
+    code = chunks == 1 ? WriteChunkToOutput(files_, sorted, layout, control_.output_path, &pool_,
+                                            &gather_blocks_,
+                                            [&] {
+                                              reader.Release();
+                                              input.Close();
+                                            })
+                       : WriteChunkToWorkFile(files_, sorted, layout,
+                                              WorkFileName(control_.work_prefix, 0, i), &pool_,
+                                              &gather_blocks_);
     if (code != kOk) return code;
     if (chunks > 1) {
       journal_.Record(static_cast<size_t>(i - 1),
@@ -277,7 +281,7 @@ void SortRun::StartJournal(const MergePlan& plan) {
   const std::string collating = control_.user_order() ? control_.collating_path : "";
   // A one-chunk run has no work file to keep; a traced run is always traced whole.
   if (control_.records_per_chunk < records_ && !control_.trace &&
-      IdentifyInput(control_.input_path, collating, &head.input) &&
+      IdentifyInput(control_.input_path, collating, &head.input, files_) &&
       platform::ReadWholeFile(main_dir_ + "kvtsort.ctl", &head.control))
     steps = ResumeSteps(plan);
   reused_ = journal_.Begin(formats::JournalName(control_.work_prefix), head, steps);
@@ -287,7 +291,9 @@ void SortRun::StartJournal(const MergePlan& plan) {
 
 }  // namespace
 
-int RunSort(const std::string& main_dir) { return SortRun(main_dir).Run(); }
+int RunSort(const RunOptions& options) { return SortRun(options).Run(); }
+
+int RunSort(const std::string& main_dir) { return RunSort(RunOptions{.main_dir = main_dir}); }
 
 std::string ReadMainDirectory() {
   platform::Registry registry;

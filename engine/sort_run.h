@@ -3,10 +3,22 @@
 
 #include <string>
 
+#include "platform/file_system.h"
+
 namespace kvt::engine {
 
-// Runs a whole sort with the fixed files (kvtsort.ctl, .sts, .log, .trc) in main_dir, which is
-// prefixed to their names as it is ("" means the current folder). Returns the run's return code.
+struct RunOptions {
+  // Prefixed to the names of the fixed files as it is ("" means the current folder).
+  std::string main_dir;
+  // The run's files (input, work files, output, status, log, trace, journal, collating tables)
+  // are opened, read, written, renamed and removed through this one.
+  platform::FileSystem& files = platform::FileSystem::Default();
+};
+
+// Runs a whole sort with the fixed files (kvtsort.ctl, .sts, .log, .trc) in the main directory.
+// Returns the run's return code.
+int RunSort(const RunOptions& options);
+// The same with the system's own file system.
 int RunSort(const std::string& main_dir);
 
 // The main directory from registry value MainDir of the product's key, ending with '/';

@@ -45,9 +45,9 @@ std::string StatusFile::FormatEnd(const std::string& partition_text, int64_t mer
 
 StatusFile::StatusFile() : clock_(SteadyMilliseconds) {}
 
-bool StatusFile::Open(const std::string& path) {
+bool StatusFile::Open(const std::string& path, platform::FileSystem& files) {
   Close();
-  platform::FileSystem::Default().Open(path, platform::OpenMode::kTruncate, &file_);
+  files.Open(path, platform::OpenMode::kTruncate, &file_);
   end_ = 0;
   last_commit_ms_ = clock_();
   return file_ != nullptr;

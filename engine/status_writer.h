@@ -28,7 +28,7 @@ class StatusFile {
   ~StatusFile() { Close(); }
 
   // Creates or empties the file; false when it cannot be opened (the run goes on without it).
-  bool Open(const std::string& path);
+  bool Open(const std::string& path, platform::FileSystem& files = platform::FileSystem::Default());
   // The start record at offset 0; remembers the start time for the later records.
   void WriteStart();
   // A chunk, partition or merge record at the end of the file.

@@ -12,8 +12,7 @@ void TraceWriter::WriteBlock(const SortEntry* entries, int64_t count, EntryForma
                              const uint8_t* records, int64_t record_length) {
   if (failed_) return;
   std::unique_ptr<platform::File> file;
-  platform::FileSystem::Default().Open(
-      path_, created_ ? platform::OpenMode::kAppend : platform::OpenMode::kTruncate, &file);
+  files_.Open(path_, created_ ? platform::OpenMode::kAppend : platform::OpenMode::kTruncate, &file);
   if (file == nullptr) {
     failed_ = true;
     return;

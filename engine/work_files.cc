@@ -101,9 +101,10 @@ std::string WorkFileName(const std::string& prefix, int64_t pass, int64_t number
   return prefix + "tmp" + ZeroPadded(pass, 3) + ZeroPadded(number, 3) + ".WRK";
 }
 
-int WriteChunkToWorkFile(const SortedChunk& chunk, const RecordLayout& layout,
-                         const std::string& path, WorkerPool* pool, GatherBlocks* blocks) {
-  RecordWriter writer(WriterBufferSize(layout.record_length()));
+int WriteChunkToWorkFile(platform::FileSystem& files, const SortedChunk& chunk,
+                         const RecordLayout& layout, const std::string& path, WorkerPool* pool,
+                         GatherBlocks* blocks) {
+  RecordWriter writer(files, WriterBufferSize(layout.record_length()));
   if (!writer.has_buffer()) return kOutOfMemory;
   if (!writer.CreateWorkFile(path)) return kCreateFailed;
   int code = WriteSorted(chunk, layout, false, &writer, pool, blocks);
@@ -119,10 +120,10 @@ int WriteChunkToWorkFile(const SortedChunk& chunk, const RecordLayout& layout,
   return writer.Commit() ? kOk : kChunkWriteFailed;
 }
 
-int WriteChunkToOutput(const SortedChunk& chunk, const RecordLayout& layout,
-                       const std::string& output_path, WorkerPool* pool, GatherBlocks* blocks,
-                       std::function<void()> before_replace) {
-  RecordWriter writer(WriterBufferSize(layout.record_length()));
+int WriteChunkToOutput(platform::FileSystem& files, const SortedChunk& chunk,
+                       const RecordLayout& layout, const std::string& output_path, WorkerPool* pool,
+                       GatherBlocks* blocks, std::function<void()> before_replace) {
+  RecordWriter writer(files, WriterBufferSize(layout.record_length()));
   writer.SetBeforeReplace(std::move(before_replace));
   if (!writer.has_buffer()) return kOutOfMemory;
   if (!writer.CreateOutput(output_path)) return kCreateFailed;

@@ -9,6 +9,7 @@
 #include "engine/record_layout.h"
 #include "engine/sort_entry.h"
 #include "engine/worker_pool.h"
+#include "platform/file_system.h"
 
 namespace kvt::engine {
 
@@ -41,13 +42,14 @@ class GatherBlocks {
 };
 
 // Writes the chunk in internal form to a work file. Returns 0, 114, 115 or 150.
-int WriteChunkToWorkFile(const SortedChunk& chunk, const RecordLayout& layout,
-                         const std::string& path, WorkerPool* pool, GatherBlocks* blocks);
+int WriteChunkToWorkFile(platform::FileSystem& files, const SortedChunk& chunk,
+                         const RecordLayout& layout, const std::string& path, WorkerPool* pool,
+                         GatherBlocks* blocks);
 // Writes the chunk restored to input form to the output path (through a temporary file renamed
 // over it when complete). Returns 0, 114, 115 or 150. before_replace: see
 // RecordWriter::SetBeforeReplace.
-int WriteChunkToOutput(const SortedChunk& chunk, const RecordLayout& layout,
-                       const std::string& output_path, WorkerPool* pool, GatherBlocks* blocks,
-                       std::function<void()> before_replace = {});
+int WriteChunkToOutput(platform::FileSystem& files, const SortedChunk& chunk,
+                       const RecordLayout& layout, const std::string& output_path, WorkerPool* pool,
+                       GatherBlocks* blocks, std::function<void()> before_replace = {});
 
 }  // namespace kvt::engine
