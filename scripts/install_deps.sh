@@ -3,8 +3,9 @@
 # any further packages named as arguments (scripts/test_windows.sh names the Windows ones).
 set -euo pipefail
 
-packages=(cmake g++ make python3 libgtest-dev qt6-base-dev xvfb xauth hyperfine clang libclang-rt-14-dev
-          man-db groff-base fakeroot dpkg-dev lintian "$@")
+packages=(cmake ninja-build ccache clang-format g++ make python3 libgtest-dev qt6-base-dev
+          xvfb xauth hyperfine clang libclang-rt-14-dev man-db groff-base fakeroot dpkg-dev lintian
+          "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

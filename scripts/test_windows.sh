@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Builds the ported parts for 64-bit Windows with MinGW-w64 and runs their tests under Wine.
-# Installs the cross compiler and Wine when missing (root or sudo needed only then).
-#   KVT_WINDOWS_BUILD_DIR  build folder (default build-windows)
+# Installs the cross compiler and Wine when missing (root or sudo needed only then). Configured
+# once from the ci-windows preset (CMakePresets.json: MinGW-w64 toolchain, Ninja, ccache,
+# warnings as errors).
+#   KVT_WINDOWS_BUILD_DIR  build folder (default build-ci-windows, the preset's)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install_deps.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 googletest
 
-build=${KVT_WINDOWS_BUILD_DIR:-build-windows}
+build=${KVT_WINDOWS_BUILD_DIR:-build-ci-windows}
 jobs=$(nproc)
 
 # A fresh Wine prefix for this run keeps runs apart; one wineserver kept alive for the whole
@@ -25,8 +27,7 @@ trap cleanup EXIT
 wineserver -p </dev/null >/dev/null 2>&1
 wineboot -i </dev/null >/dev/null 2>&1
 
-cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --preset ci-windows -B "$build" >/dev/null
 cmake --build "$build" -j"$jobs"
 # A test that hangs under Wine fails instead of holding up the run.
 (cd "$build" && ctest --output-on-failure --timeout 300 -j"$jobs")

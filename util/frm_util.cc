@@ -20,14 +20,11 @@
 #include "platform/memory_status.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
+#include "util/editor/frm_ctl_file.h"
+#include "util/editor/frm_sel.h"
 #include "util/log_archive.h"
 #include "util/memory_report.h"
 #include "util/program_identity.h"
-
-#ifdef KVT_HAVE_EDITOR
-#include "util/editor/frm_ctl_file.h"
-#include "util/editor/frm_sel.h"
-#endif
 
 namespace kvt::util {
 
@@ -246,7 +243,6 @@ void frmUtil::showEvent(QShowEvent* event) {
 
 void frmUtil::cmdCreate_Click() {
   msg_.clear();
-#ifdef KVT_HAVE_EDITOR
   ctx_.mainCtlFileText = ui_.txtCtlFile->text();
   ctx_.setMainCtlFileText = [this](const QString& text) { ui_.txtCtlFile->setText(text); };
   ctx_.installedVersion = ui_.txtVersion->text();
@@ -256,11 +252,9 @@ void frmUtil::cmdCreate_Click() {
   }
   ctx_.setMainCtlFileText = nullptr;
   ui_.txtCtlFile->setText(ctx_.currentCtlName);
-#endif
 }
 
 void frmUtil::cmdSCtl_Click() {
-#ifdef KVT_HAVE_EDITOR
   {
     frmSel dialog(ctx_, this);
     dialog.exec();
@@ -269,7 +263,6 @@ void frmUtil::cmdSCtl_Click() {
   ui_.txtCtlFile->setText(ctx_.currentCtlName);
   kvt::front::regPut(kHklm, s(ctx_.registryKey), "CurrentCtl", s(ctx_.currentCtlName));
   cmdCreate_Click();
-#endif
 }
 
 // ---- Log viewer ----

@@ -21,8 +21,10 @@ namespace kvt::util::test {
 namespace {
 
 // A fake front-end that runs until it is asked to stop (then ends as kv02sort does).
+// The trap is set before the pid file appears, and the file appears whole (renamed into place),
+// so a test that waits for it can read the pid and stop the job at once.
 const char kStoppableFrontEnd[] =
-    "echo $$ > pid\ntrap 'touch stopped; exit 180' TERM\n"
+    "trap 'touch stopped; exit 180' TERM\necho $$ > pid.tmp && mv pid.tmp pid\n"
     "i=0; while [ $i -lt 400 ]; do sleep 0.05; i=$((i+1)); done";
 
 }  // namespace

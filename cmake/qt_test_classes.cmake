@@ -1,0 +1,26 @@
+# kvt_add_qt_test_classes(PROGRAM UNIT class... E2E class...)
+# Lists each QtTest class of PROGRAM as a ctest test of its own, PROGRAM.CLASS, labelled unit
+# (in process) or e2e (runs the product's programs), so that classes run in parallel and a slow
+# or hanging class is seen by its name. PROGRAM.classes fails when the program holds a class
+# that is not listed here, which would otherwise never run under ctest.
+function(kvt_add_qt_test_classes program)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "UNIT;E2E")
+  set(environment
+      "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${CMAKE_CURRENT_BINARY_DIR}/qt-runtime")
+  set(listed "")
+  foreach(label unit e2e)
+    string(TOUPPER ${label} key)
+    foreach(class IN LISTS arg_${key})
+      add_test(NAME ${program}.${class} COMMAND ${program} --class ${class})
+      set_tests_properties(${program}.${class} PROPERTIES
+        LABELS ${label} TIMEOUT 300 ENVIRONMENT "${environment}")
+      list(APPEND listed ${class})
+    endforeach()
+  endforeach()
+  list(SORT listed)
+  string(REPLACE ";" "\n" expected "${listed}")
+  add_test(NAME ${program}.classes COMMAND sh -c "\"$0\" --list-classes 2>/dev/null | LC_ALL=C sort"
+           $<TARGET_FILE:${program}>)
+  set_tests_properties(${program}.classes PROPERTIES
+    LABELS unit ENVIRONMENT "${environment}" PASS_REGULAR_EXPRESSION "^${expected}\n$")
+endfunction()

@@ -1,1 +1,0 @@
-kvt_fuzz_target(control_record control_record_fuzz.cc kvtengine)
