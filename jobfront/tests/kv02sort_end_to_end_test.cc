@@ -132,6 +132,25 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{.name = "OutputIsAFolder", .fileChanges = {{"OUTFILE", "SortCtl"}}, .code = 172},
 #ifdef _WIN32
         Refusal{.name = "OutputIsADevice", .fileChanges = {{"OUTFILE", "NUL"}}, .code = 172},
+        // Windows reaches the product's files whatever the case and a program without ".exe".
+        Refusal{.name = "OutputIsTheInstaller",
+                .fileChanges = {{"OUTFILE", "KVTInst.exe"}},
+                .code = 171,
+                .planted = {{"KVTInst.exe", "MZ installer"}},
+                .logged = "is one of the product's own files."},
+        Refusal{
+            .name = "OutputIsTheEngine", .fileChanges = {{"OUTFILE", "kvtsorts.exe"}}, .code = 171},
+        Refusal{.name = "OutputIsTheFrontEndInCapitals",
+                .fileChanges = {{"OUTFILE", "KV02SORT.EXE"}},
+                .code = 171},
+        Refusal{.name = "OutputIsTheUtilityWithoutExe",
+                .fileChanges = {{"OUTFILE", "kvtutil"}},
+                .code = 171},
+        Refusal{.name = "OutputIsASavedLog",
+                .fileChanges = {{"OUTFILE", "KVTSORTLOG.001"}},
+                .code = 171},
+        // The Windows way to ask for help: no control file is looked for, nothing is sorted.
+        Refusal{.name = "HelpAsked", .args = {"/?"}, .code = 0},
 #endif
         Refusal{.name = "CollatingTableNotAPermutation",
                 .fileChanges = {{"SORTORDER", "USERDEFINED"}},
