@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "frontlib/control_text.h"
 #include "frontlib/ctl_image.h"
 #include "platform/file_util.h"
 
@@ -66,7 +67,8 @@ bool clsFile::openCtlFile(const std::string& strInFile) {
   }
   block.recordLength = length;
   filRead(block);
-  image.swap(block.buffer);
+  // Whatever editor saved the file, lookups see the program's own encoding.
+  image = controlFileText(block.buffer);
   block.buffer.clear();
   toCrLf(image);
   return true;

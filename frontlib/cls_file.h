@@ -22,9 +22,10 @@ class clsFile {
   static FileBlock& controlBlock();
   static FileBlock& statusBlock();
 
-  // Opens the file (a missing file is created empty) and loads the image, its line ends made
-  // CR LF (LF and lone CR are read as line ends too). False when it could not be opened or is
-  // too large to be a control file (the image is then empty).
+  // Opens the file (a missing file is created empty) and loads the image in the program's own
+  // encoding (see controlFileText: a byte-order mark, UTF-16 or the system's code page is
+  // decoded), its line ends made CR LF (LF and lone CR are read as line ends too). False when it
+  // could not be opened or is too large to be a control file (the image is then empty).
   bool openCtlFile(const std::string& strInFile);
   std::string ReceiveCtl(const std::string& p_s_section, const std::string& p_s_key,
                          const std::string& p_s_path);

@@ -1,5 +1,7 @@
 #include "jobfront/command_line.h"
 
+#include "frontlib/console_info.h"
+
 namespace kvt::jobfront {
 
 namespace {
@@ -19,6 +21,11 @@ bool parseSeconds(const std::string& text, int* seconds) {
 CommandLine parseCommandLine(const std::vector<std::string>& args) {
   CommandLine line;
   size_t i = 0;
+  // "/?" is no option (it does not start with '-'), yet on Windows it never names a control file.
+  if (!args.empty() && front::isHelpWord(args[0].c_str())) {
+    line.action = CommandLine::Action::kHelp;
+    return line;
+  }
   for (; i < args.size() && !args[i].empty() && args[i][0] == '-'; ++i) {
     const std::string& word = args[i];
     if (word == "--") {

@@ -213,7 +213,7 @@ std::string helpText() {
          "  --restart      start the sort afresh; without it a run of the same job that\n"
          "                 was killed (or failed) goes on from its last finished chunk or\n"
          "                 merge group, when the input and kvtsort.ctl are unchanged\n"
-         "  --help         show this text\n"
+         "  --help         show this text (on Windows /? as well)\n"
          "  --version      show the version\n"
          "\n"
          "The main directory is the value MainDir of HKEY_LOCAL_MACHINE\\" +

@@ -334,6 +334,35 @@ TEST_F(ReturnCodeTest, ProgramFallsBackToTheCurrentFolder) {
   EXPECT_TRUE(Exists(dir / "kvtsort.log"));
 }
 
+struct CommandLineCase {
+  std::vector<std::string> args;
+  int code;
+};
+
+// Only a start without arguments sorts: anything else answers on the console and leaves the
+// control record of a killed job, the output and the status file alone.
+TEST_F(ReturnCodeTest, ArgumentsNeverStartASort) {
+  const CommandLineCase cases[] = {
+      {{"--help"}, 0},      {{"--version"}, 0},           {{"--bogus"}, 2},
+      {{"kvtsort.ctl"}, 2}, {{"--help", "--version"}, 2},
+#ifdef _WIN32
+      {{"/?"}, 0},
+#else
+      {{"/?"}, 2},
+#endif
+  };
+  WriteFile(dir / "kvtsort.ctl", BuildControlRecord(setup));
+  WriteFile(dir / "empty.reg", "");
+  for (const CommandLineCase& row : cases) {
+    SCOPED_TRACE(row.args[0]);
+    EXPECT_EQ(RunProgram(dir / "empty.reg", dir.path(), {}, nullptr, row.args), row.code);
+    EXPECT_FALSE(Exists(dir / "output.dat"));
+    EXPECT_FALSE(Exists(dir / "kvtsort.sts"));
+  }
+  EXPECT_EQ(RunProgram(dir / "empty.reg", dir.path()), 0);
+  EXPECT_EQ(ReadFile(dir / "output.dat"), Sorted());
+}
+
 TEST_F(ReturnCodeTest, WithoutAMainDirectoryOrAControlRecordNothingIsWritten) {
   const std::string elsewhere = dir.path() + "elsewhere";
   std::filesystem::create_directory(elsewhere);

@@ -136,8 +136,9 @@ std::string CollatingFile(const uint8_t* output_table, const uint8_t* input_tabl
 }
 
 #ifdef _WIN32
-int RunProgram(const std::string&, const std::string& cwd, const ChildLimits&, int64_t*) {
-  platform::ProcessHandle child(platform::StartHidden(KVTSORTS_PATH, {}, cwd));
+int RunProgram(const std::string&, const std::string& cwd, const ChildLimits&, int64_t*,
+               const std::vector<std::string>& args) {
+  platform::ProcessHandle child(platform::StartHidden(KVTSORTS_PATH, args, cwd));
   if (!child.valid()) return 202;
   uint32_t code = platform::kStillActive;
   while (code == platform::kStillActive) code = child.WaitExitCode(1000);
@@ -145,7 +146,12 @@ int RunProgram(const std::string&, const std::string& cwd, const ChildLimits&, i
 }
 #else
 int RunProgram(const std::string& registry_file, const std::string& cwd, const ChildLimits& limits,
-               int64_t* peak_rss) {
+               int64_t* peak_rss, const std::vector<std::string>& args) {
+  std::vector<std::string> words = {"kvtsorts"};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
   pid_t pid = ::fork();
   if (pid == 0) {
     if (::chdir(cwd.c_str()) != 0) ::_exit(201);
@@ -163,7 +169,7 @@ int RunProgram(const std::string& registry_file, const std::string& cwd, const C
     limit(RLIMIT_FSIZE, limits.file_size);
     limit(RLIMIT_AS, limits.address_space);
     limit(RLIMIT_NOFILE, limits.open_files);
-    ::execl(KVTSORTS_PATH, "kvtsorts", static_cast<char*>(nullptr));
+    ::execv(KVTSORTS_PATH, argv.data());
     ::_exit(202);
   }
   int status = 0;

@@ -80,9 +80,11 @@ struct ChildLimits {
   uint64_t address_space = 0;
   uint64_t open_files = 0;
 };
-// peak_rss: when given, receives the child's peak resident memory in bytes.
+// peak_rss: when given, receives the child's peak resident memory in bytes. args: the
+// program's arguments (none when it is started as kv02sort starts it).
 int RunProgram(const std::string& registry_file, const std::string& cwd,
-               const ChildLimits& limits = {}, int64_t* peak_rss = nullptr);
+               const ChildLimits& limits = {}, int64_t* peak_rss = nullptr,
+               const std::vector<std::string>& args = {});
 // Points KVT_REGISTRY of this process (and the programs it starts) at file; nothing on Windows,
 // where programs read the real registry.
 void SetRegistryFile(const std::string& file);

@@ -2,6 +2,7 @@
 
 #include "frontlib/cls_file.h"
 #include "platform/file_system.h"
+#include "platform/native_text.h"
 #include "platform/paths.h"
 #include "tests/support/temp_dir.h"
 
@@ -130,6 +131,47 @@ TEST_F(CtlFileTest, HandWrittenFilesReadAsTheirAuthorsMeantThem) {
   for (const HandWritten& c : cases) {
     Open(c.text);
     EXPECT_EQ(ctl_.getValue(c.section, c.key), c.value) << c.what;
+    ctl_.CtlClose();
+  }
+}
+
+// Each editor's way of saving INFILE="C:\Données€\a" (or a path with a letter beyond the
+// Basic Multilingual Plane) reads as the same value in the program's own encoding.
+TEST_F(CtlFileTest, EveryEditorsEncodingReadsAsTheSameText) {
+  const std::string accented = "C:\\Donn\u00e9es\u20ac\\a";
+  const HandWritten cases[] = {
+      {"ASCII", "[FILE]\r\nINFILE=\"C:\\a\"\r\n", "FILE", "INFILE", "C:\\a"},
+      {"UTF-8",
+       "[FILE]\r\nINFILE=\"C:\\Donn\xC3\xA9"
+       "es\xE2\x82\xAC\\a\"\r\n",
+       "FILE", "INFILE", accented.c_str()},
+      {"UTF-8 with a byte-order mark",
+       "\xEF\xBB\xBF[FILE]\r\nINFILE=\"C:\\Donn\xC3\xA9"
+       "es\xE2\x82\xAC\\a\"\r\n",
+       "FILE", "INFILE", accented.c_str()},
+      {"code page 1252",
+       "[FILE]\r\nINFILE=\"C:\\Donn\xE9"
+       "es\x80\\a\"\r\n",
+       "FILE", "INFILE", accented.c_str()},
+  };
+  const bool windows1252 = platform::AnsiToUtf8("\x80") == "\u20ac";
+  for (const HandWritten& c : cases) {
+    if (std::string(c.what) == "code page 1252" && !windows1252) continue;
+    Open(c.text);
+    EXPECT_EQ(ctl_.getValue(c.section, c.key), platform::Utf8ToNative(c.value)) << c.what;
+    ctl_.CtlClose();
+  }
+  // UTF-16 in both byte orders, with a pair of surrogates, LF line ends and an odd last byte.
+  const std::u16string wide = u"[FILE]\nINFILE=\"C:\\Donn\u00e9es\U0001D11E\\a\"\n";
+  const std::string expected = platform::Utf8ToNative("C:\\Donn\u00e9es\U0001D11E\\a");
+  for (bool bigEndian : {false, true}) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : wide) {
+      const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit & 0xFF);
+      bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    Open(bytes + "x");
+    EXPECT_EQ(ctl_.getValue("FILE", "INFILE"), expected) << bigEndian;
     ctl_.CtlClose();
   }
 }

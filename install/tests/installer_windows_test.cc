@@ -4,6 +4,7 @@
 // tests hold a ctest resource lock on it.
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -78,6 +79,21 @@ TEST(InstallerWindows, FinishesAnInstallationWithOrWithoutTheCleanupProgram) {
     auto mainDir = platform::Registry().Query("SOFTWARE\\Halvern\\KV0220", "MainDir");
     ASSERT_TRUE(mainDir.has_value());
     EXPECT_EQ(mainDir->text, product);
+  }
+}
+
+// Asking for help installs nothing: no log, no folder, no main directory.
+TEST(InstallerWindows, HelpWordsInstallNothing) {
+  ForgetMainDir forget;
+  const std::pair<std::string, uint32_t> rows[] = {{"/?", 0}, {"--help", 0}, {"/x", 2}};
+  for (const auto& [word, code] : rows) {
+    TempDir product;
+    fs::copy_file(Built("KVTInst"), product / "KVTInst.exe");
+    platform::ProcessHandle run(platform::StartHidden(product / "KVTInst.exe", {word}));
+    ASSERT_TRUE(run.valid());
+    EXPECT_EQ(run.WaitExitCode(30000), code) << word;
+    EXPECT_FALSE(fs::exists(product / "Install.log")) << word;
+    EXPECT_FALSE(fs::exists(product / "SortCtl")) << word;
   }
 }
 

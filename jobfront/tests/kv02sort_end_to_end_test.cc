@@ -10,6 +10,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/file_util.h"
+#include "platform/native_text.h"
 #include "test_main_dir.h"
 
 namespace kvt::jobfront::testing {
@@ -132,6 +134,25 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{.name = "OutputIsAFolder", .fileChanges = {{"OUTFILE", "SortCtl"}}, .code = 172},
 #ifdef _WIN32
         Refusal{.name = "OutputIsADevice", .fileChanges = {{"OUTFILE", "NUL"}}, .code = 172},
+        // Windows reaches the product's files whatever the case and a program without ".exe".
+        Refusal{.name = "OutputIsTheInstaller",
+                .fileChanges = {{"OUTFILE", "KVTInst.exe"}},
+                .code = 171,
+                .planted = {{"KVTInst.exe", "MZ installer"}},
+                .logged = "is one of the product's own files."},
+        Refusal{
+            .name = "OutputIsTheEngine", .fileChanges = {{"OUTFILE", "kvtsorts.exe"}}, .code = 171},
+        Refusal{.name = "OutputIsTheFrontEndInCapitals",
+                .fileChanges = {{"OUTFILE", "KV02SORT.EXE"}},
+                .code = 171},
+        Refusal{.name = "OutputIsTheUtilityWithoutExe",
+                .fileChanges = {{"OUTFILE", "kvtutil"}},
+                .code = 171},
+        Refusal{.name = "OutputIsASavedLog",
+                .fileChanges = {{"OUTFILE", "KVTSORTLOG.001"}},
+                .code = 171},
+        // The Windows way to ask for help: no control file is looked for, nothing is sorted.
+        Refusal{.name = "HelpAsked", .args = {"/?"}, .code = 0},
 #endif
         Refusal{.name = "CollatingTableNotAPermutation",
                 .fileChanges = {{"SORTORDER", "USERDEFINED"}},
@@ -143,6 +164,84 @@ INSTANTIATE_TEST_SUITE_P(
                 .code = 141,
                 .planted = {{"SortCtl/job.sor/", ""}}}),
     [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
+
+// ---- control files as different editors save them ------------------------------------------
+
+enum class Encoding { kUtf8, kUtf8Bom, kUtf16Le, kUtf16Be, kAnsi };
+
+// Text of ASCII and Latin-1 letters, as UTF-8, in the encoding.
+std::string encoded(const std::string& utf8, Encoding encoding) {
+  if (encoding == Encoding::kUtf8) return utf8;
+  if (encoding == Encoding::kUtf8Bom) return "\xEF\xBB\xBF" + utf8;
+  std::string out = encoding == Encoding::kUtf16Le   ? "\xFF\xFE"
+                    : encoding == Encoding::kUtf16Be ? "\xFE\xFF"
+                                                     : "";
+  for (size_t at = 0; at < utf8.size(); ++at) {
+    auto code = static_cast<unsigned char>(utf8[at]);
+    if (code >= 0xC0) code = static_cast<unsigned char>(((code & 0x1F) << 6) | (utf8[++at] & 0x3F));
+    const char unit[2] = {static_cast<char>(code), '\0'};
+    if (encoding == Encoding::kAnsi) {
+      out += unit[0];
+    } else {
+      out += encoding == Encoding::kUtf16Le ? std::string(unit, 2) : std::string{unit[1], unit[0]};
+    }
+  }
+  return out;
+}
+
+struct EncodedJob {
+  const char* name;
+  Encoding encoding;
+  const char* input;
+  int code;
+};
+
+void PrintTo(const EncodedJob& row, std::ostream* out) { *out << row.name; }
+
+class EncodedControlFileTest : public ::testing::TestWithParam<EncodedJob> {};
+
+// A folder with accented letters, named in the control file and reached through the system's
+// own spelling of them; a refusal logs the path as the user wrote it.
+TEST_P(EncodedControlFileTest, SortsInAFolderWithAccentedLetters) {
+  const EncodedJob& row = GetParam();
+  const std::string folder = "Donn\u00e9es \u00fc";
+  const std::string native = platform::Utf8ToNative(folder);
+  if (native.find('?') != std::string::npos) GTEST_SKIP() << "the code page lacks the letters";
+  if (row.encoding == Encoding::kAnsi && platform::AnsiToUtf8("\xE9") != "\u00e9")
+    GTEST_SKIP() << "the system's code page is not Windows-1252";
+  TestMainDir dir;
+  dir.link(KVTSORTS_PROGRAM, "kvtsorts");
+  ASSERT_TRUE(platform::MakeDirectory(dir.file(native)));
+  dir.write(native + "/in.dat", "dddd" + std::string(20, 'x') + "aaaa" + std::string(20, 'y'));
+  dir.write("SortCtl/job.txt", encoded(controlFile({{"INFILE", folder + "/" + row.input},
+                                                    {"OUTFILE", folder + "/out.dat"},
+                                                    {"VERSION", "020"},
+                                                    {"RECLEN", "24"},
+                                                    {"SORTORDER", "B"}},
+                                                   {{"1POS", "1"}, {"1LEN", "4"}}),
+                                       row.encoding));
+  ASSERT_EQ(dir.runKv02sort({"job.txt"}).exitCode, row.code);
+  if (row.code == 0) {
+    EXPECT_EQ(dir.read(native + "/out.dat"),
+              "aaaa" + std::string(20, 'y') + "dddd" + std::string(20, 'x'));
+  } else {
+    std::string log;
+    for (const std::string& line : dir.logLines()) log += line;
+    EXPECT_NE(log.find(native + "/" + row.input + " not found."), std::string::npos) << log;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Editors, EncodedControlFileTest,
+    ::testing::Values(EncodedJob{"Utf8", Encoding::kUtf8, "in.dat", 0},
+                      EncodedJob{"Utf8WithMark", Encoding::kUtf8Bom, "in.dat", 0},
+                      EncodedJob{"Utf16", Encoding::kUtf16Le, "in.dat", 0},
+                      EncodedJob{"Utf16BigEndian", Encoding::kUtf16Be, "in.dat", 0},
+                      EncodedJob{"CodePage", Encoding::kAnsi, "in.dat", 0},
+                      EncodedJob{"Utf8MissingInput", Encoding::kUtf8, "none.dat", 162},
+                      EncodedJob{"Utf16MissingInput", Encoding::kUtf16Le, "none.dat", 162},
+                      EncodedJob{"CodePageMissingInput", Encoding::kAnsi, "none.dat", 162}),
+    [](const ::testing::TestParamInfo<EncodedJob>& info) { return std::string(info.param.name); });
 
 // An input the user may not write is sorted all the same: only an input that is also the
 // output must be writable.
