@@ -23,6 +23,7 @@
 #include "engine/trace_writer.h"
 #include "engine/work_files.h"
 #include "engine/worker_pool.h"
+#include "formats/product_files.h"
 #include "formats/resume_journal.h"
 #include "platform/file_util.h"
 #include "platform/paths.h"
@@ -39,7 +40,7 @@ class SortRun {
  public:
   explicit SortRun(std::string main_dir)
       : main_dir_(std::move(main_dir)),
-        log_(main_dir_ + "kvtsort.log"),
+        log_(main_dir_ + formats::kLogFileName),
         pool_(WorkerPool::DefaultThreads()) {}
 
   int Run() {
@@ -47,8 +48,9 @@ class SortRun {
     failure_note::Reset();
     // Without a recorded main directory the current folder serves as one only when it holds
     // a control record: a stray start anywhere else leaves no status or log file behind.
-    if (main_dir_.empty() && !platform::FileExists("kvtsort.ctl")) return kBadControlRecord;
-    if (status_.Open(main_dir_ + "kvtsort.sts")) status_.WriteStart();
+    if (main_dir_.empty() && !platform::FileExists(formats::kControlRecordName))
+      return kBadControlRecord;
+    if (status_.Open(main_dir_ + formats::kStatusFileName)) status_.WriteStart();
     int code = Steps();
     // A run that ends before it judged an earlier run's work leaves none of it behind.
     if (!journal_judged_ && !control_.work_prefix.empty())
@@ -96,7 +98,8 @@ class SortRun {
 
 int SortRun::Steps() {
   std::string partition_field;
-  int code = ReadControlRecord(main_dir_ + "kvtsort.ctl", &log_, &control_, &partition_field);
+  int code = ReadControlRecord(main_dir_ + formats::kControlRecordName, &log_, &control_,
+                               &partition_field);
   if (!partition_field.empty()) partition_text_ = partition_field.substr(0, 3);
   if (code != kOk) return code;
 
@@ -181,7 +184,7 @@ int SortRun::SortChunks(InputFile& input, const RecordLayout& layout, const KeyC
   ChunkReader reader(layout, cmp, chunk_buffer_.data(), staging_.data(), staging_records_, &pool_);
   ChunkSorter sorter(cmp, length, &pool_);
   const KeyGroup first_group = control_.groups.empty() ? KeyGroup{0, 0, 'A'} : control_.groups[0];
-  TraceWriter trace(main_dir_ + "kvtsort.trc", first_group.offset, first_group.length);
+  TraceWriter trace(main_dir_ + formats::kTraceFileName, first_group.offset, first_group.length);
   partitions_ = control_.partitions;
 
   for (int64_t i = 1; i <= chunks; ++i) {
@@ -278,7 +281,7 @@ void SortRun::StartJournal(const MergePlan& plan) {
   // A one-chunk run has no work file to keep; a traced run is always traced whole.
   if (control_.records_per_chunk < records_ && !control_.trace &&
       IdentifyInput(control_.input_path, collating, &head.input) &&
-      platform::ReadWholeFile(main_dir_ + "kvtsort.ctl", &head.control))
+      platform::ReadWholeFile(main_dir_ + formats::kControlRecordName, &head.control))
     steps = ResumeSteps(plan);
   reused_ = journal_.Begin(formats::JournalName(control_.work_prefix), head, steps);
   journal_judged_ = true;
