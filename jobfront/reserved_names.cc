@@ -1,10 +1,9 @@
 #include "jobfront/reserved_names.h"
 
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
-#include "jobfront/job_lock.h"
+#include "formats/product_files.h"
 #include "platform/registry.h"
 
 namespace kvt::jobfront {
@@ -12,28 +11,6 @@ namespace kvt::jobfront {
 namespace fs = std::filesystem;
 
 namespace {
-
-const char* const kProductFiles[] = {
-    "kvtsort.ctl", "kvtsort.sts", "kvtsort.log", "kvtsort.trc", "kvtsort.old", kJobLockName,
-    "ErrText.txt", "kvtmsg.txt",  "kvtinst.cfg", "Install.log", "install.wrk", "kvtclean",
-    "kvtsorts",    "kv02sort",    "KVTUtil",     "KVTInst",     "KVUninst"};
-
-// The log viewer saves the log as kvtsortLog.001 ... kvtsortLog.999.
-bool isSavedLog(const std::string& name) {
-  const std::string head = "kvtsortLog.";
-  if (name.size() != head.size() + 3 || name.compare(0, head.size(), head) != 0) return false;
-  for (size_t i = head.size(); i < name.size(); ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
-  }
-  return true;
-}
-
-bool isReservedName(const std::string& name) {
-  for (const char* reserved : kProductFiles) {
-    if (name == reserved) return true;
-  }
-  return isSavedLog(name);
-}
 
 // The path with its folder resolved; the last part is taken as written.
 fs::path resolvedFolder(const fs::path& path) {
@@ -48,10 +25,11 @@ bool sameEntry(const fs::path& a, const fs::path& b) {
 }
 
 bool namesProductFile(const fs::path& mainDir, const fs::path& path) {
-  if (resolvedFolder(path).parent_path() == mainDir && isReservedName(path.filename().string()))
+  if (resolvedFolder(path).parent_path() == mainDir &&
+      formats::IsReservedName(path.filename().string()))
     return true;
   // Another spelling of the same file, a link to it or a second name of it.
-  for (const char* reserved : kProductFiles) {
+  for (const char* reserved : formats::kReservedNames) {
     if (sameEntry(path, mainDir / reserved)) return true;
   }
   return sameEntry(path, platform::RegistryFilePath());
