@@ -12,6 +12,7 @@
 #include "engine/record_layout.h"
 #include "engine/worker_pool.h"
 
+#include "formats/status_record.h"
 #include "platform/file_system.h"
 
 namespace kvt::engine {
@@ -26,7 +27,7 @@ struct MergePlan {
   int64_t records = 0;            // records of all files of a pass together
 };
 
-inline constexpr int kMergeFanIn = 8;
+inline constexpr int kMergeFanIn = formats::kMergeFanIn;
 
 // One merge group: files of the previous pass merged into a work file of this pass, or into the
 // output when final.

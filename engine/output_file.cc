@@ -5,6 +5,7 @@
 #include <new>
 
 #include "engine/failure_note.h"
+#include "formats/product_files.h"
 
 namespace kvt::engine {
 
@@ -41,7 +42,7 @@ RecordWriter::RecordWriter(platform::FileSystem& files, size_t buffer_size)
 RecordWriter::~RecordWriter() { Abandon(); }
 
 std::string RecordWriter::TemporaryName(const std::string& output_path) {
-  return output_path + ".kvttmp";
+  return formats::TemporaryOutputPath(output_path);
 }
 
 bool RecordWriter::CreateWorkFile(const std::string& path) {

@@ -23,6 +23,7 @@
 #include "engine/trace_writer.h"
 #include "engine/work_files.h"
 #include "engine/worker_pool.h"
+#include "formats/product_files.h"
 #include "formats/resume_journal.h"
 #include "platform/file_util.h"
 #include "platform/paths.h"
@@ -40,7 +41,7 @@ class SortRun {
   explicit SortRun(const RunOptions& options)
       : main_dir_(options.main_dir),
         files_(options.files),
-        log_(main_dir_ + "kvtsort.log", files_),
+        log_(main_dir_ + formats::kLogFileName, files_),
         pool_(WorkerPool::DefaultThreads()),
         journal_(files_) {}
 
@@ -49,8 +50,9 @@ class SortRun {
     failure_note::Reset();
     // Without a recorded main directory the current folder serves as one only when it holds
     // a control record: a stray start anywhere else leaves no status or log file behind.
-    if (main_dir_.empty() && !platform::FileExists("kvtsort.ctl")) return kBadControlRecord;
-    if (status_.Open(main_dir_ + "kvtsort.sts", files_)) status_.WriteStart();
+    if (main_dir_.empty() && !platform::FileExists(formats::kControlRecordName))
+      return kBadControlRecord;
+    if (status_.Open(main_dir_ + formats::kStatusFileName, files_)) status_.WriteStart();
     int code = Steps();
     // A run that ends before it judged an earlier run's work leaves none of it behind.
     if (!journal_judged_ && !control_.work_prefix.empty())
@@ -99,7 +101,8 @@ class SortRun {
 
 int SortRun::Steps() {
   std::string partition_field;
-  int code = ReadControlRecord(main_dir_ + "kvtsort.ctl", &log_, &control_, &partition_field);
+  int code = ReadControlRecord(main_dir_ + formats::kControlRecordName, &log_, &control_,
+                               &partition_field);
   if (!partition_field.empty()) partition_text_ = partition_field.substr(0, 3);
   if (code != kOk) return code;
 
@@ -184,7 +187,8 @@ int SortRun::SortChunks(InputFile& input, const RecordLayout& layout, const KeyC
   ChunkReader reader(layout, cmp, chunk_buffer_.data(), staging_.data(), staging_records_, &pool_);
   ChunkSorter sorter(cmp, length, &pool_);
   const KeyGroup first_group = control_.groups.empty() ? KeyGroup{0, 0, 'A'} : control_.groups[0];
-  TraceWriter trace(main_dir_ + "kvtsort.trc", first_group.offset, first_group.length, files_);
+  TraceWriter trace(main_dir_ + formats::kTraceFileName, first_group.offset, first_group.length,
+                    files_);
   partitions_ = control_.partitions;
 
   for (int64_t i = 1; i <= chunks; ++i) {
@@ -282,7 +286,7 @@ void SortRun::StartJournal(const MergePlan& plan) {
   // A one-chunk run has no work file to keep; a traced run is always traced whole.
   if (control_.records_per_chunk < records_ && !control_.trace &&
       IdentifyInput(control_.input_path, collating, &head.input, files_) &&
-      platform::ReadWholeFile(main_dir_ + "kvtsort.ctl", &head.control))
+      platform::ReadWholeFile(main_dir_ + formats::kControlRecordName, &head.control))
     steps = ResumeSteps(plan);
   reused_ = journal_.Begin(formats::JournalName(control_.work_prefix), head, steps);
   journal_judged_ = true;

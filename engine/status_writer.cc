@@ -2,14 +2,12 @@
 
 #include <chrono>
 
-#include "engine/decimal.h"
 #include "platform/clock.h"
 
 namespace kvt::engine {
 
 namespace {
 
-const std::string kTrailingBlanks(28, ' ');
 constexpr int64_t kCommitIntervalMs = 1000;
 
 int64_t SteadyMilliseconds() {
@@ -18,30 +16,7 @@ int64_t SteadyMilliseconds() {
       .count();
 }
 
-std::string TypeText(StatusType type) { return ZeroPadded(static_cast<int>(type), 3); }
-
 }  // namespace
-
-std::string StatusFile::FormatStart(const std::string& start_time) {
-  return "000000000000" + start_time + "      " + "000000000000" + kTrailingBlanks;
-}
-
-std::string StatusFile::FormatProgress(StatusType type, int64_t first, int64_t second,
-                                       int64_t third, const std::string& start_time) {
-  return StatusNumber(first) + StatusNumber(second) + start_time + StatusNumber(third) +
-         TypeText(type) + "000000" + TypeText(type) + kTrailingBlanks;
-}
-
-std::string StatusFile::FormatEnd(const std::string& partition_text, int64_t merge_pairs,
-                                  int return_code, const std::string& start_time,
-                                  const std::string& end_time) {
-  std::string text = partition_text.substr(0, 3);
-  text.append(3 - text.size(), '0');
-  std::string pairs = ZeroPadded(merge_pairs, 3).substr(0, 3);
-  std::string code = ZeroPadded(return_code, 3).substr(0, 3);
-  return "000" + text + "000" + pairs + start_time + end_time + code + "000000" + "003" +
-         kTrailingBlanks;
-}
 
 StatusFile::StatusFile() : clock_(SteadyMilliseconds) {}
 

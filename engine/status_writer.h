@@ -6,13 +6,14 @@
 #include <memory>
 #include <string>
 
+#include "formats/status_record.h"
 #include "platform/file_system.h"
 
 namespace kvt::engine {
 
-inline constexpr int kStatusRecordSize = 64;
+inline constexpr int kStatusRecordSize = static_cast<int>(formats::kStatusRecordBytes);
 
-enum class StatusType { kStart = 0, kPartition = 1, kMerge = 2, kEnd = 3, kChunk = 4 };
+using formats::StatusType;
 
 // Every record is written in one piece, so a reader on this machine sees it whole at once; only
 // the end record must survive a crash, so the file is committed to disk at most about once a
@@ -40,12 +41,18 @@ class StatusFile {
   // Commits to disk so far (for tests of the commit policy).
   int64_t commits() const { return commits_; }
 
-  static std::string FormatStart(const std::string& start_time);
+  static std::string FormatStart(const std::string& start_time) {
+    return formats::FormatStatusStart(start_time);
+  }
   static std::string FormatProgress(StatusType type, int64_t first, int64_t second, int64_t third,
-                                    const std::string& start_time);
+                                    const std::string& start_time) {
+    return formats::FormatStatusProgress(type, first, second, third, start_time);
+  }
   static std::string FormatEnd(const std::string& partition_text, int64_t merge_pairs,
                                int return_code, const std::string& start_time,
-                               const std::string& end_time);
+                               const std::string& end_time) {
+    return formats::FormatStatusEnd(partition_text, merge_pairs, return_code, start_time, end_time);
+  }
 
  private:
   // One write of the whole record; a commit to disk when `commit` is set or a second has passed

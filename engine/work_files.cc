@@ -5,10 +5,10 @@
 #include <memory>
 #include <new>
 
-#include "engine/decimal.h"
 #include "engine/input_guard.h"
 #include "engine/output_file.h"
 #include "engine/return_codes.h"
+#include "formats/product_files.h"
 
 namespace kvt::engine {
 
@@ -98,7 +98,7 @@ bool GatherBlocks::Prepare(int64_t record_length) {
 }
 
 std::string WorkFileName(const std::string& prefix, int64_t pass, int64_t number) {
-  return prefix + "tmp" + ZeroPadded(pass, 3) + ZeroPadded(number, 3) + ".WRK";
+  return formats::WorkFileName(prefix, pass, number);
 }
 
 int WriteChunkToWorkFile(platform::FileSystem& files, const SortedChunk& chunk,

@@ -6,6 +6,8 @@
 #include <sstream>
 #include <vector>
 
+#include "formats/product_files.h"
+
 namespace kvt::formats {
 
 namespace {
@@ -119,7 +121,7 @@ uint64_t BlockChecksum(const uint8_t* data, size_t size, uint64_t seed) {
   return h ^ (h >> 32);
 }
 
-std::string JournalName(const std::string& work_prefix) { return work_prefix + "tmp000000.WRK"; }
+std::string JournalName(const std::string& work_prefix) { return WorkFileName(work_prefix, 0, 0); }
 
 std::string FormatJournalHead(const Journal& journal) {
   const InputIdentity& id = journal.input;

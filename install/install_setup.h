@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "formats/product_files.h"
 #include "platform/paths.h"
 
 namespace kvt::install {
@@ -17,10 +18,12 @@ struct InstallSetup {
   // The same for a given product directory (a missing trailing '/' is added).
   static InstallSetup ForDirectory(const std::string& dir);
 
-  std::string cfgPath() const { return ownDir + "kvtinst.cfg"; }
-  std::string logPath() const { return ownDir + "Install.log"; }
-  std::string deliveredCleanupPath() const { return ownDir + "install.wrk"; }
-  std::string cleanupPath() const { return ownDir + platform::ProgramFileName("kvtclean"); }
+  std::string cfgPath() const { return ownDir + formats::kInstallConfigName; }
+  std::string logPath() const { return ownDir + formats::kInstallLogName; }
+  std::string deliveredCleanupPath() const { return ownDir + formats::kDeliveredCleanupName; }
+  std::string cleanupPath() const {
+    return ownDir + platform::ProgramFileName(formats::kCleanupName);
+  }
   std::string sampleName() const { return "kvtsort.txt"; }
   // The clean-up program's only argument: the first three characters of the version text.
   std::string cleanupArgument() const { return versionText.substr(0, 3); }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "formats/product_files.h"
 #include "install/install_setup.h"
 #include "install/package_tree.h"
 #include "platform/paths.h"
@@ -14,7 +15,7 @@ namespace fs = std::filesystem;
 
 // Shipped files the main directory refers to rather than owns: linked, so that an update of
 // the product reaches every user's main directory.
-constexpr const char* kLinked[] = {"ErrText.txt", "kvtmsg.txt", "StdOrder"};
+constexpr const char* kLinked[] = {formats::kErrTextName, formats::kMessagesName, "StdOrder"};
 
 // The sample control file's place inside a main directory.
 std::string SampleInSortCtl() {

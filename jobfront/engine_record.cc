@@ -1,60 +1,44 @@
 #include "jobfront/engine_record.h"
 
-#include <algorithm>
-
-#include "jobfront/fixed_text.h"
-
 namespace kvt::jobfront {
 
+namespace {
+
+formats::ControlHeader sharedHeader(const EngineHeader& h) {
+  return {h.traceFlag, h.version,   h.memoryPercent, h.chunks,         h.maxSplit,
+          h.minSplit,  h.sortOrder, h.splits,        h.recordsPerChunk};
+}
+
+formats::ControlTrailer sharedTrailer(const EngineTrailer& t) {
+  return {t.recordLength, t.inputPath, t.outputPath, t.workPrefix, t.collatingPath};
+}
+
+formats::ControlEntry sharedEntry(const KeyField& field) {
+  return {field.start, field.length, field.order};
+}
+
+}  // namespace
+
 std::string headerText(const EngineHeader& header) {
-  std::string text;
-  text += header.traceFlag;
-  text += fitted(header.version, 3);
-  text += fitted(header.memoryPercent, 3);
-  text += zeroPadded(header.chunks, 5);
-  text += fitted(header.maxSplit, 4);
-  text += fitted(header.minSplit, 4);
-  text += header.sortOrder;
-  text += fitted(header.splits, 4);
-  text += zeroPadded(header.recordsPerChunk, 10);
-  return fitted(text, kHeaderLength);
+  return formats::FormatControlHeader(sharedHeader(header));
 }
 
 std::string entryText(const KeyField& field) {
-  return zeroPadded(field.start, 6) + zeroPadded(field.length, 5) + field.order;
+  return formats::FormatControlEntry(sharedEntry(field));
 }
 
 bool buildEngineRecord(const EngineHeader& header, const std::vector<KeyField>& keys,
                        const std::vector<KeyField>& fillers, const EngineTrailer& trailer,
                        std::string* out) {
-  if (keys.size() + fillers.size() > static_cast<size_t>(kMaxFieldEntries)) return false;
-  for (const std::string* path :
-       {&trailer.inputPath, &trailer.outputPath, &trailer.workPrefix, &trailer.collatingPath}) {
-    if (path->size() > kMaxEnginePathLength) return false;
-  }
-  std::string record = headerText(header);
-  for (const KeyField& key : keys) record += entryText(key);
-  for (const KeyField& filler : fillers) record += entryText(filler);
-  record += std::string(kEntryLength, '*');
-  record += lengthPrefixed(trailer.recordLength);
-  record += lengthPrefixed(trailer.inputPath);
-  record += lengthPrefixed(trailer.outputPath);
-  record += lengthPrefixed(trailer.workPrefix);
-  record += lengthPrefixed(trailer.collatingPath);
-  if (record.size() > kMaxEngineRecordBytes) return false;
-  *out = std::move(record);
-  return true;
+  std::vector<formats::ControlEntry> entries;
+  entries.reserve(keys.size() + fillers.size());
+  for (const KeyField& key : keys) entries.push_back(sharedEntry(key));
+  for (const KeyField& filler : fillers) entries.push_back(sharedEntry(filler));
+  return formats::BuildControlRecord(sharedHeader(header), entries, sharedTrailer(trailer), out);
 }
 
 size_t fieldEntryRoom(const EngineTrailer& trailer) {
-  size_t used = kHeaderLength + kEntryLength;  // the header and the terminator
-  for (const std::string* text : {&trailer.recordLength, &trailer.inputPath, &trailer.outputPath,
-                                  &trailer.workPrefix, &trailer.collatingPath}) {
-    used += 4 + text->size();
-  }
-  if (used >= kMaxEngineRecordBytes) return 0;
-  return std::min(static_cast<size_t>(kMaxFieldEntries),
-                  (kMaxEngineRecordBytes - used) / kEntryLength);
+  return formats::ControlEntryRoom(sharedTrailer(trailer));
 }
 
 std::string collatingTablePath(const std::string& controlPath) {

@@ -1,20 +1,15 @@
-// The engine control record kvtsort.ctl: an 89-byte header, 12-byte field entries ended by
-// twelve '*', and length-prefixed trailer strings. One byte per character, no line ends.
+// The engine control record kvtsort.ctl in the front-end's terms: its key fields and settings
+// become the record's entries, header and trailer, laid out by the shared record writer.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "formats/engine_control_record.h"
 #include "jobfront/key_fields.h"
 
 namespace kvt::jobfront {
-
-inline constexpr size_t kHeaderLength = 89;
-inline constexpr size_t kEntryLength = 12;
-// The engine reads no more than this many bytes of the record, and paths up to this length.
-inline constexpr size_t kMaxEngineRecordBytes = 2048;
-inline constexpr size_t kMaxEnginePathLength = 511;
 
 struct EngineHeader {
   char traceFlag = '*';           // 'T' switches the engine's trace file on
@@ -42,8 +37,8 @@ std::string headerText(const EngineHeader& header);
 std::string entryText(const KeyField& field);
 
 // The whole record: header, key entries, filler entries, terminator, five trailer strings.
-// False (and *out untouched) when the engine could not read it whole: more than 200 entries,
-// a path longer than 511 characters, or more than 2048 bytes.
+// False (and *out untouched) when the engine could not read it whole: too many entries, too
+// long a path, or too many bytes.
 bool buildEngineRecord(const EngineHeader& header, const std::vector<KeyField>& keys,
                        const std::vector<KeyField>& fillers, const EngineTrailer& trailer,
                        std::string* out);

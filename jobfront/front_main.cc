@@ -4,6 +4,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "formats/product_files.h"
 #include "frontlib/cls_file.h"
 #include "frontlib/cls_log.h"
 #include "frontlib/console_info.h"
@@ -103,7 +104,8 @@ int prepareJob(const std::string& mainDir, front::clsFile& ctl, JobSettings* s) 
   rc = planJob(*s, &plan);
   if (rc != kRcOk) return rc;
   FieldLookup fields = [&](const std::string& key) { return lookup("FIELDS", key); };
-  return writeControlRecord(mainDir + "kvtsort.ctl", *s, plan, fields, ctl.keyNames("FIELDS"));
+  return writeControlRecord(mainDir + formats::kControlRecordName, *s, plan, fields,
+                            ctl.keyNames("FIELDS"));
 }
 
 int endBeforeEngine(front::clsFile& ctl, int rc) {
@@ -116,7 +118,7 @@ int endBeforeEngine(front::clsFile& ctl, int rc) {
 // A job that cannot write its log or take the job lock has nowhere to report: standard error
 // says why.
 int startJob(const std::string& mainDir, JobLock* lock) {
-  const std::string logPath = mainDir + "kvtsort.log";
+  const std::string logPath = mainDir + formats::kLogFileName;
   std::string problem = front::appendProblem(logPath);
   const int64_t logSize = platform::FileSize(logPath);
   if (problem.empty() && logSize >= 0 &&
@@ -147,7 +149,7 @@ int checkFileHandles() {
 
 // Ends a job refused after kvtsort.ctl was written, which no engine will read.
 int endWithoutEngine(const std::string& mainDir, front::clsFile& ctl, int rc) {
-  platform::RemoveFile(mainDir + "kvtsort.ctl");
+  platform::RemoveFile(mainDir + formats::kControlRecordName);
   return endBeforeEngine(ctl, rc);
 }
 
@@ -156,7 +158,7 @@ int runJob(const std::vector<std::string>& words, int waitLimit, bool restart) {
   std::string mainDir;
   int rc = readMainDirectory(&mainDir);
   if (rc != kRcOk) return rc;
-  front::clsLog::setProgramLogPath(mainDir + "kvtsort.log");
+  front::clsLog::setProgramLogPath(mainDir + formats::kLogFileName);
   front::setErrTextPath(mainDir + "ErrText.txt");
   // Held until this function returns, after the last log line; the engine holds it as well.
   JobLock lock(waitLimit);

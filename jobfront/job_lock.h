@@ -8,13 +8,14 @@
 
 #include <string>
 
+#include "formats/product_files.h"
 #include "platform/file_lock.h"
 
 namespace kvt::jobfront {
 
-inline constexpr char kJobLockName[] = "kvtsort.lck";
+using formats::kJobLockName;
 // In the work folder; jobs of other main directories that use the folder take turns on it.
-inline constexpr char kWorkLockName[] = "kvtwork.lck";
+using formats::kWorkLockName;
 
 class JobLock {
  public:

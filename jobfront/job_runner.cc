@@ -4,6 +4,7 @@
 #include <thread>
 #include <utility>
 
+#include "formats/product_files.h"
 #include "frontlib/cls_log.h"
 #include "frontlib/program_path.h"
 #include "frontlib/shared_routines.h"
@@ -88,7 +89,7 @@ int frmTmr::exitCode() const { return state_->jobRc; }
 
 void frmTmr::endJob() {
   if (state_->jobActive) {
-    platform::RemoveFile(mainDir_ + "kvtsort.ctl");
+    platform::RemoveFile(mainDir_ + formats::kControlRecordName);
     std::string rc = front::numberText(state_->jobRc);
     if (startFailed_) {
       // The engine never ran: the run ends as refused, with its code.

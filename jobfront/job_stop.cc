@@ -1,5 +1,6 @@
 #include "jobfront/job_stop.h"
 
+#include "formats/product_files.h"
 #include "frontlib/cls_log.h"
 #include "frontlib/shared_routines.h"
 #include "jobfront/return_codes.h"
@@ -26,7 +27,7 @@ bool endEngine(platform::ProcessHandle& engine) {
 
 int finishStoppedJob(const std::string& mainDir, const std::string& workPrefix,
                      const std::string& outputPath) {
-  platform::RemoveFile(mainDir + "kvtsort.ctl");
+  platform::RemoveFile(mainDir + formats::kControlRecordName);
   removeStaleFiles(mainDir, workPrefix, outputPath, /*keepJournal=*/false);
   front::logSort("TMR", "Sort stopped by the user.");
   front::logSort("TMR", "KV Tamsort ended.(" + front::numberText(kRcStoppedByUser) + ")");

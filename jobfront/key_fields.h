@@ -7,10 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "formats/engine_control_record.h"
+
 namespace kvt::jobfront {
 
 // Most field entries (keys and fillers) the engine reads from its control record.
-inline constexpr int kMaxFieldEntries = 200;
+inline constexpr int kMaxFieldEntries = static_cast<int>(formats::kMaxFieldEntries);
 
 struct KeyField {
   int64_t start = 0;  // 1-based position in the record

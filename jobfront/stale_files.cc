@@ -1,12 +1,11 @@
 #include "jobfront/stale_files.h"
 
-#include <cctype>
 #include <filesystem>
 #include <set>
 #include <system_error>
 
+#include "formats/product_files.h"
 #include "formats/resume_journal.h"
-#include "jobfront/job_lock.h"
 #include "platform/file_util.h"
 #include "platform/paths.h"
 
@@ -15,20 +14,11 @@ namespace kvt::jobfront {
 namespace fs = std::filesystem;
 
 bool isWorkFileName(const std::string& name, const std::string& namePrefix) {
-  const std::string head = namePrefix + "tmp";
-  const std::string tail = ".WRK";
-  if (name.size() < head.size() + 6 + tail.size()) return false;
-  if (name.compare(0, head.size(), head) != 0) return false;
-  if (name.compare(name.size() - tail.size(), tail.size(), tail) != 0) return false;
-  for (size_t i = head.size(); i < name.size() - tail.size(); ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
-  }
-  return true;
+  return formats::IsWorkFileName(name, namePrefix);
 }
 
 std::string temporaryOutputPath(const std::string& outputPath) {
-  // The name the engine's output writer uses.
-  return outputPath + ".kvttmp";
+  return formats::TemporaryOutputPath(outputPath);
 }
 
 std::string workFolder(const std::string& mainDir, const std::string& workPrefix) {
@@ -51,7 +41,7 @@ bool namesStaleFile(const fs::path& path, const fs::path& folder, const std::str
   if (resolved == resolvedName(temporary)) return true;
   if (resolved.parent_path() != folder) return false;
   const std::string name = resolved.filename().string();
-  return isWorkFileName(name, namePrefix) || name == kWorkLockName;
+  return isWorkFileName(name, namePrefix) || name == formats::kWorkLockName;
 }
 
 }  // namespace

@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "formats/product_files.h"
+
 namespace kvt::uninstall {
 
 // The files of the main directory that the product made at run time and deletes when they
 // exist, after the installation's own files and the saved logs.
-inline constexpr const char* kRunFiles[] = {"kvtsort.log", "kvtsort.old", "kvtsort.sts",
-                                            "kvtsort.lck"};
+inline constexpr const char* kRunFiles[] = {formats::kLogFileName, formats::kOldLogName,
+                                            formats::kStatusFileName, formats::kJobLockName};
 // The folders that are emptied and removed.
 inline constexpr const char* kProductFolders[] = {"SortCtl", "SortOrder"};
 inline constexpr char kSampleName[] = "kvtsort.txt";

@@ -15,6 +15,7 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "formats/product_files.h"
 #include "frontlib/shared_routines.h"
 #include "platform/file_util.h"
 #include "platform/memory_status.h"
@@ -124,9 +125,9 @@ void frmUtil::readSettings() {
   }
   if (kvt::front::trim(mainDir_).empty()) mainDir_ = programDir_;
   ctx_.mainDir = q(mainDir_);
-  logPath_ = mainDir_ + "kvtsort.log";
-  cfgPath_ = mainDir_ + "kvtinst.cfg";
-  statusPath_ = mainDir_ + "kvtsort.sts";
+  logPath_ = mainDir_ + formats::kLogFileName;
+  cfgPath_ = mainDir_ + formats::kInstallConfigName;
+  statusPath_ = mainDir_ + formats::kStatusFileName;
   msgTextPath_ = mainDir_ + "kvtmsg.txt";
   helpFile_ = mainDir_ + helpFileName_;
   kvt::front::clsLog::setProgramLogPath(logPath_);

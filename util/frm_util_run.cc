@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <exception>
 
+#include "formats/product_files.h"
 #include "frontlib/control_file_path.h"
 #include "frontlib/program_path.h"
 #include "frontlib/shared_routines.h"
@@ -175,7 +176,7 @@ void frmUtil::dsplyProgress() {
       sortProgress_.apply(record);
     }
     if (!outFile_.empty()) {
-      sortProgress_.outputWritten(kvt::platform::FileSize(outFile_ + ".kvttmp"),
+      sortProgress_.outputWritten(kvt::platform::FileSize(formats::TemporaryOutputPath(outFile_)),
                                   ui_.txtFileSize->text().toLongLong() * recordLength_);
     }
     showProgressFields();
@@ -273,7 +274,8 @@ void frmUtil::stopRun() {
 void frmUtil::tmrJobWatch_Timer() {
   if (run_.active || run_.startRequested) return;
   // Without a recorded main directory no job can run here; and no lock file, no job.
-  const bool lockFile = mainDirRecorded_ && !kvt::front::fileMissing(mainDir_ + "kvtsort.lck");
+  const bool lockFile =
+      mainDirRecorded_ && !kvt::front::fileMissing(mainDir_ + formats::kJobLockName);
   if (lockFile && anotherJobRuns(mainDir_)) {
     followOtherJob();
   } else if (followingOtherJob_) {

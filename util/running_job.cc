@@ -1,5 +1,6 @@
 #include "util/running_job.h"
 
+#include "formats/product_files.h"
 #include "platform/file_lock.h"
 
 namespace kvt::util {
@@ -8,7 +9,7 @@ bool anotherJobRuns(const std::string& mainDir) {
   platform::FileLock lock;
   std::string reason;
   // A lock file that cannot be opened tells nothing; kv02sort reports that problem itself.
-  if (!lock.Open(mainDir + "kvtsort.lck", &reason)) return false;
+  if (!lock.Open(mainDir + formats::kJobLockName, &reason)) return false;
   const bool taken = !lock.TryLock();
   lock.Close();
   return taken;

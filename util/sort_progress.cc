@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "formats/status_record.h"
 #include "frontlib/shared_routines.h"
 
 namespace kvt::util {
@@ -16,7 +17,7 @@ constexpr double kChunkRead = 0.30;
 constexpr double kPartitionsSorted = 0.60;
 constexpr double kChunkMerged = 0.80;
 // Work files merged at once by a merge pass.
-constexpr int64_t kFanIn = 8;
+constexpr int64_t kFanIn = formats::kMergeFanIn;
 // Below 100 % until the window has seen the run succeed.
 constexpr double kRunningCap = 0.99;
 // The time left is shown once this share is done and this many seconds have passed.
@@ -55,18 +56,25 @@ int SortProgress::passCount(int64_t chunks) {
 }
 
 void SortProgress::apply(const StatusRecord& record) {
-  const std::string type = record.type();
-  if (type == "000" || type == "001" || type == "002" || type == "004") {
-    startTime_ = record.startTime();
-  }
-  if (type == "004") {
-    applyChunk(record);
-  } else if (type == "001") {
-    applyPartition(record);
-  } else if (type == "002") {
-    applyMerge(record);
-  } else if (type == "003" && record.returnCode() != 0) {
-    finish(false, record.returnCode());
+  using formats::StatusType;
+  const std::optional<StatusType> type = record.kind();
+  if (!type) return;
+  if (*type != StatusType::kEnd) startTime_ = record.startTime();
+  switch (*type) {
+    case StatusType::kChunk:
+      applyChunk(record);
+      break;
+    case StatusType::kPartition:
+      applyPartition(record);
+      break;
+    case StatusType::kMerge:
+      applyMerge(record);
+      break;
+    case StatusType::kEnd:
+      if (record.returnCode() != 0) finish(false, record.returnCode());
+      break;
+    case StatusType::kStart:
+      break;
   }
 }
 

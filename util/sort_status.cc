@@ -12,17 +12,19 @@ StatusRecord::StatusRecord(std::string text) : text_(std::move(text)) {
 }
 
 int StatusRecord::returnCode() const {
-  return static_cast<int>(kvt::front::numericValue(field(25, 3)));
+  return static_cast<int>(kvt::front::numericValue(field(formats::kStatusReturnCode)));
 }
 
 bool StatusRecord::isBlank() const {
   return std::all_of(text_.begin(), text_.end(), [](char c) { return c == ' ' || c == '\0'; });
 }
 
-QString StatusRecord::shownNumber(int position) const { return QString::number(value(position)); }
+QString StatusRecord::shownNumber(formats::StatusField f) const {
+  return QString::number(value(f));
+}
 
-int64_t StatusRecord::value(int position) const {
-  return kvt::front::numericValue(field(position, 6));
+int64_t StatusRecord::value(formats::StatusField f) const {
+  return kvt::front::numericValue(field(f));
 }
 
 int secondsOfDay(const std::string& hhmmss) {

@@ -4,42 +4,46 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "formats/status_record.h"
 
 namespace kvt::util {
 
 class StatusRecord {
  public:
-  static constexpr int kLength = 64;
+  static constexpr int kLength = static_cast<int>(formats::kStatusRecordBytes);
 
   StatusRecord() : StatusRecord(std::string()) {}
   // Cut or blank-padded to 64 characters.
   explicit StatusRecord(std::string text);
 
-  // Characters 34-36: "000" start, "004" chunk, "001" partition, "002" merge, "003" end.
-  std::string type() const { return field(34, 3); }
+  // The type field as written ("000" ... "004").
+  std::string type() const { return field(formats::kStatusType); }
+  // The record type; nothing for a type field the engine never writes.
+  std::optional<formats::StatusType> kind() const { return formats::StatusTypeOf(type()); }
   // The numbers as shown: numeric value, leading zeros dropped.
-  QString firstNumber() const { return shownNumber(1); }
-  QString secondNumber() const { return shownNumber(7); }
-  QString thirdNumber() const { return shownNumber(19); }
+  QString firstNumber() const { return shownNumber(formats::kStatusFirstNumber); }
+  QString secondNumber() const { return shownNumber(formats::kStatusSecondNumber); }
+  QString thirdNumber() const { return shownNumber(formats::kStatusThirdNumber); }
   // The same numbers as values.
-  int64_t firstValue() const { return value(1); }
-  int64_t secondValue() const { return value(7); }
-  int64_t thirdValue() const { return value(19); }
-  std::string startTime() const { return field(13, 6); }
-  // End time of the end record (characters 19-24).
-  std::string endTime() const { return field(19, 6); }
-  // Characters 25-27 of the end record; a blank field reads as 0.
+  int64_t firstValue() const { return value(formats::kStatusFirstNumber); }
+  int64_t secondValue() const { return value(formats::kStatusSecondNumber); }
+  int64_t thirdValue() const { return value(formats::kStatusThirdNumber); }
+  std::string startTime() const { return field(formats::kStatusStartTime); }
+  // End time of the end record.
+  std::string endTime() const { return field(formats::kStatusEndTime); }
+  // The end record's return code; a blank field reads as 0.
   int returnCode() const;
-  bool isEnd() const { return type() == "003"; }
+  bool isEnd() const { return kind() == formats::StatusType::kEnd; }
   bool isBlank() const;
   const std::string& text() const { return text_; }
 
  private:
-  // 1-based position, as the record layout counts.
-  std::string field(int position, int length) const { return text_.substr(position - 1, length); }
-  QString shownNumber(int position) const;
-  int64_t value(int position) const;
+  std::string field(formats::StatusField f) const { return text_.substr(f.position - 1, f.width); }
+  QString shownNumber(formats::StatusField f) const;
+  int64_t value(formats::StatusField f) const;
   std::string text_;
 };
 

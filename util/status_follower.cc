@@ -61,23 +61,22 @@ void ProgressTracker::refreshRunTime(const std::string& now, ProgressFields& fie
 void ProgressTracker::apply(const StatusRecord& record, ProgressFields& fields) {
   seen_ = true;
   last_ = record;
-  const std::string type = record.type();
-  if (type == "000") {
-    timing_ = true;
-  } else if (type == "001") {
-    timing_ = true;
-    fields.sortStatus = record.firstNumber() + "(" + record.secondNumber() + ")";
-  } else if (type == "002") {
-    timing_ = true;
-    fields.mergeStatus = record.firstNumber() + "(" + record.secondNumber() + ")";
-  } else if (type == "004") {
-    timing_ = true;
-    fields.workFiles = record.secondNumber() + "(" + record.thirdNumber() + ")";
-  } else if (type == "003" && timing_) {
+  using formats::StatusType;
+  const std::optional<StatusType> type = record.kind();
+  if (!type) return;
+  if (*type == StatusType::kEnd) {
     // The engine's own total running time.
-    fields.sortTime = shownSeconds(elapsedSeconds(record.startTime(), record.endTime()));
+    if (timing_)
+      fields.sortTime = shownSeconds(elapsedSeconds(record.startTime(), record.endTime()));
     timing_ = false;
+    return;
   }
+  timing_ = true;
+  const QString pair = record.firstNumber() + "(" + record.secondNumber() + ")";
+  if (*type == StatusType::kPartition) fields.sortStatus = pair;
+  if (*type == StatusType::kMerge) fields.mergeStatus = pair;
+  if (*type == StatusType::kChunk)
+    fields.workFiles = record.secondNumber() + "(" + record.thirdNumber() + ")";
 }
 
 QString shownSeconds(int seconds) {

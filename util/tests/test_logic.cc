@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QtTest>
 
+#include "formats/status_record.h"
 #include "frontlib/cls_log.h"
 #include "util/log_archive.h"
 #include "util/log_view.h"
@@ -240,6 +241,57 @@ void TestLogic::statusRecordFields() {
   QVERIFY(StatusRecord().isBlank());
   QCOMPARE(StatusRecord().returnCode(), 0);
   QCOMPARE(StatusRecord("short").text().size(), size_t(64));
+}
+
+// Each record type as the engine writes it, read back field by field.
+void TestLogic::statusRecordOfEveryType_data() {
+  using formats::StatusType;
+  QTest::addColumn<QByteArray>("record");
+  QTest::addColumn<int>("type");
+  QTest::addColumn<QString>("numbers");  // first, second, third
+  QTest::addColumn<QString>("times");    // start, end
+  QTest::addColumn<int>("returnCode");
+  auto bytes = [](const std::string& s) { return QByteArray::fromStdString(s); };
+  const auto progress = [&](StatusType type, int64_t a, int64_t b, int64_t c) {
+    return bytes(formats::FormatStatusProgress(type, a, b, c, "083000"));
+  };
+  QTest::newRow("start") << bytes(formats::FormatStatusStart("083000")) << int(StatusType::kStart)
+                         << "0 0 0"
+                         << "083000" << 0;
+  QTest::newRow("chunk") << progress(StatusType::kChunk, 8, 2, 5) << int(StatusType::kChunk)
+                         << "8 2 5"
+                         << "083000" << 0;
+  QTest::newRow("partition") << progress(StatusType::kPartition, 3, 4, 1)
+                             << int(StatusType::kPartition) << "3 4 1"
+                             << "083000" << 0;
+  QTest::newRow("merge, first number past five digits")
+      << progress(StatusType::kMerge, 123456, 99999, 1) << int(StatusType::kMerge)
+      << "12345 99999 1"
+      << "083000" << 0;
+  QTest::newRow("end, failed") << bytes(formats::FormatStatusEnd("008", 7, 109, "083000", "093001"))
+                               << int(StatusType::kEnd) << "8 7 93001"
+                               << "083000 093001" << 109;
+  QTest::newRow("end, succeeded") << bytes(formats::FormatStatusEnd("1", 0, 0, "235959", "000001"))
+                                  << int(StatusType::kEnd) << "100 0 1"
+                                  << "235959 000001" << 0;
+}
+
+void TestLogic::statusRecordOfEveryType() {
+  QFETCH(QByteArray, record);
+  QFETCH(int, type);
+  QFETCH(QString, numbers);
+  QFETCH(QString, times);
+  QFETCH(int, returnCode);
+  QCOMPARE(record.size(), qsizetype(formats::kStatusRecordBytes));
+  const StatusRecord read(record.toStdString());
+  QVERIFY(read.kind().has_value());
+  QCOMPARE(int(*read.kind()), type);
+  QCOMPARE(read.isEnd(), type == int(formats::StatusType::kEnd));
+  QCOMPARE(read.firstNumber() + " " + read.secondNumber() + " " + read.thirdNumber(), numbers);
+  const QString start = QString::fromStdString(read.startTime());
+  QCOMPARE(read.isEnd() ? start + " " + QString::fromStdString(read.endTime()) : start, times);
+  // Outside the end record the return code's place holds other fields.
+  if (read.isEnd()) QCOMPARE(read.returnCode(), returnCode);
 }
 
 void TestLogic::elapsedTimeAcrossMidnight() {

@@ -25,6 +25,8 @@ class TestLogic : public QObject {
   void saveOfMissingLogIsRefused();
   void clearLogReportsDeletionThenRenaming();
   void statusRecordFields();
+  void statusRecordOfEveryType_data();
+  void statusRecordOfEveryType();
   void elapsedTimeAcrossMidnight();
   void outcomeOfFinishedRun();
   void progressTrackerFollowsRecords();

@@ -1,9 +1,9 @@
-#include "engine/decimal.h"
+#include "formats/fixed_fields.h"
 
 #include <cctype>
 #include <limits>
 
-namespace kvt::engine {
+namespace kvt::formats {
 
 int64_t ParseDecimal(std::string_view text) {
   size_t i = 0;
@@ -32,10 +32,23 @@ std::string ZeroPadded(int64_t value, int width) {
   return value < 0 ? "-" + digits : digits;
 }
 
-std::string StatusNumber(int64_t value) {
-  std::string digits = std::to_string(value < 0 ? 0 : value);
-  if (digits.size() > 5) digits.resize(5);
-  return std::string(6 - digits.size(), '0') + digits;
+std::string ZeroPaddedCut(int64_t value, size_t width) {
+  return LastChars(std::string(width, '0') + std::to_string(value), width);
 }
 
-}  // namespace kvt::engine
+std::string LastChars(std::string_view text, size_t width) {
+  return std::string(text.size() <= width ? text : text.substr(text.size() - width));
+}
+
+std::string Fitted(std::string_view text, size_t width) {
+  std::string out(text.substr(0, width));
+  out.resize(width, ' ');
+  return out;
+}
+
+std::string_view FieldAt(std::string_view data, size_t offset, size_t width) {
+  if (offset >= data.size()) return {};
+  return data.substr(offset, width);
+}
+
+}  // namespace kvt::formats
