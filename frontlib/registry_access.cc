@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "frontlib/registry_problem.h"
 #include "platform/registry.h"
 
 namespace kvt::front {
@@ -24,19 +25,25 @@ bool cRegistryAccess::UpdateKey(uint32_t KeyRoot, const std::string& KeyName,
   // Values directly under the root cannot be written, as on the real registry.
   if (!KnownRoot(KeyRoot) || KeyName.empty()) return false;
   platform::Registry registry;
-  if (!registry.CreateKey(KeyName)) return false;
+  if (!reportRegistryProblem(registry.CreateKey(KeyName)).ok()) return false;
   // The registry never receives an empty string from this class.
   const std::string value = SubKeyValue.empty() ? std::string(" ") : SubKeyValue;
-  return registry.SetString(KeyName, SubKeyName, value);
+  return reportRegistryProblem(registry.SetString(KeyName, SubKeyName, value)).ok();
 }
 
 std::string cRegistryAccess::GetKeyValue(uint32_t KeyRoot, const std::string& KeyName,
                                          const std::string& SubKeyRef) {
   if (!KnownRoot(KeyRoot)) return std::string();
   platform::Registry registry;
-  if (!KeyName.empty() && !registry.KeyExists(KeyName)) return std::string();
-  std::optional<platform::RegValue> value = registry.Query(KeyName, SubKeyRef);
-  if (!value) return std::string();
+  bool exists = true;
+  if (!KeyName.empty() &&
+      (!reportRegistryProblem(registry.HasKey(KeyName, &exists)).ok() || !exists)) {
+    return std::string();
+  }
+  std::optional<platform::RegValue> value;
+  if (!reportRegistryProblem(registry.Read(KeyName, SubKeyRef, &value)).ok() || !value) {
+    return std::string();
+  }
   if (value->type == platform::RegValue::Type::kDword) return std::to_string(value->dword);
   // A string ends at its first zero byte, as the registry's ANSI read returns it.
   const std::string& text = value->text;
@@ -47,8 +54,8 @@ bool cRegistryAccess::DeleteKey(uint32_t KeyRoot, const std::string& KeyName,
                                 const std::string& SubKey) {
   if (!KnownRoot(KeyRoot) || SubKey.empty()) return false;
   platform::Registry registry;
-  if (!KeyName.empty() && !registry.CreateKey(KeyName)) return false;
-  return registry.DeleteKey(SubKeyPath(KeyName, SubKey));
+  if (!KeyName.empty() && !reportRegistryProblem(registry.CreateKey(KeyName)).ok()) return false;
+  return reportRegistryProblem(registry.DeleteKey(SubKeyPath(KeyName, SubKey))).ok();
 }
 
 }  // namespace kvt::front

@@ -1,16 +1,17 @@
 #include "frontlib/writable_file.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <memory>
+
+#include "platform/file_system.h"
 
 namespace kvt::front {
 
 std::string appendProblem(const std::string& path) {
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "ab");
-  if (file == nullptr) return errno != 0 ? std::strerror(errno) : "cannot be opened";
-  return std::fclose(file) == 0 ? "" : std::strerror(errno);
+  std::unique_ptr<platform::File> file;
+  platform::Status status =
+      platform::FileSystem::Default().Open(path, platform::OpenMode::kAppend, &file);
+  if (status.ok()) status = file->Close();
+  return status.ok() ? "" : platform::SystemWords(status);
 }
 
 }  // namespace kvt::front

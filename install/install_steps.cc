@@ -1,23 +1,20 @@
 #include "install/install_steps.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "frontlib/cls_file.h"
+#include "frontlib/registry_problem.h"
 #include "frontlib/shared_routines.h"
+#include "platform/file_system.h"
 #include "platform/file_util.h"
 #include "platform/registry.h"
 
 namespace kvt::install {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr char kSection[] = "DEFINITIONS";
 
+// A regular file itself: a link in its place is never taken for the file.
 bool IsRegularFile(const std::string& path) {
-  std::error_code ec;
-  return fs::is_regular_file(fs::symlink_status(path, ec));
+  return platform::FileSystem::Default().KindOf(path) == platform::EntryKind::kFile;
 }
 
 }  // namespace
@@ -26,10 +23,11 @@ Status WriteInstallConfig(const InstallSetup& setup) {
   const std::string path = setup.cfgPath();
   // The file is written anew, never merged: the class pads a rewrite to the old length.
   if (platform::FileExists(path) && !platform::RemoveFile(path)) {
-    return Status::NotWritten("kvtinst.cfg could not be replaced.");
+    return Status::Error(Status::Code::kIoError, "kvtinst.cfg could not be replaced.");
   }
   front::clsFile cfg;
-  if (!cfg.openCtlFile(path)) return Status::NotWritten("kvtinst.cfg could not be created.");
+  if (!cfg.openCtlFile(path))
+    return Status::Error(Status::Code::kIoError, "kvtinst.cfg could not be created.");
   cfg.addSectionToCtl(kSection);
   // Each key goes straight under the header, so the file reads them in the reverse order.
   cfg.addKeyToCtl(kSection, "APPPATH", setup.ownDir);
@@ -38,73 +36,77 @@ Status WriteInstallConfig(const InstallSetup& setup) {
   cfg.addKeyToCtl(kSection, "EDITING", "MODIFYING THIS FILE WILL CAUSE THE SORT TO FAIL.");
   const bool written = cfg.rewriteCtl("dummy");
   cfg.CtlClose();
-  if (!written) return Status::NotWritten("kvtinst.cfg could not be written.");
-  return Status::OK();
+  if (!written) return Status::Error(Status::Code::kIoError, "kvtinst.cfg could not be written.");
+  return Status::Ok();
 }
 
 Status SaveMainDir(const InstallSetup& setup) {
   if (!front::regPut(platform::kHkeyLocalMachine, setup.registryKey, "MainDir", setup.ownDir)) {
-    return Status::NotWritten("MainDir could not be written to the registry.");
+    return Status::Error(Status::Code::kIoError, "MainDir could not be written to the registry.");
   }
-  return Status::OK();
+  return Status::Ok();
 }
 
 FormerMainDir ReadFormerMainDir(const InstallSetup& setup) {
   const platform::Registry registry;
   FormerMainDir former;
-  former.keyExisted = registry.KeyExists(setup.registryKey);
-  const std::optional<platform::RegValue> value = registry.Query(setup.registryKey, "MainDir");
+  std::optional<platform::RegValue> value;
+  if (front::reportRegistryProblem(registry.HasKey(setup.registryKey, &former.keyExisted)).ok()) {
+    front::reportRegistryProblem(registry.Read(setup.registryKey, "MainDir", &value));
+  }
   if (value && value->type == platform::RegValue::Type::kString) former.value = value->text;
   return former;
 }
 
 Status RestoreMainDir(const InstallSetup& setup, const FormerMainDir& former) {
   platform::Registry registry;
-  bool restored = false;
+  Status restored;
   if (former.value) {
     restored = registry.SetString(setup.registryKey, "MainDir", *former.value);
   } else if (former.keyExisted) {
     restored = registry.DeleteValue(setup.registryKey, "MainDir");
-  } else {
-    restored = registry.DeleteKey(setup.registryKey) || !registry.KeyExists(setup.registryKey);
+  } else if (restored = registry.DeleteKey(setup.registryKey);
+             restored.code() == Status::Code::kNotFound) {
+    restored = Status::Ok();  // no key: as it was
   }
-  if (!restored) return Status::NotWritten("MainDir could not be put back in the registry.");
-  return Status::OK();
+  if (!front::reportRegistryProblem(restored).ok())
+    return Status::Error(Status::Code::kIoError, "MainDir could not be put back in the registry.");
+  return Status::Ok();
 }
 
 Status PrepareCleanupProgram(const InstallSetup& setup) {
   const std::string from = setup.deliveredCleanupPath();
-  if (!IsRegularFile(from)) return Status::Failed("install.wrk not found.");
-  std::error_code ec;
+  if (!IsRegularFile(from)) return Status::Error(Status::Code::kNotFound, "install.wrk not found.");
   // A rename keeps the file's mode, so the program stays executable.
-  fs::rename(from, setup.cleanupPath(), ec);
-  if (ec) return Status::Failed("Rename of install.wrk to kvtclean failed.");
-  return Status::OK();
+  if (!platform::FileSystem::Default().Replace(from, setup.cleanupPath()).ok())
+    return Status::Error(Status::Code::kIoError, "Rename of install.wrk to kvtclean failed.");
+  return Status::Ok();
 }
 
 Status RemoveCleanupProgram(const InstallSetup& setup) {
   const std::string path = setup.cleanupPath();
-  if (!platform::FileExists(path)) return Status::OK();
-  if (!platform::RemoveFile(path)) return Status::Failed("Delete of kvtclean failed.");
-  return Status::OK();
+  if (!platform::FileExists(path)) return Status::Ok();
+  if (!platform::RemoveFile(path))
+    return Status::Error(Status::Code::kIoError, "Delete of kvtclean failed.");
+  return Status::Ok();
 }
 
 Status CreateProductFolder(const InstallSetup& setup, const std::string& name) {
   const std::string path = setup.ownDir + name;
   // A reinstallation finds the folders in place, with the user's files in them.
-  if (platform::IsDirectory(path)) return Status::OK();
+  if (platform::IsDirectory(path)) return Status::Ok();
   if (!platform::MakeDirectory(path)) {
-    return Status::NotWritten("Folder " + name + " could not be created.");
+    return Status::Error(Status::Code::kIoError, "Folder " + name + " could not be created.");
   }
-  return Status::OK();
+  return Status::Ok();
 }
 
 Status PlaceSampleControlFile(const InstallSetup& setup, std::string* message) {
   const std::string name = setup.sampleName();
   const std::string from = setup.ownDir + name;
-  if (!IsRegularFile(from)) return Status::Failed(name + " not found.");
+  if (!IsRegularFile(from)) return Status::Error(Status::Code::kNotFound, name + " not found.");
   if (!platform::IsDirectory(setup.ownDir + "SortCtl")) {
-    return Status::NotWritten(name + " not moved: folder SortCtl is missing.");
+    return Status::Error(Status::Code::kIoError, name + " not moved: folder SortCtl is missing.");
   }
   std::string to = setup.ownDir + "SortCtl/" + name;
   std::string installed;
@@ -118,10 +120,9 @@ Status PlaceSampleControlFile(const InstallSetup& setup, std::string* message) {
   }
   // One rename moves the file: the target is replaced whole, and the source goes only
   // when the target is in place.
-  std::error_code ec;
-  fs::rename(from, to, ec);
-  if (ec) return Status::NotWritten("Move of " + name + " to SortCtl failed.");
-  return Status::OK();
+  if (!platform::FileSystem::Default().Replace(from, to).ok())
+    return Status::Error(Status::Code::kIoError, "Move of " + name + " to SortCtl failed.");
+  return Status::Ok();
 }
 
 }  // namespace kvt::install

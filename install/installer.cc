@@ -32,7 +32,7 @@ void frmTmr::Start() {
     return;
   }
   former_ = ReadFormerMainDir(setup_);
-  logIfFailed(WriteInstallConfig(setup_));
+  logIfFailed(WriteInstallConfig(setup_), Step::kNeeded);
   const Status renamed = PrepareCleanupProgram(setup_);
   // A clean-up program left by an interrupted earlier run may still be there to be run.
   if (!renamed.ok() && !platform::FileExists(setup_.cleanupPath())) logLine(renamed.message());
@@ -100,25 +100,29 @@ uint32_t frmTmr::fEnded() {
   return code;
 }
 
-void frmTmr::saveInReg() { logIfFailed(SaveMainDir(setup_)); }
+void frmTmr::saveInReg() { logIfFailed(SaveMainDir(setup_), Step::kNeeded); }
 
 void frmTmr::finishInstallation() {
-  logIfFailed(RemoveCleanupProgram(setup_));
+  logIfFailed(RemoveCleanupProgram(setup_), Step::kTidying);
   if (platform::FileExists(setup_.cfgPath())) {
     saveInReg();
-    logIfFailed(CreateProductFolder(setup_, "SortCtl"));
-    logIfFailed(CreateProductFolder(setup_, "SortOrder"));
+    logIfFailed(CreateProductFolder(setup_, "SortCtl"), Step::kNeeded);
+    logIfFailed(CreateProductFolder(setup_, "SortOrder"), Step::kNeeded);
     std::string placed;
-    logIfFailed(PlaceSampleControlFile(setup_, &placed));
+    const Status sample = PlaceSampleControlFile(setup_, &placed);
+    // A product delivered without the sample has nothing to place: that is only logged.
+    logIfFailed(sample, sample.code() == Status::Code::kNotFound ? Step::kTidying : Step::kNeeded);
     if (!placed.empty()) logLine(placed);
   } else {
     logIfFailed(
-        Status::NotWritten("kvtinst.cfg missing: folders and sample control file not installed."));
+        Status::Error(Status::Code::kNotFound,
+                      "kvtinst.cfg missing: folders and sample control file not installed."),
+        Step::kNeeded);
   }
   // Programs find the product through MainDir: a failed installation leaves it as it was.
   if (failed_) {
     const Status restored = RestoreMainDir(setup_, former_);
-    logIfFailed(restored);
+    logIfFailed(restored, Step::kNeeded);
     if (restored.ok()) {
       logLine(former_.value
                   ? "MainDir put back to " + *former_.value + ": the installation is not complete."
@@ -131,10 +135,10 @@ void frmTmr::finishInstallation() {
 
 void frmTmr::logLine(const std::string& message) { front::logSort(kSubAppl, message); }
 
-void frmTmr::logIfFailed(const Status& status) {
+void frmTmr::logIfFailed(const Status& status, Step step) {
   if (status.ok()) return;
   logLine(status.message());
-  if (!status.notWritten()) return;
+  if (step == Step::kTidying) return;
   // What the installation needs could not be written: the user hears of it at once.
   std::cerr << "KVTInst: " << status.message() << "\n";
   failed_ = true;

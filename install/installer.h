@@ -41,9 +41,12 @@ class frmTmr {
   void saveInReg();
   void finishInstallation();
   void waitForTick();
+  // What a failed step means: kNeeded wrote something the installation needs, so its failure
+  // leaves the installation unfinished; kTidying only readied or cleaned up.
+  enum class Step { kNeeded, kTidying };
   // Writes one Install.log line; a failed step logs its message.
   void logLine(const std::string& message);
-  void logIfFailed(const Status& status);
+  void logIfFailed(const Status& status, Step step);
 
   const InstallSetup setup_;
   bool startPending_ = false;

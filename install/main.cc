@@ -46,7 +46,7 @@ const char kHelpTail[] = ". See KVTInst(1).\n";
 
 int SetUpMainDir(const std::string& dir) {
   std::vector<std::string> done;
-  const kvt::install::Status status =
+  const kvt::platform::Status status =
       kvt::install::SetUpMainDir(kvt::platform::ProgramDirectory(), dir, &done);
   for (const std::string& line : done) std::cout << "KVTInst: " << line << "\n";
   if (!status.ok()) {

@@ -8,6 +8,7 @@
 #include "frontlib/cls_file.h"
 #include "frontlib/cls_log.h"
 #include "frontlib/console_info.h"
+#include "frontlib/registry_problem.h"
 #include "frontlib/shared_routines.h"
 #include "frontlib/writable_file.h"
 #include "jobfront/command_line.h"
@@ -44,8 +45,8 @@ std::string joinArgs(const std::vector<std::string>& args) {
 int readMainDirectory(std::string* mainDir) {
   std::string key = platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR);
   std::string dir = front::trim(front::regGet(platform::kHkeyLocalMachine, key, "MainDir"));
-  if (dir.empty() && !platform::LastRegistryProblem().empty()) {
-    // The registry layer has said what is wrong with the file.
+  if (dir.empty() && !front::lastRegistryProblem().empty()) {
+    // The registry access has said what is wrong with the file.
     std::cerr << "kv02sort: no main directory: the registry file " << platform::RegistryFilePath()
               << " cannot be used.\n";
     return kRcNoMainDirectory;

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/status.h"
+
 namespace kvt::platform {
 
 class FileLock {
@@ -23,19 +25,20 @@ class FileLock {
   // only, and only a regular file of this user's own is used, never through a link: a lock
   // that other users can open is a lock they can hold, and so keep every job waiting. A shared
   // lock is opened by every user who may read it, so a narrow umask never keeps another user
-  // out. False (and *reason set) when it cannot be used.
-  bool Open(const std::string& path, std::string* reason);
-  // Takes the lock at once when it is free; false when another holder has it.
-  bool TryLock();
-  // Waits until the lock is free and takes it; false only on an error.
-  bool Lock();
+  // out. When it cannot be used, the message says why ("it is a symbolic link"), without the
+  // path: the caller words its own message around it.
+  Status Open(const std::string& path);
+  // Takes the lock at once when it is free; kBusy when another holder has it.
+  Status TryLock();
+  // Waits until the lock is free and takes it; fails only on an error.
+  Status Lock();
   // Lets the lock go and closes the file.
   void Close();
   // The process that holds the lock, where the system tells (0 when it does not).
   long HolderProcess() const;
 
  private:
-  bool OpenShared(const std::string& path, std::string* reason);
+  Status OpenShared(const std::string& path);
 
   int fd_ = -1;
   bool inheritable_;

@@ -21,16 +21,29 @@ int OpenHandle(const std::string& path, DWORD access, DWORD disposition, DWORD f
   return h == INVALID_HANDLE_VALUE ? -1 : static_cast<int>(::HandleToLong(h));
 }
 
-bool LockWhole(int fd, DWORD flags) {
+Status Refused(DWORD error) {
+  return Status::Error(error == ERROR_LOCK_VIOLATION ? Status::Code::kBusy
+                       : error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND
+                           ? Status::Code::kNotFound
+                       : error == ERROR_ACCESS_DENIED ? Status::Code::kAccessDenied
+                                                      : Status::Code::kIoError,
+                       WindowsErrorText(error));
+}
+
+Status LockWhole(int fd, DWORD flags) {
+  if (fd < 0) return Status::Error(Status::Code::kInvalid, "the lock file is not open");
   OVERLAPPED at{};
-  return ::LockFileEx(::LongToHandle(fd), flags, 0, MAXDWORD, MAXDWORD, &at) != 0;
+  if (::LockFileEx(::LongToHandle(fd), flags, 0, MAXDWORD, MAXDWORD, &at) != 0) {
+    return Status::Ok();
+  }
+  return Refused(::GetLastError());
 }
 
 }  // namespace
 
 FileLock::~FileLock() { Close(); }
 
-bool FileLock::Open(const std::string& path, std::string* reason) {
+Status FileLock::Open(const std::string& path) {
   Close();
   fd_ = OpenHandle(path, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                    inheritable_);
@@ -38,15 +51,14 @@ bool FileLock::Open(const std::string& path, std::string* reason) {
   if (fd_ < 0 && ::GetLastError() == ERROR_ACCESS_DENIED) {
     fd_ = OpenHandle(path, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, inheritable_);
   }
-  if (fd_ < 0 && reason != nullptr) *reason = WindowsErrorText(::GetLastError());
-  return fd_ >= 0;
+  return fd_ < 0 ? Refused(::GetLastError()) : Status::Ok();
 }
 
-bool FileLock::TryLock() {
-  return fd_ >= 0 && LockWhole(fd_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY);
+Status FileLock::TryLock() {
+  return LockWhole(fd_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY);
 }
 
-bool FileLock::Lock() { return fd_ >= 0 && LockWhole(fd_, LOCKFILE_EXCLUSIVE_LOCK); }
+Status FileLock::Lock() { return LockWhole(fd_, LOCKFILE_EXCLUSIVE_LOCK); }
 
 long FileLock::HolderProcess() const { return 0; }
 

@@ -9,37 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/status.h"
+
 namespace kvt::platform {
-
-class Status {
- public:
-  enum class Code {
-    kOk,
-    kNotFound,      // no such file or folder
-    kExists,        // an exclusive create found the name taken
-    kAccessDenied,  // no permission, or a read-only medium
-    kIsDirectory,   // a folder where a file was wanted
-    kBusy,          // a lock another holder has
-    kNoSpace,       // the disk is full
-    kInvalid,       // a request the system cannot satisfy (an empty mapping, a bad name)
-    kIoError,       // anything else
-  };
-
-  Status() = default;
-  static Status Ok() { return Status(); }
-  static Status Error(Code code, std::string message) { return Status(code, std::move(message)); }
-
-  bool ok() const { return code_ == Code::kOk; }
-  Code code() const { return code_; }
-  // What failed, on which path, in the system's words; empty when ok.
-  const std::string& message() const { return message_; }
-
- private:
-  Status(Code code, std::string message) : code_(code), message_(std::move(message)) {}
-
-  Code code_ = Code::kOk;
-  std::string message_;
-};
 
 // A read-only view of part of a file; unmapped when destroyed.
 class MappedRegion {
@@ -101,6 +73,15 @@ enum class OpenMode {
 
 enum class LockWait { kWait, kTry };
 
+// What a name stands for itself, a symbolic link not followed.
+enum class EntryKind {
+  kNone,       // nothing there (or nothing this process may see)
+  kFile,       // a regular file
+  kDirectory,  // a folder
+  kLink,       // a symbolic link (a junction on Windows), whatever it points to
+  kOther,      // a device, a FIFO, a socket
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -119,6 +100,8 @@ class FileSystem {
   // True when a file may be put at path: nothing is there, or a regular file (or a link to
   // one). A folder, a device, a FIFO or a socket is never replaced by a file.
   virtual bool HoldsFileOrNothing(const std::string& path) = 0;
+  // For work on a tree the user may have put links into: a link is never walked through.
+  virtual EntryKind KindOf(const std::string& path) = 0;
   virtual Status GetFileSize(const std::string& path, uint64_t* size) = 0;
   // Success also when the folder already exists.
   virtual Status MakeDirectory(const std::string& path) = 0;

@@ -309,6 +309,14 @@ class PosixFileSystem final : public FileSystem {
     return S_ISREG(st.st_mode);
   }
 
+  EntryKind KindOf(const std::string& path) override {
+    struct stat st;
+    if (path.empty() || ::lstat(path.c_str(), &st) != 0) return EntryKind::kNone;
+    if (S_ISREG(st.st_mode)) return EntryKind::kFile;
+    if (S_ISDIR(st.st_mode)) return EntryKind::kDirectory;
+    return S_ISLNK(st.st_mode) ? EntryKind::kLink : EntryKind::kOther;
+  }
+
   Status GetFileSize(const std::string& path, uint64_t* size) override {
     struct stat st;
     if (::stat(path.c_str(), &st) != 0) return ErrnoStatus("size of", path, errno);

@@ -286,6 +286,15 @@ class WindowsFileSystem final : public FileSystem {
     return disk;
   }
 
+  EntryKind KindOf(const std::string& path) override {
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : Attributes(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::kNone;
+    // The attributes are the link's own: a reparse point is never followed here.
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return EntryKind::kLink;
+    if (IsFolder(attributes)) return EntryKind::kDirectory;
+    return attributes & FILE_ATTRIBUTE_DEVICE ? EntryKind::kOther : EntryKind::kFile;
+  }
+
   Status GetFileSize(const std::string& path, uint64_t* size) override {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {

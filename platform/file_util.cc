@@ -1,95 +1,94 @@
+// The small file helpers, the same on every system: each is a few calls of the file system
+// layer, so what they do to a file is what that layer does.
 #include "platform/file_util.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <atomic>
+#include <memory>
+#include <random>
 
-#include <cerrno>
-#include <cstdlib>
-#include <vector>
-
+#include "platform/file_system.h"
 #include "platform/paths.h"
 
 namespace kvt::platform {
 namespace {
 
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
+constexpr int kNameTries = 100;
+
+// A name in path's folder for a file about to take path's place. Another writer of the folder
+// may pick the same name; the exclusive create then says so and the caller picks again.
+std::string TemporaryNameBeside(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  static const unsigned seed = std::random_device()();
+  const std::string dir = DirectoryPart(path);
+  return (dir.empty() ? std::string(".") + kPathSeparator : dir) + ".kvttmp" +
+         std::to_string(seed) + "_" + std::to_string(counter++);
+}
+
+// Creates a new private file beside path; *name is its name.
+Status CreateBeside(const std::string& path, std::string* name, std::unique_ptr<File>* file) {
+  Status status;
+  for (int i = 0; i < kNameTries; ++i) {
+    *name = TemporaryNameBeside(path);
+    status = FileSystem::Default().Open(*name, OpenMode::kCreateExclusive, file);
+    if (status.code() != Status::Code::kExists) break;
   }
-  return true;
+  return status;
 }
 
 }  // namespace
 
-bool FileExists(const std::string& path) {
-  struct stat st;
-  return !path.empty() && ::stat(path.c_str(), &st) == 0;
-}
+bool FileExists(const std::string& path) { return FileSystem::Default().Exists(path); }
 
 bool IsDirectory(const std::string& path) {
-  struct stat st;
-  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  uint64_t size = 0;
+  return !path.empty() &&
+         FileSystem::Default().GetFileSize(path, &size).code() == Status::Code::kIsDirectory;
 }
 
 int64_t FileSize(const std::string& path) {
-  struct stat st;
-  if (path.empty() || ::stat(path.c_str(), &st) != 0) return -1;
-  return static_cast<int64_t>(st.st_size);
+  uint64_t size = 0;
+  if (path.empty() || !FileSystem::Default().GetFileSize(path, &size).ok()) return -1;
+  return static_cast<int64_t>(size);
 }
 
 bool ReadWholeFile(const std::string& path, std::string* out) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  std::unique_ptr<File> file;
+  if (!FileSystem::Default().Open(path, OpenMode::kRead, &file).ok()) return false;
   out->clear();
+  // Read to the end rather than to the size: a file that grows meanwhile, or one whose size
+  // the system does not know, is read whole all the same.
   char buffer[65536];
   for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ::close(fd);
-      return n == 0;
-    }
-    out->append(buffer, static_cast<size_t>(n));
+    size_t got = 0;
+    if (!file->Read(buffer, sizeof buffer, &got).ok()) return false;
+    out->append(buffer, got);
+    if (got < sizeof buffer) return true;
   }
 }
 
 bool AtomicReplaceFile(const std::string& path, const std::string& contents) {
-  std::string dir = DirectoryPart(path);
-  std::string pattern = (dir.empty() ? std::string("./") : dir) + ".kvttmpXXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  int fd = ::mkstemp(name.data());
-  if (fd < 0) return false;
-  // mkstemp creates 0600; the product's files get the user's usual permissions.
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  struct stat old;
-  mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~mask);
-  ::fchmod(fd, mode);
-  bool ok = WriteAll(fd, contents.data(), contents.size()) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok && ::rename(name.data(), path.c_str()) == 0) return true;
-  ::unlink(name.data());
+  FileSystem& fs = FileSystem::Default();
+  std::string temporary;
+  std::unique_ptr<File> file;
+  if (!CreateBeside(path, &temporary, &file).ok()) return false;
+  // Created private; the new file gets the rights of the one it replaces, or the user's usual.
+  bool ok = file->MatchPermissions(path).ok() &&
+            file->Write(contents.data(), contents.size()).ok() && file->Sync().ok();
+  ok = file->Close().ok() && ok;
+  if (ok && fs.Replace(temporary, path).ok()) return true;
+  fs.Remove(temporary);
   return false;
 }
 
 bool CopyFile(const std::string& from, const std::string& to) {
   std::string contents;
-  if (!ReadWholeFile(from, &contents)) return false;
-  return AtomicReplaceFile(to, contents);
+  return ReadWholeFile(from, &contents) && AtomicReplaceFile(to, contents);
 }
 
-bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+bool RemoveFile(const std::string& path) { return FileSystem::Default().Remove(path).ok(); }
 
 bool MakeDirectory(const std::string& path) {
-  return ::mkdir(path.c_str(), 0777) == 0 || (errno == EEXIST && IsDirectory(path));
+  return FileSystem::Default().MakeDirectory(path).ok();
 }
 
 }  // namespace kvt::platform

@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/file_system.h"
+
 namespace kvt::platform {
 
 inline constexpr uint32_t kHkeyLocalMachine = 0x80000002u;
@@ -22,6 +24,9 @@ std::string RegistryFilePath();
 // Where the registry is and how to choose another, for help texts: the registry file on POSIX,
 // the system's own registry on Windows.
 std::string RegistryDescription();
+
+// "SOFTWARE\\A\\" and "\\SOFTWARE\\A" name the same key as "SOFTWARE\\A"; "" names the root.
+std::string NormalizeRegistryKey(const std::string& key);
 
 struct RegValue {
   // kOther: a type the product does not use (hex:, hex(2):, ...), kept but never read.
@@ -77,35 +82,43 @@ class RegistryTree {
   std::string lineEnd_ = "\n";
 };
 
-// Why the registry file was last found unusable in this process ("" when never): a file that
-// is no registry file or cannot be read is never taken for an empty one nor overwritten.
-std::string LastRegistryProblem();
-
-// The registry file on disk.
+// The registry on disk (the system's own on Windows). Every call answers with a Status and
+// prints nothing: the caller decides whether and where the user hears of a failure. A registry
+// file that is no registry file or cannot be read is never taken for an empty one nor
+// overwritten: reads and writes then fail with a message that names the file.
 class Registry {
  public:
   explicit Registry(std::string path = RegistryFilePath());
 
+  // *exists tells whether the key (or one below it) is there.
+  Status HasKey(const std::string& key, bool* exists) const;
+  // *value is the value, or nothing when the key or the value is missing.
+  Status Read(const std::string& key, const std::string& name,
+              std::optional<RegValue>* value) const;
+  Status CreateKey(const std::string& key);
+  Status SetString(const std::string& key, const std::string& name, const std::string& text);
+  Status SetDword(const std::string& key, const std::string& name, uint32_t value);
+  // Deletes the key and its subkeys; kNotFound when it does not exist.
+  Status DeleteKey(const std::string& key);
+  // Deletes one value of the key; a missing key or value is already as wanted.
+  Status DeleteValue(const std::string& key, const std::string& name);
+
+  // Shorthands for callers to whom a registry that cannot be read is one without the key or
+  // value: they have nothing to tell the user either way.
   bool KeyExists(const std::string& key) const;
   std::optional<RegValue> Query(const std::string& key, const std::string& name) const;
-  bool CreateKey(const std::string& key);
-  bool SetString(const std::string& key, const std::string& name, const std::string& text);
-  bool SetDword(const std::string& key, const std::string& name, uint32_t value);
-  // Deletes the key and its subkeys; false when it does not exist or the file cannot be written.
-  bool DeleteKey(const std::string& key);
-  // Deletes one value of the key; false only when the registry cannot be written (a missing
-  // key or value is already as wanted).
-  bool DeleteValue(const std::string& key, const std::string& name);
 
   const std::string& path() const { return path_; }
 
  private:
-  // The file's tree; false (problem recorded and reported) when the file cannot be used.
-  // A missing or empty file is an empty registry.
-  bool Load(RegistryTree* tree) const;
-  // Locks, loads, applies change, writes back atomically. change returns false to abort.
+#ifndef _WIN32
+  // The file's tree; a missing or empty file is an empty registry.
+  Status Load(RegistryTree* tree) const;
+  // Locks, loads, applies change, writes back atomically. change answers kNotFound to leave
+  // the file as it is.
   template <typename Change>
-  bool Modify(Change change);
+  Status Modify(Change change);
+#endif
 
   std::string path_;
 };

@@ -6,18 +6,10 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "platform/windows_error.h"
 
 namespace kvt::platform {
 namespace {
-
-// "SOFTWARE\\A\\" and "\\SOFTWARE\\A" name the same key as "SOFTWARE\\A"; the system refuses
-// a leading backslash.
-std::string NormalizeKey(const std::string& key) {
-  size_t begin = key.find_first_not_of('\\');
-  if (begin == std::string::npos) return "";
-  size_t end = key.find_last_not_of('\\');
-  return key.substr(begin, end - begin + 1);
-}
 
 // An open key, closed when it goes out of scope.
 class Key {
@@ -28,15 +20,16 @@ class Key {
   ~Key() {
     if (hkey_ != nullptr) ::RegCloseKey(hkey_);
   }
-  bool Open(const std::string& path, REGSAM access) {
-    return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, NormalizeKey(path).c_str(), 0, access, &hkey_) ==
-           ERROR_SUCCESS;
+  LONG Open(const std::string& path, REGSAM access) {
+    return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, NormalizeRegistryKey(path).c_str(), 0, access,
+                           &hkey_);
   }
-  bool Create(const std::string& path) {
-    std::string normal = NormalizeKey(path);
-    return !normal.empty() && ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, normal.c_str(), 0, nullptr,
-                                                REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE,
-                                                nullptr, &hkey_, nullptr) == ERROR_SUCCESS;
+  LONG Create(const std::string& path) {
+    std::string normal = NormalizeRegistryKey(path);
+    if (normal.empty()) return ERROR_INVALID_PARAMETER;
+    return ::RegCreateKeyExA(HKEY_LOCAL_MACHINE, normal.c_str(), 0, nullptr,
+                             REG_OPTION_NON_VOLATILE, KEY_READ | KEY_WRITE, nullptr, &hkey_,
+                             nullptr);
   }
   HKEY get() const { return hkey_; }
 
@@ -44,20 +37,35 @@ class Key {
   HKEY hkey_ = nullptr;
 };
 
-bool SetValue(const std::string& key, const std::string& name, DWORD type, const void* data,
-              DWORD size) {
+// The registry's answer as a Status that names the key.
+Status Answer(LONG rc, const std::string& key) {
+  if (rc == ERROR_SUCCESS) return Status::Ok();
+  const Status::Code code = rc == ERROR_FILE_NOT_FOUND || rc == ERROR_PATH_NOT_FOUND
+                                ? Status::Code::kNotFound
+                            : rc == ERROR_ACCESS_DENIED     ? Status::Code::kAccessDenied
+                            : rc == ERROR_INVALID_PARAMETER ? Status::Code::kInvalid
+                                                            : Status::Code::kIoError;
+  return Status::Error(
+      code, "HKEY_LOCAL_MACHINE\\" + key + ": " + WindowsErrorText(static_cast<uint32_t>(rc)));
+}
+
+Status SetValue(const std::string& key, const std::string& name, DWORD type, const void* data,
+                DWORD size) {
   Key k;
-  return k.Create(key) && ::RegSetValueExA(k.get(), name.c_str(), 0, type,
-                                           static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+  LONG rc = k.Create(key);
+  if (rc == ERROR_SUCCESS) {
+    rc = ::RegSetValueExA(k.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+  }
+  return Answer(rc, key);
 }
 
 // Deletes path's subkeys, deepest first, then path: RegDeleteKeyA removes only a key that has
 // no subkeys.
-bool DeleteTree(const std::string& path) {
+LONG DeleteTree(const std::string& path) {
   std::vector<std::string> children;
   {
     Key k;
-    if (!k.Open(path, KEY_READ)) return false;
+    if (LONG rc = k.Open(path, KEY_READ); rc != ERROR_SUCCESS) return rc;
     char name[256];  // a key name is at most 255 characters
     for (DWORD i = 0;; ++i) {
       DWORD length = sizeof name;
@@ -67,9 +75,9 @@ bool DeleteTree(const std::string& path) {
     }
   }
   for (const std::string& child : children) {
-    if (!DeleteTree(path + "\\" + child)) return false;
+    if (LONG rc = DeleteTree(path + "\\" + child); rc != ERROR_SUCCESS) return rc;
   }
-  return ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str()) == ERROR_SUCCESS;
+  return ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, path.c_str());
 }
 
 }  // namespace
@@ -79,68 +87,74 @@ std::string RegistryFilePath() { return "HKEY_LOCAL_MACHINE"; }
 
 std::string RegistryDescription() { return "the system registry"; }
 
-// The real registry has no file that could be found unreadable or foreign; a key or value it
-// cannot give is simply missing.
-std::string LastRegistryProblem() { return std::string(); }
-
 Registry::Registry(std::string path) : path_(std::move(path)) {}
 
-bool Registry::KeyExists(const std::string& key) const {
+Status Registry::HasKey(const std::string& key, bool* exists) const {
   Key k;
-  return k.Open(key, KEY_READ);
+  const LONG rc = k.Open(key, KEY_READ);
+  *exists = rc == ERROR_SUCCESS;
+  // A missing key is an answer, not a failure.
+  return rc == ERROR_FILE_NOT_FOUND ? Status::Ok() : Answer(rc, key);
 }
 
-std::optional<RegValue> Registry::Query(const std::string& key, const std::string& name) const {
+Status Registry::Read(const std::string& key, const std::string& name,
+                      std::optional<RegValue>* value) const {
+  value->reset();
   Key k;
-  if (!k.Open(key, KEY_QUERY_VALUE)) return std::nullopt;
+  LONG rc = k.Open(key, KEY_QUERY_VALUE);
   DWORD type = 0;
   DWORD size = 0;
-  if (::RegQueryValueExA(k.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
-    return std::nullopt;
-  }
+  if (rc == ERROR_SUCCESS)
+    rc = ::RegQueryValueExA(k.get(), name.c_str(), nullptr, &type, nullptr, &size);
   std::vector<BYTE> data(size + 1);
-  if (::RegQueryValueExA(k.get(), name.c_str(), nullptr, &type, data.data(), &size) !=
-      ERROR_SUCCESS) {
-    return std::nullopt;
+  if (rc == ERROR_SUCCESS) {
+    rc = ::RegQueryValueExA(k.get(), name.c_str(), nullptr, &type, data.data(), &size);
   }
-  RegValue value;
+  // A key or value that is not there is simply missing.
+  if (rc == ERROR_FILE_NOT_FOUND) return Status::Ok();
+  if (rc != ERROR_SUCCESS) return Answer(rc, key);
+  RegValue found;
   if (type == REG_DWORD && size == sizeof(DWORD)) {
-    value.type = RegValue::Type::kDword;
-    value.dword = *reinterpret_cast<const DWORD*>(data.data());
-    return value;
+    found.type = RegValue::Type::kDword;
+    found.dword = *reinterpret_cast<const DWORD*>(data.data());
+    *value = found;
+    return Status::Ok();
   }
-  if (type != REG_SZ && type != REG_EXPAND_SZ) return std::nullopt;
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return Status::Ok();
   // The stored size counts the terminating zero, when the writer stored one.
   std::string text(reinterpret_cast<const char*>(data.data()), size);
   while (!text.empty() && text.back() == '\0') text.pop_back();
-  value.text = text;
-  return value;
+  found.text = text;
+  *value = found;
+  return Status::Ok();
 }
 
-bool Registry::CreateKey(const std::string& key) {
+Status Registry::CreateKey(const std::string& key) {
   Key k;
-  return k.Create(key);
+  return Answer(k.Create(key), key);
 }
 
-bool Registry::SetString(const std::string& key, const std::string& name, const std::string& text) {
+Status Registry::SetString(const std::string& key, const std::string& name,
+                           const std::string& text) {
   return SetValue(key, name, REG_SZ, text.c_str(), static_cast<DWORD>(text.size() + 1));
 }
 
-bool Registry::SetDword(const std::string& key, const std::string& name, uint32_t value) {
+Status Registry::SetDword(const std::string& key, const std::string& name, uint32_t value) {
   DWORD dword = value;
   return SetValue(key, name, REG_DWORD, &dword, sizeof dword);
 }
 
-bool Registry::DeleteKey(const std::string& key) {
-  std::string normal = NormalizeKey(key);
-  return !normal.empty() && DeleteTree(normal);
+Status Registry::DeleteKey(const std::string& key) {
+  std::string normal = NormalizeRegistryKey(key);
+  return Answer(normal.empty() ? ERROR_INVALID_PARAMETER : DeleteTree(normal), key);
 }
 
-bool Registry::DeleteValue(const std::string& key, const std::string& name) {
+Status Registry::DeleteValue(const std::string& key, const std::string& name) {
   Key k;
-  if (!k.Open(key, KEY_SET_VALUE)) return !KeyExists(key);
-  const LONG rc = ::RegDeleteValueA(k.get(), name.c_str());
-  return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
+  LONG rc = k.Open(key, KEY_SET_VALUE);
+  if (rc == ERROR_SUCCESS) rc = ::RegDeleteValueA(k.get(), name.c_str());
+  // A missing key or value is already as wanted.
+  return rc == ERROR_FILE_NOT_FOUND ? Status::Ok() : Answer(rc, key);
 }
 
 }  // namespace kvt::platform

@@ -1,15 +1,13 @@
 #include "uninstall/removal_plan.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "frontlib/shared_routines.h"
+#include "platform/file_system.h"
+#include "platform/paths.h"
 
 namespace kvt::uninstall {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr char kSavedLogPrefix[] = "kvtsortLog.";
 // Long lists are cut after this many names.
@@ -51,20 +49,19 @@ void PlanFolders(const std::string& dir, RemovalPlan* plan) {
 }  // namespace
 
 bool IsRealDirectory(const std::string& path) {
-  std::error_code ec;
-  return fs::is_directory(fs::symlink_status(path, ec));
+  return platform::FileSystem::Default().KindOf(path) == platform::EntryKind::kDirectory;
 }
 
 FolderContents ListFolderContents(const std::string& folder) {
   FolderContents contents;
-  std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code kind;
-    const bool isFolder = it->is_directory(kind) && !it->is_symlink(kind);
-    (isFolder ? contents.folders : contents.files).push_back(it->path().filename().string());
+  std::vector<std::string> names;
+  platform::FileSystem& fs = platform::FileSystem::Default();
+  if (!fs.ListDirectory(folder, "*", &names).ok()) return contents;
+  // Listed sorted, so both lists come out sorted.
+  for (std::string& name : names) {
+    const bool isFolder = IsRealDirectory(platform::WithTrailingSeparator(folder) + name);
+    (isFolder ? contents.folders : contents.files).push_back(std::move(name));
   }
-  std::sort(contents.files.begin(), contents.files.end());
-  std::sort(contents.folders.begin(), contents.folders.end());
   return contents;
 }
 

@@ -1,12 +1,12 @@
 #include "uninstall/uninstaller.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "frontlib/registry_access.h"
+#include "frontlib/registry_problem.h"
 #include "frontlib/shared_routines.h"
+#include "platform/file_system.h"
 #include "platform/file_util.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
@@ -15,19 +15,11 @@
 namespace kvt::uninstall {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr char kParentKey[] = "SOFTWARE";
 
 std::string ThisVersionSubKey() {
   const std::string key = platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR);
   return key.substr(std::string(kParentKey).size() + 1);
-}
-
-// Copies a file whole: the target is replaced atomically, never left half-written.
-bool CopyWhole(const std::string& from, const std::string& to) {
-  std::string contents;
-  return platform::ReadWholeFile(from, &contents) && platform::AtomicReplaceFile(to, contents);
 }
 
 bool HoldsListed(const UninstallResult& result, const std::string& folder) {
@@ -73,7 +65,7 @@ bool Uninstaller::deleteRegistryKey() {
   // a system registry.
   const size_t last = productKey_.rfind('\\');
   if (last != std::string::npos && last > std::string(kParentKey).size()) {
-    platform::Registry().CreateKey(productKey_.substr(0, last));
+    front::reportRegistryProblem(platform::Registry().CreateKey(productKey_.substr(0, last)));
   }
   return true;
 }
@@ -81,10 +73,9 @@ bool Uninstaller::deleteRegistryKey() {
 void Uninstaller::moveModules(UninstallResult& result) {
   const std::string from = mainDir_ + "SortCtl/" + kSampleName;
   if (front::fileMissing(from)) return;
-  std::error_code ec;
   // One rename: the sample is either back in the main directory or still in SortCtl.
-  fs::rename(from, mainDir_ + kSampleName, ec);
-  if (ec) result.leftBehind.push_back(std::string("SortCtl/") + kSampleName);
+  if (!platform::FileSystem::Default().Replace(from, mainDir_ + kSampleName).ok())
+    result.leftBehind.push_back(std::string("SortCtl/") + kSampleName);
 }
 
 void Uninstaller::delModules(UninstallResult& result) {
@@ -100,7 +91,9 @@ void Uninstaller::saveInstallConfig(UninstallResult& result) {
   const std::string cfg = mainDir_ + "kvtinst.cfg";
   if (front::fileMissing(cfg)) return;
   // The configuration goes only once both copies hold it.
-  if (!CopyWhole(cfg, mainDir_ + "install.ctl") || !CopyWhole(cfg, mainDir_ + "install.wrk")) {
+  // Each copy replaces its target whole, never leaving it half-written.
+  if (!platform::CopyFile(cfg, mainDir_ + "install.ctl") ||
+      !platform::CopyFile(cfg, mainDir_ + "install.wrk")) {
     result.leftBehind.push_back("kvtinst.cfg");
     return;
   }
@@ -109,8 +102,8 @@ void Uninstaller::saveInstallConfig(UninstallResult& result) {
 
 void Uninstaller::emptyDirectory(const std::string& folder, UninstallResult& result) {
   const std::string path = mainDir_ + folder;
-  std::error_code ec;
-  if (!fs::exists(fs::symlink_status(path, ec))) return;
+  platform::FileSystem& fs = platform::FileSystem::Default();
+  if (fs.KindOf(path) == platform::EntryKind::kNone) return;
   if (!IsRealDirectory(path)) {
     result.leftBehind.push_back(folder);
     return;
@@ -130,7 +123,7 @@ void Uninstaller::emptyDirectory(const std::string& folder, UninstallResult& res
   std::sort(remaining.begin(), remaining.end());
   result.leftBehind.insert(result.leftBehind.end(), remaining.begin(), remaining.end());
   // A folder that still holds a listed entry needs no line of its own.
-  if (!fs::remove(path, ec) && remaining.empty() && !HoldsListed(result, folder)) {
+  if (!fs.RemoveDirectory(path).ok() && remaining.empty() && !HoldsListed(result, folder)) {
     result.leftBehind.push_back(folder + "/");
   }
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "frontlib/shared_routines.h"
+#include "platform/file_system.h"
 #include "platform/file_util.h"
 
 namespace kvt::util {
@@ -39,7 +40,7 @@ ArchiveResult LogArchive::startNewLog() const {
     result.text = q(old) + " deleted." + kCrLf;
   }
   if (!kvt::front::fileMissing(logPath_)) {
-    if (std::rename(logPath_.c_str(), old.c_str()) != 0) {
+    if (!kvt::platform::FileSystem::Default().Replace(logPath_, old).ok()) {
       return {result.text + q(logPath_) + " could not be renamed to " + q(old) + ".",
               MsgColour::ErrorRed};
     }

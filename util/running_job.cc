@@ -7,10 +7,9 @@ namespace kvt::util {
 
 bool anotherJobRuns(const std::string& mainDir) {
   platform::FileLock lock;
-  std::string reason;
   // A lock file that cannot be opened tells nothing; kv02sort reports that problem itself.
-  if (!lock.Open(mainDir + formats::kJobLockName, &reason)) return false;
-  const bool taken = !lock.TryLock();
+  if (!lock.Open(mainDir + formats::kJobLockName).ok()) return false;
+  const bool taken = !lock.TryLock().ok();
   lock.Close();
   return taken;
 }

@@ -608,8 +608,8 @@ TEST(Kv02sortMainDirTest, ARegistryFileThatIsNoRegistryIsNamedOnStandardError) {
 TEST_F(Kv02sortRunTest, AJobThatFindsAnotherRunningWaitsAndSaysSoOnce) {
   writeJob(kGoodFile, kGoodFields);
   platform::FileLock other;
-  std::string reason;
-  ASSERT_TRUE(other.Open(dir_.file("kvtsort.lck"), &reason)) << reason;
+  const platform::Status opened = other.Open(dir_.file("kvtsort.lck"));
+  ASSERT_TRUE(opened.ok()) << opened.message();
   ASSERT_TRUE(other.TryLock());
   TestMainDir::Run run;
   std::atomic<bool> ended = false;

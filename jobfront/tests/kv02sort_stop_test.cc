@@ -57,7 +57,7 @@ TEST_P(Kv02sortStopTest, EndsTheEngineAndKeepsThePreviousOutput) {
   EXPECT_EQ(frontMessage(lines.back(), "TMR"), padded("KV Tamsort ended.( 180)"));
   // The engine held the job lock as well: it has ended when the lock is free.
   platform::FileLock lock;
-  ASSERT_TRUE(lock.Open(dir.file("kvtsort.lck"), nullptr));
+  ASSERT_TRUE(lock.Open(dir.file("kvtsort.lck")).ok());
   EXPECT_TRUE(lock.TryLock());
 }
 

@@ -21,12 +21,12 @@ namespace {
 void ExpectOneHolderAtATime(const std::string& path) {
   FileLock first;
   FileLock second;
-  std::string reason;
-  auto open = [&](FileLock& lock) { return lock.Open(path, &reason); };
-  ASSERT_TRUE(open(first)) << reason;
-  ASSERT_TRUE(open(second)) << reason;
+  Status opened;
+  auto open = [&](FileLock& lock) { return (opened = lock.Open(path)).ok(); };
+  ASSERT_TRUE(open(first)) << opened.message();
+  ASSERT_TRUE(open(second)) << opened.message();
   EXPECT_TRUE(first.TryLock()) << path;
-  EXPECT_FALSE(second.TryLock()) << path;
+  EXPECT_EQ(second.TryLock().code(), Status::Code::kBusy) << path;
   first.Close();
   EXPECT_TRUE(second.TryLock()) << path;
   second.Close();
@@ -37,9 +37,9 @@ TEST(FileLock, AFileHasOneHolderAtATime) {
   kvt::testing::TempDir dir;
   ExpectOneHolderAtATime(dir / "job.lck");
   FileLock missing;
-  std::string reason;
-  EXPECT_FALSE(missing.Open(dir / "no-such-folder" + kPathSeparator + "x.lck", &reason));
-  EXPECT_FALSE(reason.empty());
+  const Status opened = missing.Open(dir / "no-such-folder" + kPathSeparator + "x.lck");
+  EXPECT_FALSE(opened.ok());
+  EXPECT_FALSE(opened.message().empty());
   EXPECT_FALSE(missing.TryLock());
 }
 
@@ -51,8 +51,8 @@ TEST(FileLock, OnlyAPrivateFileOfOurOwnIsALock) {
   const std::string path = dir / "job.lck";
   {
     FileLock made;
-    std::string reason;
-    ASSERT_TRUE(made.Open(path, &reason)) << reason;
+    const Status opened = made.Open(path);
+    ASSERT_TRUE(opened.ok()) << opened.message();
     EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   }
@@ -60,25 +60,24 @@ TEST(FileLock, OnlyAPrivateFileOfOurOwnIsALock) {
   ASSERT_EQ(::mkfifo((dir / "fifo.lck").c_str(), 0600), 0);
   for (const char* name : {"link.lck", "fifo.lck"}) {
     FileLock lock;
-    std::string reason;
-    EXPECT_FALSE(lock.Open(dir / name, &reason)) << name;
-    EXPECT_FALSE(reason.empty()) << name;
+    const Status opened = lock.Open(dir / name);
+    EXPECT_FALSE(opened.ok()) << name;
+    EXPECT_FALSE(opened.message().empty()) << name;
   }
   EXPECT_FALSE(std::filesystem::exists(dir / "elsewhere"));
   if (::geteuid() != 0) GTEST_SKIP() << "a lock file of another user needs root to make";
   ASSERT_EQ(::chown(path.c_str(), 65534, 65534), 0);
   FileLock foreign;
-  std::string reason;
-  EXPECT_FALSE(foreign.Open(path, &reason));
-  EXPECT_NE(reason.find("another user"), std::string::npos) << reason;
+  const Status opened = foreign.Open(path);
+  EXPECT_FALSE(opened.ok());
+  EXPECT_NE(opened.message().find("another user"), std::string::npos) << opened.message();
 }
 
 // While one holder has the lock, another learns who it is.
 TEST(FileLock, TellsTheHoldingProcess) {
   kvt::testing::TempDir dir;
   FileLock holder, waiter;
-  std::string reason;
-  ASSERT_TRUE(holder.Open(dir / "job.lck", &reason) && waiter.Open(dir / "job.lck", &reason));
+  ASSERT_TRUE(holder.Open(dir / "job.lck").ok() && waiter.Open(dir / "job.lck").ok());
   ASSERT_TRUE(holder.TryLock());
   const pid_t child = ::fork();
   if (child == 0) _exit(waiter.HolderProcess() == ::getppid() ? 0 : 1);

@@ -249,6 +249,30 @@ TEST(FileSystem, NewOutputKeepsTheOldFilesPermissions) {
 #endif
 }
 
+// A name is taken for what it is itself: a link is never walked through to its target.
+TEST(FileSystem, KindOfNeverFollowsALink) {
+  testing::TempDir dir;
+  testing::WriteFile(dir / "file", "x");
+  ASSERT_TRUE(Fs().MakeDirectory(dir / "folder").ok());
+  struct Row {
+    std::string name;
+    EntryKind kind;
+  } rows[] = {{"", EntryKind::kNone},
+              {dir / "missing", EntryKind::kNone},
+              {dir / "file", EntryKind::kFile},
+              {dir / "folder", EntryKind::kDirectory}};
+  for (const Row& row : rows) EXPECT_EQ(Fs().KindOf(row.name), row.kind) << row.name;
+#ifndef _WIN32
+  std::filesystem::create_directory_symlink(dir / "folder", dir / "folder-link");
+  std::filesystem::create_symlink(dir / "file", dir / "file-link");
+  std::filesystem::create_symlink(dir / "missing", dir / "dangling");
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  for (const char* link : {"folder-link", "file-link", "dangling"})
+    EXPECT_EQ(Fs().KindOf(dir / link), EntryKind::kLink) << link;
+  EXPECT_EQ(Fs().KindOf(dir / "fifo"), EntryKind::kOther);
+#endif
+}
+
 TEST(MatchesPattern, StarsAndQuestionMarks) {
   struct Row {
     const char* name;

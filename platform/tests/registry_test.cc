@@ -197,10 +197,11 @@ TEST(Registry, AFileThatIsNoRegistryOrCannotBeReadIsNeverOverwritten) {
   ::chmod(dir.path().c_str(), 0777);
   std::string notes = dir / "notes.txt";
   testing::WriteFile(notes, "my notes\n\"MainDir\"=\"/x/\"\n");
-  EXPECT_FALSE(Registry(notes).SetString(kKey, "MainDir", "/new/"));
+  const Status refused = Registry(notes).SetString(kKey, "MainDir", "/new/");
+  EXPECT_FALSE(refused);
   EXPECT_FALSE(Registry(notes).Query(kKey, "MainDir").has_value());
   EXPECT_EQ(testing::ReadFile(notes), "my notes\n\"MainDir\"=\"/x/\"\n");
-  EXPECT_NE(LastRegistryProblem().find(notes), std::string::npos);
+  EXPECT_NE(refused.message().find(notes), std::string::npos);
 
   std::string secret = dir / "secret.reg";
   std::string text = std::string(kHead) + "\"MainDir\"=\"/old/\"\n\"Other\"=\"1\"\n";
@@ -212,6 +213,39 @@ TEST(Registry, AFileThatIsNoRegistryOrCannotBeReadIsNeverOverwritten) {
                          !registry.SetString(kKey, "MainDir", "/new/");
                 });
   EXPECT_EQ(testing::ReadFile(secret), text);
+}
+
+// Whatever makes the file unusable, every call answers with a message naming the file and why;
+// the registry itself says nothing on standard error, its callers choose where that goes.
+TEST(Registry, AnUnusableFileIsAnsweredNeverPrinted) {
+  testing::TempDir dir;
+  testing::WriteFile(dir / "notes.txt", "my notes\n");
+  ASSERT_EQ(::mkdir((dir / "folder.reg").c_str(), 0700), 0);
+  ASSERT_EQ(::mkfifo((dir / "fifo.reg").c_str(), 0600), 0);
+  struct Row {
+    const char* name;
+    const char* why;
+  } rows[] = {{"notes.txt", "does not start with REGEDIT4"},
+              {"folder.reg", "is not a regular file"},
+              {"fifo.reg", "is not a regular file"}};
+  for (const Row& row : rows) {
+    const std::string path = dir / row.name;
+    Registry registry(path);
+    ::testing::internal::CaptureStderr();
+    bool exists = true;
+    std::optional<RegValue> value;
+    const Status answers[] = {registry.SetString(kKey, "MainDir", "/new/"),
+                              registry.DeleteKey(kKey), registry.HasKey(kKey, &exists),
+                              registry.Read(kKey, "MainDir", &value)};
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "") << row.name;
+    for (const Status& answer : answers) {
+      EXPECT_FALSE(answer.ok()) << row.name;
+      EXPECT_NE(answer.message().find("Registry file " + path + " " + row.why), std::string::npos)
+          << answer.message();
+    }
+    EXPECT_FALSE(exists || value.has_value()) << row.name;
+  }
+  EXPECT_EQ(Registry(dir / "new.reg").DeleteKey(kKey).code(), Status::Code::kNotFound);
 }
 
 TEST(Registry, TheLockFileNeverStopsAnotherUserWhoMayWriteTheFile) {
@@ -228,7 +262,7 @@ TEST(Registry, TheLockFileNeverStopsAnotherUserWhoMayWriteTheFile) {
         ::umask(old);
         if (::geteuid() != 0) ::chmod((path + ".lock").c_str(), 0444);
       },
-      [&] { return Registry(path).SetString(kKey, "Second", "2"); });
+      [&] { return Registry(path).SetString(kKey, "Second", "2").ok(); });
   EXPECT_EQ(Registry(path).Query(kKey, "Second")->text, "2");
   EXPECT_EQ(Registry(path).Query(kKey, "First")->text, "1");
 }

@@ -187,8 +187,8 @@ TEST(LocksTest, OnlyTheUsersOwnJobsCanHoldThem) {
     EXPECT_EQ(permissions(lock), 0600u) << lock;
 
   platform::FileLock held;
-  std::string reason;
-  ASSERT_TRUE(held.Open(dir.main() + "kvtsort.lck", &reason)) << reason;
+  const platform::Status opened = held.Open(dir.main() + "kvtsort.lck");
+  ASSERT_TRUE(opened.ok()) << opened.message();
   ASSERT_TRUE(held.TryLock());
   RunOptions options;
   options.options = {"--wait-limit", "1"};

@@ -194,7 +194,7 @@ void TestEverydayUse::followsASortStartedElsewhere() {
                       "its previous content.\r\n");
   f.open();
   kvt::platform::FileLock job;
-  QVERIFY(job.Open(f.product.path("kvtsort.lck"), nullptr));
+  QVERIFY(job.Open(f.product.path("kvtsort.lck")).ok());
   QVERIFY(job.TryLock());
   f.window->tmrJobWatch_Timer();
   QVERIFY(f.child<QLabel>("lblSort")->isVisible());

@@ -730,8 +730,8 @@ void TestFrmUtil::startWhileAnotherJobRunsKeepsItsStatus() {
   f.writeControlFile("job.txt", "INFILE=\"in.dat\"\r\nRECLEN=\"10\"\r\n");
   f.product.writeFakeFrontEnd("while [ ! -f go ]; do sleep 0.05; done\nexit 0");
   kvt::platform::FileLock otherJob;
-  std::string reason;
-  QVERIFY2(otherJob.Open(f.product.path("kvtsort.lck"), &reason), reason.c_str());
+  const kvt::platform::Status opened = otherJob.Open(f.product.path("kvtsort.lck"));
+  QVERIFY2(opened.ok(), opened.message().c_str());
   QVERIFY(otherJob.TryLock());
   const std::string foreign =
       statusRecord("000", 0, 0, 0, "090000") + statusRecord("004", 2, 1, 2, "090000");

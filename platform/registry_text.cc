@@ -1,48 +1,23 @@
-#include "platform/registry.h"
-
-#include <sys/stat.h>
-
+// The REGEDIT4 text of a registry file: reading it into a tree of keys and values and writing it
+// back with every line the product did not change kept as it was. Pure text handling, the same
+// on every system.
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <iterator>
-#include <mutex>
 
-#include "platform/file_lock.h"
-#include "platform/file_util.h"
-#include "platform/paths.h"
+#include "platform/registry.h"
 
 namespace kvt::platform {
 namespace {
 
 const char kRootPrefix[] = "HKEY_LOCAL_MACHINE";
 
-enum class FileCheck { kMissing, kRegular, kNotRegular };
-
-// Only a regular file may be read as the registry and replaced: never a device or a folder.
-FileCheck CheckRegularFile(const std::string& path) {
-  struct stat st;
-  if (::stat(path.c_str(), &st) != 0)
-    return errno == ENOENT ? FileCheck::kMissing : FileCheck::kRegular;
-  return S_ISREG(st.st_mode) ? FileCheck::kRegular : FileCheck::kNotRegular;
-}
-
 bool EqualNoCase(const std::string& a, const std::string& b) {
   return a.size() == b.size() &&
          std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
            return std::tolower(x) == std::tolower(y);
          });
-}
-
-// "SOFTWARE\\A\\" and "\\SOFTWARE\\A" name the same key as "SOFTWARE\\A".
-std::string NormalizeKey(const std::string& key) {
-  size_t begin = key.find_first_not_of('\\');
-  if (begin == std::string::npos) return "";
-  size_t end = key.find_last_not_of('\\');
-  return key.substr(begin, end - begin + 1);
 }
 
 // True when child lies below parent (case-insensitive).
@@ -141,7 +116,7 @@ std::string HeaderKey(const std::string& line) {
   std::string full = trimmed.substr(1, trimmed.size() - 2);
   std::string root = full.substr(0, full.find('\\'));
   if (!EqualNoCase(root, kRootPrefix)) return "";
-  return NormalizeKey(full.substr(root.size()));
+  return NormalizeRegistryKey(full.substr(root.size()));
 }
 
 std::string ValueText(const std::string& name, const RegValue& value) {
@@ -174,44 +149,14 @@ std::vector<std::string> SplitLines(const std::string& text, bool* crlf) {
   }
   return lines;
 }
-
-std::mutex& ProblemMutex() {
-  static std::mutex m;
-  return m;
-}
-
-std::string& LastProblem() {
-  static std::string problem;
-  return problem;
-}
-
-// Records why the file cannot be used and says so once on standard error: every program that
-// touches the registry then tells its user, whatever it does with the failure.
-void ReportProblem(const std::string& problem) {
-  std::lock_guard<std::mutex> lock(ProblemMutex());
-  if (LastProblem() == problem) return;
-  LastProblem() = problem;
-  std::fprintf(stderr, "%s\n", problem.c_str());
-}
-
 }  // namespace
 
-std::string LastRegistryProblem() {
-  std::lock_guard<std::mutex> lock(ProblemMutex());
-  return LastProblem();
-}
-
-std::string RegistryDescription() {
-  return "the registry file " + RegistryFilePath() + "\n(set KVT_REGISTRY to use another)";
-}
-
-std::string RegistryFilePath() {
-  const char* explicit_path = std::getenv("KVT_REGISTRY");
-  if (explicit_path != nullptr && *explicit_path != '\0') return explicit_path;
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
-  if (xdg != nullptr && *xdg != '\0') return std::string(xdg) + "/halvern/registry.reg";
-  const char* home = std::getenv("HOME");
-  return std::string(home != nullptr ? home : ".") + "/.config/halvern/registry.reg";
+// "SOFTWARE\\A\\" and "\\SOFTWARE\\A" name the same key as "SOFTWARE\\A".
+std::string NormalizeRegistryKey(const std::string& key) {
+  size_t begin = key.find_first_not_of('\\');
+  if (begin == std::string::npos) return "";
+  size_t end = key.find_last_not_of('\\');
+  return key.substr(begin, end - begin + 1);
 }
 
 bool RegistryTree::HasHeader(const std::string& text) {
@@ -268,7 +213,7 @@ std::string RegistryTree::Serialize() const {
 }
 
 RegistryTree::Block* RegistryTree::FindKey(const std::string& key) {
-  std::string wanted = NormalizeKey(key);
+  std::string wanted = NormalizeRegistryKey(key);
   for (Block& b : blocks_) {
     if (!b.path.empty() && EqualNoCase(b.path, wanted)) return &b;
   }
@@ -281,7 +226,7 @@ const RegistryTree::Block* RegistryTree::FindKey(const std::string& key) const {
 
 // A key may be written in several blocks; as on import, its last line for a name wins.
 RegistryTree::Line* RegistryTree::FindValue(const std::string& key, const std::string& name) {
-  std::string wanted = NormalizeKey(key);
+  std::string wanted = NormalizeRegistryKey(key);
   Line* found = nullptr;
   for (Block& b : blocks_) {
     if (b.path.empty() || !EqualNoCase(b.path, wanted)) continue;
@@ -293,7 +238,7 @@ RegistryTree::Line* RegistryTree::FindValue(const std::string& key, const std::s
 }
 
 bool RegistryTree::KeyExists(const std::string& key) const {
-  std::string wanted = NormalizeKey(key);
+  std::string wanted = NormalizeRegistryKey(key);
   if (wanted.empty()) return true;
   for (const Block& b : blocks_) {
     if (!b.path.empty() && (EqualNoCase(b.path, wanted) || IsBelow(b.path, wanted))) return true;
@@ -307,7 +252,7 @@ const RegValue* RegistryTree::Find(const std::string& key, const std::string& na
 }
 
 void RegistryTree::CreateKey(const std::string& key) {
-  std::string path = NormalizeKey(key);
+  std::string path = NormalizeRegistryKey(key);
   if (path.empty() || FindKey(path) != nullptr) return;
   // A blank line before each key, unless the file already ends with one.
   Block& last = blocks_.back();
@@ -333,7 +278,7 @@ void RegistryTree::Set(const std::string& key, const std::string& name, const Re
 }
 
 bool RegistryTree::DeleteKey(const std::string& key) {
-  std::string wanted = NormalizeKey(key);
+  std::string wanted = NormalizeRegistryKey(key);
   if (wanted.empty() || !KeyExists(wanted)) return false;
   blocks_.erase(std::remove_if(blocks_.begin() + 1, blocks_.end(),
                                [&](const Block& b) {
@@ -345,7 +290,7 @@ bool RegistryTree::DeleteKey(const std::string& key) {
 }
 
 void RegistryTree::DeleteValue(const std::string& key, const std::string& name) {
-  const std::string wanted = NormalizeKey(key);
+  const std::string wanted = NormalizeRegistryKey(key);
   // A key written in several blocks may name the value in more than one of them.
   for (Block& b : blocks_) {
     if (b.path.empty() || !EqualNoCase(b.path, wanted)) continue;
@@ -353,107 +298,4 @@ void RegistryTree::DeleteValue(const std::string& key, const std::string& name) 
                   [&](const Line& line) { return line.isValue && EqualNoCase(line.name, name); });
   }
 }
-
-Registry::Registry(std::string path) : path_(std::move(path)) {}
-
-bool Registry::Load(RegistryTree* tree) const {
-  std::string text;
-  FileCheck check = CheckRegularFile(path_);
-  if (check == FileCheck::kMissing) {
-    *tree = RegistryTree();
-    return true;
-  }
-  if (check == FileCheck::kNotRegular) {
-    ReportProblem("Registry file " + path_ + " is not a regular file; it is left as it is.");
-    return false;
-  }
-  if (!ReadWholeFile(path_, &text)) {
-    ReportProblem("Registry file " + path_ + " cannot be read (" + std::strerror(errno) +
-                  "); it is left as it is.");
-    return false;
-  }
-  if (!text.empty() && !RegistryTree::HasHeader(text)) {
-    ReportProblem("Registry file " + path_ +
-                  " does not start with REGEDIT4: it is no registry file and is left as it is.");
-    return false;
-  }
-  *tree = text.empty() ? RegistryTree() : RegistryTree::Parse(text);
-  return true;
-}
-
-template <typename Change>
-bool Registry::Modify(Change change) {
-  std::string dir = DirectoryPart(path_);
-  if (!dir.empty() && !IsDirectory(dir)) {
-    // Missing folders are created on the first write.
-    for (size_t i = 1; i <= dir.size(); ++i) {
-      if (i == dir.size() || dir[i] == '/') MakeDirectory(dir.substr(0, i));
-    }
-  }
-  // A lock file beside the registry file serialises writers; the registry file itself is
-  // replaced by rename, so it cannot carry the lock.
-  FileLock lock(/*inheritable=*/false, FileLock::Access::kShared);
-  std::string reason;
-  if (!lock.Open(path_ + ".lock", &reason)) {
-    ReportProblem("Registry file " + path_ + ": its lock file cannot be opened (" + reason + ").");
-    return false;
-  }
-  if (!lock.Lock()) return false;
-  RegistryTree tree;
-  return Load(&tree) && change(tree) && AtomicReplaceFile(path_, tree.Serialize());
-}
-
-bool Registry::KeyExists(const std::string& key) const {
-  RegistryTree tree;
-  return Load(&tree) && tree.KeyExists(key);
-}
-
-std::optional<RegValue> Registry::Query(const std::string& key, const std::string& name) const {
-  RegistryTree tree;
-  if (!Load(&tree)) return std::nullopt;
-  const RegValue* value = tree.Find(key, name);
-  if (value == nullptr) return std::nullopt;
-  return *value;
-}
-
-bool Registry::CreateKey(const std::string& key) {
-  if (NormalizeKey(key).empty()) return false;
-  return Modify([&](RegistryTree& tree) {
-    tree.CreateKey(key);
-    return true;
-  });
-}
-
-bool Registry::SetString(const std::string& key, const std::string& name, const std::string& text) {
-  if (NormalizeKey(key).empty()) return false;
-  return Modify([&](RegistryTree& tree) {
-    RegValue value;
-    value.text = text;
-    tree.Set(key, name, value);
-    return true;
-  });
-}
-
-bool Registry::SetDword(const std::string& key, const std::string& name, uint32_t dword) {
-  if (NormalizeKey(key).empty()) return false;
-  return Modify([&](RegistryTree& tree) {
-    RegValue value;
-    value.type = RegValue::Type::kDword;
-    value.dword = dword;
-    tree.Set(key, name, value);
-    return true;
-  });
-}
-
-bool Registry::DeleteKey(const std::string& key) {
-  return Modify([&](RegistryTree& tree) { return tree.DeleteKey(key); });
-}
-
-bool Registry::DeleteValue(const std::string& key, const std::string& name) {
-  return Modify([&](RegistryTree& tree) {
-    tree.DeleteValue(key, name);
-    return true;
-  });
-}
-
 }  // namespace kvt::platform

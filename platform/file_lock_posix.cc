@@ -24,37 +24,55 @@ std::string OpenProblem(const std::string& path, int error) {
   return std::strerror(error);
 }
 
+// A lock that cannot be had: why, in the system's words, and nothing else.
+Status Refused(int error, std::string why) {
+  return Status::Error(error == EWOULDBLOCK ? Status::Code::kBusy
+                       : error == ENOENT    ? Status::Code::kNotFound
+                       : error == EACCES    ? Status::Code::kAccessDenied
+                                            : Status::Code::kIoError,
+                       std::move(why));
+}
+
+Status Flock(int fd, int how) {
+  if (fd < 0) return Status::Error(Status::Code::kInvalid, "the lock file is not open");
+  int r;
+  do {
+    r = ::flock(fd, how);
+  } while (r != 0 && errno == EINTR);
+  return r == 0 ? Status::Ok() : Refused(errno, std::strerror(errno));
+}
+
 }  // namespace
 
 FileLock::~FileLock() { Close(); }
 
-bool FileLock::OpenShared(const std::string& path, std::string* reason) {
+Status FileLock::OpenShared(const std::string& path) {
   const int flags = inheritable_ ? 0 : O_CLOEXEC;
   fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | flags, 0666);
   // A lock file made by another user may be read-only for us; a read-only open locks as well.
   if (fd_ < 0 && errno == EACCES) fd_ = ::open(path.c_str(), O_RDONLY | flags);
-  if (fd_ < 0) {
-    if (reason != nullptr) *reason = std::strerror(errno);
-    return false;
-  }
+  if (fd_ < 0) return Refused(errno, std::strerror(errno));
   // The creator's umask may have hidden the file from others; its owner opens it up again.
   struct stat st;
   if (::fstat(fd_, &st) == 0 && st.st_uid == ::geteuid() && (st.st_mode & 0444) != 0444)
     ::fchmod(fd_, (st.st_mode & 07777) | 0444);
-  return true;
+  return Status::Ok();
 }
 
-bool FileLock::Open(const std::string& path, std::string* reason) {
+Status FileLock::Open(const std::string& path) {
   Close();
-  if (access_ == Access::kShared) return OpenShared(path, reason);
+  if (access_ == Access::kShared) return OpenShared(path);
   std::string problem;
+  int error = EACCES;
   const int flags = O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | (inheritable_ ? 0 : O_CLOEXEC);
   fd_ = ::open(path.c_str(), flags, 0600);
   struct stat st;
   if (fd_ < 0) {
-    problem = OpenProblem(path, errno);
+    error = errno;
+    problem = OpenProblem(path, error);
   } else if (::fstat(fd_, &st) != 0) {
-    problem = std::strerror(errno);
+    error = errno;
+    problem = std::strerror(error);
   } else if (!S_ISREG(st.st_mode)) {
     problem = "it is not a regular file";
   } else if (st.st_uid != ::geteuid()) {
@@ -63,29 +81,14 @@ bool FileLock::Open(const std::string& path, std::string* reason) {
     // An older lock file that others could open: ours, so closed to them from now on.
     ::fchmod(fd_, 0600);
   }
-  if (problem.empty()) return true;
+  if (problem.empty()) return Status::Ok();
   Close();
-  if (reason != nullptr) *reason = problem;
-  return false;
+  return Refused(error, problem);
 }
 
-bool FileLock::TryLock() {
-  if (fd_ < 0) return false;
-  int r;
-  do {
-    r = ::flock(fd_, LOCK_EX | LOCK_NB);
-  } while (r != 0 && errno == EINTR);
-  return r == 0;
-}
+Status FileLock::TryLock() { return Flock(fd_, LOCK_EX | LOCK_NB); }
 
-bool FileLock::Lock() {
-  if (fd_ < 0) return false;
-  int r;
-  do {
-    r = ::flock(fd_, LOCK_EX);
-  } while (r != 0 && errno == EINTR);
-  return r == 0;
-}
+Status FileLock::Lock() { return Flock(fd_, LOCK_EX); }
 
 void FileLock::Close() {
   if (fd_ < 0) return;
