@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <optional>
@@ -301,8 +302,13 @@ int RunSort(const std::string& main_dir) { return RunSort(RunOptions{.main_dir =
 
 std::string ReadMainDirectory() {
   platform::Registry registry;
-  std::optional<platform::RegValue> value =
-      registry.Query(platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR), "MainDir");
+  std::optional<platform::RegValue> value;
+  const platform::Status read = registry.Read(
+      platform::ProductRegistryKey(KVT_VERSION_MAJOR, KVT_VERSION_MINOR), "MainDir", &value);
+  // A registry file that cannot be used is named to whoever started the engine; a missing key
+  // is only a main directory not yet set up.
+  if (!read.ok() && read.code() != platform::Status::Code::kNotFound)
+    std::fprintf(stderr, "%s\n", read.message().c_str());
   if (!value || value->type != platform::RegValue::Type::kString || value->text.empty()) return "";
   // File names are appended to the folder directly, so it must end with a separator.
   return platform::WithTrailingSeparator(value->text);

@@ -1,25 +1,27 @@
 #include "jobfront/control_record_writer.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <iostream>
+#include <memory>
 
 #include "frontlib/shared_routines.h"
 #include "jobfront/fixed_text.h"
 #include "jobfront/return_codes.h"
+#include "platform/file_system.h"
 #include "platform/file_util.h"
 
 namespace kvt::jobfront {
 
 namespace {
 
-bool writeBytes(const std::string& path, const std::string& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return false;
-  bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  bool closed = std::fclose(file) == 0;
-  return written && closed;
+// A new private file: the record names the job's input and output, and nothing else may stand
+// in its place (a link planted there is never followed).
+platform::Status writeBytes(const std::string& path, const std::string& bytes) {
+  std::unique_ptr<platform::File> file;
+  platform::Status status =
+      platform::FileSystem::Default().Open(path, platform::OpenMode::kCreateExclusive, &file);
+  if (status.ok()) status = file->Write(bytes.data(), bytes.size());
+  if (status.ok()) status = file->Close();
+  return status;
 }
 
 int refuse(const std::string& enginePath, int code, const std::string& message) {
@@ -75,11 +77,10 @@ int writeControlRecord(const std::string& enginePath, const JobSettings& s, cons
     return refuse(enginePath, kRcRecordNotWritten,
                   s.controlPath + " too long for the engine control record.");
   }
-  if (!writeBytes(enginePath, record)) {
-    int error = errno;
+  if (platform::Status written = writeBytes(enginePath, record); !written.ok()) {
     // The log may be writable where the main directory is not; standard error always is.
-    std::cerr << "kv02sort: " << enginePath << " could not be written: " << std::strerror(error)
-              << "\n";
+    std::cerr << "kv02sort: " << enginePath << " could not be written (" << written.message()
+              << ")\n";
     return refuse(enginePath, kRcRecordNotWritten, enginePath + " could not be written.");
   }
   return kRcOk;

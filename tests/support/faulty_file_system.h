@@ -60,6 +60,7 @@ class FaultyFileSystem : public platform::FileSystem {
   platform::Status Replace(const std::string& from, const std::string& to) override;
   platform::Status Remove(const std::string& path) override;
   bool Exists(const std::string& path) override { return real_.Exists(path); }
+  platform::EntryKind KindOf(const std::string& path) override { return real_.KindOf(path); }
   bool HoldsFileOrNothing(const std::string& path) override {
     return real_.HoldsFileOrNothing(path);
   }
