@@ -14,22 +14,10 @@ namespace {
 
 using State = CtlFileEditState;
 
+// In the order of State::ExitStep.
 QString exitName(State::ExitStep step) {
-  switch (step) {
-    case State::ExitStep::kIgnore:
-      return "ignore";
-    case State::ExitStep::kStay:
-      return "stay";
-    case State::ExitStep::kForgetName:
-      return "forget";
-    case State::ExitStep::kAbandon:
-      return "abandon";
-    case State::ExitStep::kAskUnsaved:
-      return "ask";
-    case State::ExitStep::kClose:
-      return "close";
-  }
-  return "?";
+  const char* const names[] = {"ignore", "stay", "forget", "abandon", "ask", "close"};
+  return names[static_cast<int>(step)];
 }
 
 // The Save press that shows its prompt and then waits for Confirm.
@@ -120,6 +108,7 @@ void CtlFileEditStateTest::followsEvents_data() {
       {"loaded, changed", "open load unchanged edit exit yes", "ask close", "saveable save"},
       {"loaded, option chosen", "open load unchanged option exit", "ask", "saveable save"},
       {"loaded, emptied", "open load unchanged edit-part exit", "close", ""},
+      {"changed, then emptied", "open load unchanged option edit-part exit", "close", "save"},
       {"loaded, bad file", "open load-bad unchanged exit", "close", ""},
       {"key field typed", "open load unchanged type", "", "saveable fields save"},
       {"order moved", "open load unchanged order edit save", "prompt",
