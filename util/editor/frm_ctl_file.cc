@@ -4,17 +4,11 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QFocusEvent>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
-#include <QStyle>
-#include <QVBoxLayout>
 
 #include "frontlib/shared_routines.h"
 #include "platform/file_util.h"
@@ -37,217 +31,52 @@ constexpr int kStandardTablePosition = SortOrderReader::kTitleLength + 1;
 
 bool exists(const QString& path) { return !front::fileMissing(path.toStdString()); }
 
-QLineEdit* newBox(const char* name, QWidget* parent) {
-  auto* box = new QLineEdit(parent);
-  box->setObjectName(QLatin1String(name));
-  return box;
-}
-
-QPushButton* newButton(const char* name, const QString& caption, QWidget* parent) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(QLatin1String(name));
-  button->setAutoDefault(false);
-  return button;
-}
-
-// A label that names the control beside it, also for screen readers.
-QLabel* labelFor(const QString& caption, QWidget* control, QWidget* parent) {
-  auto* label = new QLabel(caption, parent);
-  label->setBuddy(control);
-  control->setAccessibleName(caption);
-  return label;
-}
+using ExitStep = CtlFileEditState::ExitStep;
 
 }  // namespace
 
 frmCtlFile::frmCtlFile(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
   setObjectName(QStringLiteral("frmCtlFile"));
   setWindowTitle(texts::kEditorCaption);
-  buildControls();
+  ui_.setupUi(this);
   connectControls();
 }
 
-// ---- Window layout ------------------------------------------------------------------------
-
-void frmCtlFile::buildControls() {
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(buildFileFrame());
-  layout->addWidget(buildGrids(), 1);
-  auto* msgFrame = new QGroupBox(QStringLiteral("Message area"), this);
-  msgFrame->setObjectName(QStringLiteral("fraMsg"));
-  lblMsg = new QLabel(msgFrame);
-  lblMsg->setObjectName(QStringLiteral("lblMsg"));
-  lblMsg->setAccessibleDescription(QStringLiteral("Message area"));
-  lblMsg->setWordWrap(true);
-  lblMsg->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  lblMsg->setMinimumHeight(3 * lblMsg->fontMetrics().height());
-  lblMsg->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  auto* msgLayout = new QVBoxLayout(msgFrame);
-  msgLayout->addWidget(lblMsg);
-  layout->addWidget(msgFrame);
-  layout->addWidget(buildButtons());
-}
-
-QGroupBox* frmCtlFile::buildFileFrame() {
-  auto* frame = new QGroupBox(this);
-  frame->setObjectName(QStringLiteral("fraFile"));
-  auto* grid = new QGridLayout(frame);
-  txtSortCtl = newBox("txtSortCtl", frame);
-  cmdBrowse = newButton("cmdBrowse", QStringLiteral("&Browse"), frame);
-  txtInFile = newBox("txtInFile", frame);
-  cmdBrowseI = newButton("cmdBrowseI", QStringLiteral("Bro&wse"), frame);
-  txtOutFile = newBox("txtOutFile", frame);
-  cmdBrowseO = newButton("cmdBrowseO", QStringLiteral("Brows&e"), frame);
-  txtWFileDir = newBox("txtWFileDir", frame);
-  const std::tuple<QString, QLineEdit*, QPushButton*> paths[] = {
-      {QStringLiteral("Sort control file"), txtSortCtl, cmdBrowse},
-      {QStringLiteral("Input file"), txtInFile, cmdBrowseI},
-      {QStringLiteral("Output file"), txtOutFile, cmdBrowseO},
-      {QStringLiteral("Work file dir"), txtWFileDir, nullptr},
-  };
-  int row = 0;
-  for (const auto& [caption, box, button] : paths) {
-    grid->addWidget(labelFor(caption, box, frame), row, 0);
-    grid->addWidget(box, row, 1, 1, 8);
-    if (button) {
-      grid->addWidget(button, row, 9);
-      // Three buttons read "Browse": a screen reader needs to say which file each one picks.
-      button->setAccessibleName(QStringLiteral("Browse for the ") + caption.toLower());
-    }
-    ++row;
-  }
-  txtRecLen = newBox("txtRecLen", frame);
-  txtMemUsage = newBox("txtMemUsage", frame);
-  txtWorkFiles = newBox("txtWorkFiles", frame);
-  txtMinSplit = newBox("txtMinSplit", frame);
-  txtMaxSplit = newBox("txtMaxSplit", frame);
-  for (QLineEdit* box : {txtRecLen, txtMemUsage, txtWorkFiles, txtMinSplit, txtMaxSplit})
-    box->setMaximumWidth(80);
-  grid->addWidget(labelFor(QStringLiteral("Record length"), txtRecLen, frame), row, 0);
-  grid->addWidget(txtRecLen, row, 1);
-  grid->addWidget(labelFor(QStringLiteral("Memory usage(%)"), txtMemUsage, frame), row, 2);
-  grid->addWidget(txtMemUsage, row, 3);
-  grid->addWidget(labelFor(QStringLiteral("Workfiles(#)"), txtWorkFiles, frame), row, 4);
-  grid->addWidget(txtWorkFiles, row, 5);
-  ++row;
-  grid->addWidget(new QLabel(QStringLiteral("Splits(#)"), frame), row, 0);
-  auto* splits = new QHBoxLayout;
-  splits->addWidget(labelFor(QStringLiteral("(min)"), txtMinSplit, frame));
-  splits->addWidget(txtMinSplit);
-  splits->addSpacing(12);
-  splits->addWidget(labelFor(QStringLiteral("(max)"), txtMaxSplit, frame));
-  splits->addWidget(txtMaxSplit);
-  splits->addStretch(1);
-  grid->addLayout(splits, row, 1, 1, 5);
-  txtMinSplit->setAccessibleName(QStringLiteral("Splits(#) (min)"));
-  txtMaxSplit->setAccessibleName(QStringLiteral("Splits(#) (max)"));
-  grid->setColumnStretch(8, 1);
-  return frame;
-}
-
-QGroupBox* frmCtlFile::buildOrderFrame() {
-  auto* frame = new QGroupBox(QStringLiteral("Sort Order"), this);
-  frame->setObjectName(QStringLiteral("fraSortOrder"));
-  optBinary = new QRadioButton(QStringLiteral("Bi&nary"), frame);
-  optBinary->setObjectName(QStringLiteral("optBinary"));
-  optUser = new QRadioButton(QStringLiteral("&User defined"), frame);
-  optUser->setObjectName(QStringLiteral("optUser"));
-  auto* layout = new QVBoxLayout(frame);
-  layout->addWidget(optBinary);
-  layout->addWidget(optUser);
-  return frame;
-}
-
-QWidget* frmCtlFile::buildGrids() {
-  auto* area = new QWidget(this);
-  auto* layout = new QGridLayout(area);
-  layout->setContentsMargins(0, 0, 0, 0);
-  grdCtlVal = new KeyFieldGrid(area);
-  grdSortOrder = new SortOrderGrid(area);
-  cboOrderFile = new QComboBox(area);
-  cboOrderFile->setObjectName(QStringLiteral("cboOrderFile"));
-  cboOrderFile->setMinimumWidth(180);
-  // The grids are as wide as their columns, so only the vertical scroll bar is ever needed.
-  grdCtlVal->verticalHeader()->setFixedWidth(grdCtlVal->fontMetrics().horizontalAdvance("99") + 12);
-  for (QTableWidget* grid :
-       {static_cast<QTableWidget*>(grdCtlVal), static_cast<QTableWidget*>(grdSortOrder)}) {
-    int width = 2 * grid->frameWidth() + grid->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    if (!grid->verticalHeader()->isHidden()) width += grid->verticalHeader()->maximumWidth();
-    for (int c = 0; c < grid->columnCount(); ++c) width += grid->columnWidth(c);
-    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    grid->setFixedWidth(width + 2);
-    grid->setMinimumHeight(300);
-  }
-  auto* middle = new QVBoxLayout;
-  middle->addWidget(buildOrderFrame());
-  middle->addWidget(labelFor(QStringLiteral("Sort order file"), cboOrderFile, area));
-  middle->addWidget(cboOrderFile);
-  middle->addStretch(1);
-  layout->addWidget(labelFor(QStringLiteral("Sort fields"), grdCtlVal, area), 0, 0);
-  layout->addWidget(grdCtlVal, 1, 0);
-  layout->addLayout(middle, 1, 1);
-  layout->addWidget(labelFor(QStringLiteral("Sort order"), grdSortOrder, area), 0, 2);
-  layout->addWidget(grdSortOrder, 1, 2);
-  layout->setColumnStretch(1, 1);
-  return area;
-}
-
-QWidget* frmCtlFile::buildButtons() {
-  auto* row = new QWidget(this);
-  auto* layout = new QHBoxLayout(row);
-  layout->setContentsMargins(0, 0, 0, 0);
-  cmdSave = newButton("cmdSave", texts::kSaveCaption, row);
-  cmdCancel = newButton("cmdCancel", QStringLiteral("Cance&l"), row);
-  cmdExit = newButton("cmdExit", QStringLiteral("E&xit"), row);
-  layout->addStretch(1);
-  layout->addWidget(cmdSave);
-  layout->addWidget(cmdCancel);
-  layout->addWidget(cmdExit);
-  // Cancel stays in the layout while hidden, so the buttons do not jump.
-  QSizePolicy keep = cmdCancel->sizePolicy();
-  keep.setRetainSizeWhenHidden(true);
-  cmdCancel->setSizePolicy(keep);
-  cmdCancel->hide();
-  cmdSave->setEnabled(false);
-  cmdBrowseI->setEnabled(false);
-  cmdBrowseO->setEnabled(false);
-  cboOrderFile->setEnabled(false);
-  grdSortOrder->setEnabled(false);
-  return row;
-}
-
 void frmCtlFile::connectControls() {
-  connect(cmdSave, &QPushButton::clicked, this, &frmCtlFile::cmdSave_Click);
-  connect(cmdCancel, &QPushButton::clicked, this, &frmCtlFile::cmdCancel_Click);
-  connect(cmdExit, &QPushButton::clicked, this, &frmCtlFile::cmdExit_Click);
-  connect(cmdBrowse, &QPushButton::clicked, this, &frmCtlFile::cmdBrowse_Click);
-  connect(cmdBrowseI, &QPushButton::clicked, this, [this] { browseInto(txtInFile); });
-  connect(cmdBrowseO, &QPushButton::clicked, this, [this] { browseInto(txtOutFile); });
-  connect(txtSortCtl, &QLineEdit::textChanged, this, &frmCtlFile::txtSortCtl_Change);
-  txtSortCtl->installEventFilter(this);
-  for (QLineEdit* box :
-       {txtInFile, txtOutFile, txtRecLen, txtMemUsage, txtWorkFiles, txtMinSplit, txtMaxSplit})
+  connect(ui_.cmdSave, &QPushButton::clicked, this, &frmCtlFile::cmdSave_Click);
+  connect(ui_.cmdCancel, &QPushButton::clicked, this, &frmCtlFile::cmdCancel_Click);
+  connect(ui_.cmdExit, &QPushButton::clicked, this, &frmCtlFile::cmdExit_Click);
+  connect(ui_.cmdBrowse, &QPushButton::clicked, this, &frmCtlFile::cmdBrowse_Click);
+  connect(ui_.cmdBrowseI, &QPushButton::clicked, this, [this] { browseInto(ui_.txtInFile); });
+  connect(ui_.cmdBrowseO, &QPushButton::clicked, this, [this] { browseInto(ui_.txtOutFile); });
+  connect(ui_.txtSortCtl, &QLineEdit::textChanged, this, &frmCtlFile::txtSortCtl_Change);
+  ui_.txtSortCtl->installEventFilter(this);
+  for (QLineEdit* box : {ui_.txtInFile, ui_.txtOutFile, ui_.txtRecLen, ui_.txtMemUsage,
+                         ui_.txtWorkFiles, ui_.txtMinSplit, ui_.txtMaxSplit})
     connect(box, &QLineEdit::textChanged, this, &frmCtlFile::fieldChanged);
   // Moving around the grid (arrows, Tab, paging) changes nothing: only typing marks the file.
-  connect(grdCtlVal, &KeyFieldGrid::keyPressed, this, [this](bool edited) {
+  connect(ui_.grdCtlVal, &KeyFieldGrid::keyPressed, this, [this](bool edited) {
     if (!edited) return;
-    fieldsEdited_ = true;
-    fieldChanged();
+    state_.keyFieldTyped(complete());
+    showSaveEnabled();
   });
-  connect(optBinary, &QRadioButton::toggled, this, [this](bool on) {
-    if (on) cmdSave->setEnabled(true);
-  });
-  connect(optUser, &QRadioButton::toggled, this, [this](bool on) {
+  connect(ui_.optBinary, &QRadioButton::toggled, this, [this](bool on) {
     if (!on) return;
-    grdSortOrder->setEnabled(true);
-    cboOrderFile->setEnabled(true);
-    cmdSave->setEnabled(true);
+    state_.orderOptionChosen();
+    showSaveEnabled();
   });
-  connect(cboOrderFile, &QComboBox::activated, this, &frmCtlFile::cboOrderFile_Click);
-  connect(grdSortOrder, &SortOrderGrid::focused, this,
+  connect(ui_.optUser, &QRadioButton::toggled, this, [this](bool on) {
+    if (!on) return;
+    ui_.grdSortOrder->setEnabled(true);
+    ui_.cboOrderFile->setEnabled(true);
+    state_.orderOptionChosen();
+    showSaveEnabled();
+  });
+  connect(ui_.cboOrderFile, &QComboBox::activated, this, &frmCtlFile::cboOrderFile_Click);
+  connect(ui_.grdSortOrder, &SortOrderGrid::focused, this,
           [this] { setMsg(texts::gridFocus(), texts::kNotice); });
-  connect(grdSortOrder, &SortOrderGrid::sourcePicked, this, &frmCtlFile::grdSortOrder_DblClick);
-  connect(grdSortOrder, &SortOrderGrid::insertPressed, this, &frmCtlFile::grdSortOrder_Insert);
+  connect(ui_.grdSortOrder, &SortOrderGrid::sourcePicked, this, &frmCtlFile::grdSortOrder_DblClick);
+  connect(ui_.grdSortOrder, &SortOrderGrid::insertPressed, this, &frmCtlFile::grdSortOrder_Insert);
 }
 
 // ---- Opening ------------------------------------------------------------------------------
@@ -264,77 +93,79 @@ void frmCtlFile::showEvent(QShowEvent* event) {
 
 void frmCtlFile::openEditor() {
   resetForOpening();
-  const QString name = txtSortCtl->text().trimmed();
+  const QString name = ui_.txtSortCtl->text().trimmed();
   if (name.isEmpty()) {
-    saveable_ = false;
+    state_.openedWithoutName();
     ctx_.currentCtlName.clear();
     return;
   }
   if (exists(name)) {
-    lblMsg->setText(texts::loaded(name));
+    ui_.lblMsg->setText(texts::loaded(name));
   } else {
     if (!ask(texts::askCreate(name))) return;
     ctx_.currentCtlName = name;
-    newFile_ = unsavedName_ = true;
+    state_.creating();
   }
   // Opening creates a missing file empty; leaving without saving offers to remove it again.
   const bool opened = ctlFile_.openCtlFile(name.toStdString());
-  if (!newFile_ && !loadAtOpening(name, opened)) return;
-  if (optUser->isChecked()) {
-    loadUserOrder(lblMsg->text(), sortOrderPathFor(name));
+  if (!state_.newFile() && !loadAtOpening(name, opened)) return;
+  if (ui_.optUser->isChecked()) {
+    loadUserOrder(ui_.lblMsg->text(), sortOrderPathFor(name));
   } else {
-    setMsg(lblMsg->text() + texts::kBinaryUsed, texts::kNotice);
+    setMsg(ui_.lblMsg->text() + texts::kBinaryUsed, texts::kNotice);
     showBinaryOrder();
   }
-  grdSortOrder->setCurrentCell(0, 0);
+  ui_.grdSortOrder->setCurrentCell(0, 0);
   ctlFile_.CtlClose();
-  cmdSave->setEnabled(false);
+  state_.unchanged();
+  showSaveEnabled();
 }
 
 void frmCtlFile::resetForOpening() {
-  newFile_ = unsavedName_ = sortOrderChanged_ = fieldsEdited_ = exiting_ = false;
+  state_.open();
   const QString mainText = ctx_.mainCtlFileText.trimmed();
   if (!mainText.isEmpty()) {
     ctx_.currentCtlName = mainText;  // first, so that the name-change rule does not fire
-    txtSortCtl->setText(mainText);
-    cmdBrowseI->setEnabled(true);
-    cmdBrowseO->setEnabled(true);
+    ui_.txtSortCtl->setText(mainText);
+    ui_.cmdBrowseI->setEnabled(true);
+    ui_.cmdBrowseO->setEnabled(true);
   }
-  grdCtlVal->initGrdCtl();
-  grdSortOrder->initGrdOrder();
-  grdSortOrder->showTable(table_);
+  ui_.grdCtlVal->initGrdCtl();
+  ui_.grdSortOrder->initGrdOrder();
+  ui_.grdSortOrder->showTable(table_);
   fillCboOrder();
   setDefaults();
-  optBinary->setChecked(true);
-  cmdSave->setEnabled(false);  // nothing has been changed yet
+  ui_.optBinary->setChecked(true);
+  state_.unchanged();
+  showSaveEnabled();
 }
 
 // Loads an existing control file when the editor opens; false when it is not a valid one.
 bool frmCtlFile::loadAtOpening(const QString& name, bool opened) {
-  setMsg(lblMsg->text(), texts::kSuccess);
-  (exists(sortOrderPathFor(name)) ? optUser : optBinary)->setChecked(true);
+  setMsg(ui_.lblMsg->text(), texts::kSuccess);
+  (exists(sortOrderPathFor(name)) ? ui_.optUser : ui_.optBinary)->setChecked(true);
   // A file that cannot be read is as unusable as a corrupt one.
   if (!opened || getCtlInfo(name)) {
     ctlFile_.CtlClose();
-    saveable_ = false;
+    state_.loadedAtOpening(false);
     setMsg(texts::invalidFile(), texts::kError);
     return false;
   }
   ctx_.currentCtlName = name;
-  saveable_ = true;
+  state_.loadedAtOpening(true);
   return true;
 }
 
 void frmCtlFile::fillCboOrder() {
-  cboOrderFile->clear();
-  cboOrderFile->addItems(standardOrderNames(ctx_.mainDir));
-  cboOrderFile->setCurrentIndex(-1);
+  ui_.cboOrderFile->clear();
+  ui_.cboOrderFile->addItems(standardOrderNames(ctx_.mainDir));
+  ui_.cboOrderFile->setCurrentIndex(-1);
 }
 
 void frmCtlFile::showBinaryOrder() {
   table_ = CollatingTable::binary();
-  grdSortOrder->showTable(table_);
-  grdSortOrder->setEnabled(false);
+  ui_.grdSortOrder->showTable(table_);
+  ui_.grdSortOrder->setEnabled(false);
 }
 
 // Reads the user's sort-order file into the grid; message is what lblMsg says so far.
@@ -348,7 +179,7 @@ void frmCtlFile::loadUserOrder(const QString& message, const QString& sorPath) {
     return;
   }
   table_ = table;
-  grdSortOrder->showTable(table_);
+  ui_.grdSortOrder->showTable(table_);
   setMsg(message + texts::sortOrderLoaded(sorPath), texts::kSuccess);
 }
 
@@ -358,39 +189,45 @@ bool frmCtlFile::getCtlInfo(const QString& path) {
   CtlFileReader reader(ctlFile_, ctx_.mainDir);
   if (!reader.load(path, &values, &fields)) return true;
   showValues(values);
-  grdCtlVal->showFields(fields);
+  ui_.grdCtlVal->showFields(fields);
   if (reader.fieldsCut()) askerOf(ctx_).tell(this, texts::kQuestionTitle, texts::kTooManyFields);
   return false;
 }
 
 void frmCtlFile::setDefaults() {
-  txtMemUsage->setText(QStringLiteral("80"));
-  txtWorkFiles->setText(QStringLiteral("*"));
-  txtMinSplit->setText(QStringLiteral("*"));
-  txtMaxSplit->setText(QStringLiteral("*"));
-  txtInFile->clear();
-  txtOutFile->clear();
-  txtWFileDir->clear();
+  ui_.txtMemUsage->setText(QStringLiteral("80"));
+  ui_.txtWorkFiles->setText(QStringLiteral("*"));
+  ui_.txtMinSplit->setText(QStringLiteral("*"));
+  ui_.txtMaxSplit->setText(QStringLiteral("*"));
+  ui_.txtInFile->clear();
+  ui_.txtOutFile->clear();
+  ui_.txtWFileDir->clear();
+}
+
+bool frmCtlFile::complete() const {
+  return isComplete(ui_.txtSortCtl->text(), ui_.txtInFile->text(), ui_.txtOutFile->text(),
+                    ui_.txtRecLen->text());
 }
 
 bool frmCtlFile::testSave() {
-  saveable_ =
-      isComplete(txtSortCtl->text(), txtInFile->text(), txtOutFile->text(), txtRecLen->text());
-  return saveable_;
+  state_.tested(complete());
+  return state_.saveable();
 }
 
 void frmCtlFile::fieldChanged() {
-  if (testSave()) cmdSave->setEnabled(true);
+  state_.changed(complete());
+  showSaveEnabled();
 }
 
 // ---- Saving -------------------------------------------------------------------------------
 
 void frmCtlFile::cmdSave_Click() {
-  if (cmdSave->text() != texts::kSaveCaption) {
+  if (state_.savePressed() == CtlFileEditState::SaveStep::kWrite) {
+    showSaveStep();
     confirmSave();
     return;
   }
-  const QString name = txtSortCtl->text().trimmed();
+  const QString name = ui_.txtSortCtl->text().trimmed();
   if (name.isEmpty()) {
     setMsg(texts::kNoName, texts::kError);
     return;
@@ -402,23 +239,21 @@ void frmCtlFile::cmdSave_Click() {
     return;
   }
   const QString sorPath = sortOrderPathFor(name);
-  setMsg(texts::savePrompt(txtSortCtl->text(), exists(name), sortOrderToWrite(name), sorPath,
+  setMsg(texts::savePrompt(ui_.txtSortCtl->text(), exists(name), sortOrderToWrite(name), sorPath,
                            exists(sorPath)),
          texts::kNotice);
-  cmdSave->setText(texts::kConfirmCaption);
-  cmdCancel->setVisible(true);
+  state_.askConfirm();
+  showSaveStep();
 }
 
 // Both files are built in memory first and each replaces its old file in one step, so a
 // failed save leaves the old files as they were.
 void frmCtlFile::confirmSave() {
-  cmdCancel->hide();
-  cmdSave->setText(texts::kSaveCaption);
   ctlFile_.CtlClose();
-  const QString name = txtSortCtl->text().trimmed();
+  const QString name = ui_.txtSortCtl->text().trimmed();
   CtlFileWriter writer(ctlFile_);
   const std::string image =
-      writer.compose(boxValues(), grdCtlVal->fields(), versionStamp(ctx_.installedVersion));
+      writer.compose(boxValues(), ui_.grdCtlVal->fields(), versionStamp(ctx_.installedVersion));
   QString message = texts::saved(name);
   if (sortOrderToWrite(name)) {
     const QString sorPath = sortOrderPathFor(name);
@@ -438,28 +273,25 @@ void frmCtlFile::confirmSave() {
     message += texts::fieldsLeftOut(leftOut);
   }
   setMsg(message, leftOut.isEmpty() ? texts::kSuccess : texts::kError);
-  cmdSave->setEnabled(false);
-  // The file exists now: it is the one being edited, and leaving must not offer to delete it.
-  ctx_.currentCtlName = name;
-  newFile_ = unsavedName_ = false;
+  state_.saved();
+  showSaveEnabled();
+  ctx_.currentCtlName = name;  // the file being edited, also for the main window
 }
 
-// A changed table is written, and so is the table shown when the file asks for a user-defined
-// order that has no sort-order file yet: without it every sort of the file would fail.
 bool frmCtlFile::sortOrderToWrite(const QString& name) const {
-  return sortOrderChanged_ || (optUser->isChecked() && !exists(sortOrderPathFor(name)));
+  return state_.writesSortOrder(ui_.optUser->isChecked(), exists(sortOrderPathFor(name)));
 }
 
 void frmCtlFile::cmdCancel_Click() {
-  cmdSave->setText(texts::kSaveCaption);
-  cmdCancel->hide();
-  lblMsg->clear();
+  state_.cancelConfirm();
+  showSaveStep();
+  ui_.lblMsg->clear();
 }
 
 // ---- Leaving ------------------------------------------------------------------------------
 
 void frmCtlFile::reject() {
-  if (exiting_) {
+  if (state_.exiting()) {
     QDialog::reject();
     return;
   }
@@ -467,32 +299,32 @@ void frmCtlFile::reject() {
 }
 
 void frmCtlFile::cmdExit_Click() {
-  if (exiting_) return;
-  const QString name = txtSortCtl->text().trimmed();
-  if (name.isEmpty()) {
-    ctx_.currentCtlName.clear();
-    finish();
-    return;
+  const QString name = ui_.txtSortCtl->text().trimmed();
+  auto step = state_.exitPressed(name.isEmpty());
+  if (step == ExitStep::kAskUnsaved || step == ExitStep::kClose) {
+    front::regPut(platform::kHkeyLocalMachine, ctx_.registryKey.toStdString(), "CurrentCtl",
+                  name.toStdString());
   }
-  if (!saveable_ && unsavedName_) {
-    abandonNewFile();
-    return;
-  }
-  front::regPut(platform::kHkeyLocalMachine, ctx_.registryKey.toStdString(), "CurrentCtl",
-                name.toStdString());
-  if (cmdSave->isEnabled() && saveable_) {
-    if (!ask(texts::kAskExitUnsaved)) return;
-    if (newFile_) {
+  if (step == ExitStep::kAskUnsaved) step = state_.unsavedAnswered(ask(texts::kAskExitUnsaved));
+  switch (step) {
+    case ExitStep::kForgetName:
+      ctx_.currentCtlName.clear();
+      finish();
+      break;
+    case ExitStep::kAbandon:
       abandonNewFile();
-      return;
-    }
+      break;
+    case ExitStep::kClose:
+      finish();
+      break;
+    default:  // already leaving, or the user stays
+      break;
   }
-  finish();
 }
 
 // The file was named here and never got valid content: offer to remove it again.
 void frmCtlFile::abandonNewFile() {
-  const QString name = txtSortCtl->text().trimmed();
+  const QString name = ui_.txtSortCtl->text().trimmed();
   if (exists(name) && ask(texts::askDelete(name))) {
     ctlFile_.CtlClose();
     platform::RemoveFile(name.toStdString());
@@ -504,7 +336,7 @@ void frmCtlFile::abandonNewFile() {
 }
 
 void frmCtlFile::finish() {
-  exiting_ = true;
+  state_.closing();
   ctlFile_.CtlClose();
   accept();
 }
@@ -512,16 +344,16 @@ void frmCtlFile::finish() {
 // ---- Choosing files -----------------------------------------------------------------------
 
 void frmCtlFile::cmdBrowse_Click() {
-  lblMsg->clear();
+  ui_.lblMsg->clear();
   frmSel sel(ctx_, this);
-  sel.exec();
-  const QString path = ctx_.currentCtlName;
+  const QString path = sel.choose();
   if (path.isEmpty()) {
-    ctx_.currentCtlName = txtSortCtl->text().trimmed();
+    ctx_.currentCtlName = ui_.txtSortCtl->text().trimmed();
     return;
   }
-  txtSortCtl->setText(path);
-  unsavedName_ = false;
+  ctx_.currentCtlName = path;  // first, so that the name-change rule does not fire
+  ui_.txtSortCtl->setText(path);
+  state_.browsedTo();
   if (getCtlInfo(path)) {
     setMsg(texts::invalidFile(), texts::kError);
     return;
@@ -531,12 +363,12 @@ void frmCtlFile::cmdBrowse_Click() {
 
 // A control file named by browsing or typing has been loaded.
 void frmCtlFile::loadedByName(const QString& name) {
-  newFile_ = false;  // an existing file: leaving must never offer to delete it
+  state_.loadedByName(ui_.optUser->isChecked());
+  showSaveEnabled();
   setMsg(texts::loadedNoStop(name), texts::kSuccess);
   setMainCtlFileText(name);
-  if (optUser->isChecked()) {
-    cmdSave->setEnabled(false);
-    loadUserOrder(lblMsg->text() + texts::kCrLf, sortOrderPathFor(name));
+  if (ui_.optUser->isChecked()) {
+    loadUserOrder(ui_.lblMsg->text() + texts::kCrLf, sortOrderPathFor(name));
   }
 }
 
@@ -548,28 +380,28 @@ void frmCtlFile::browseInto(QLineEdit* box) {
   const QString folder = QFileInfo(current).absolutePath();
   const bool usable = QFileInfo(current).isAbsolute() && QFileInfo(folder).isDir();
   sel.startIn(usable ? folder : ctx_.mainDir, QStringLiteral("*"));
-  sel.exec();
-  if (!ctx_.currentCtlName.isEmpty()) box->setText(ctx_.currentCtlName);
-  ctx_.currentCtlName = txtSortCtl->text().trimmed();
+  const QString path = sel.choose();
+  if (!path.isEmpty()) box->setText(path);
+  ctx_.currentCtlName = ui_.txtSortCtl->text().trimmed();
 }
 
 // Another name is another file: start it afresh.
 void frmCtlFile::txtSortCtl_Change(const QString& text) {
   const QString name = text.trimmed();
-  cmdBrowseI->setEnabled(!name.isEmpty());
-  cmdBrowseO->setEnabled(!name.isEmpty());
+  ui_.cmdBrowseI->setEnabled(!name.isEmpty());
+  ui_.cmdBrowseO->setEnabled(!name.isEmpty());
   if (name == ctx_.currentCtlName) return;
-  newFile_ = true;
+  state_.nameEdited();
   ctlFile_.CtlClose();
   ctx_.currentCtlName.clear();
   setDefaults();
-  lblMsg->clear();
+  ui_.lblMsg->clear();
 }
 
 bool frmCtlFile::eventFilter(QObject* watched, QEvent* event) {
   // Only a move to another control of the editor counts: another window taking the focus
   // (the selection dialog, a question) leaves the name box as it is.
-  if (watched == txtSortCtl && event->type() == QEvent::FocusOut) {
+  if (watched == ui_.txtSortCtl && event->type() == QEvent::FocusOut) {
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
       txtSortCtl_LostFocus();
@@ -578,36 +410,35 @@ bool frmCtlFile::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmCtlFile::txtSortCtl_LostFocus() {
-  const QString name = txtSortCtl->text().trimmed();
+  const QString name = ui_.txtSortCtl->text().trimmed();
   if (ctx_.currentCtlName.isEmpty() || ctx_.currentCtlName == name) return;
   ctx_.currentCtlName = name;
   if (!exists(name)) {
-    txtSortCtl->clear();
+    ui_.txtSortCtl->clear();
     ctx_.currentCtlName.clear();
     setMainCtlFileText(QString());
-    newFile_ = true;
+    state_.typedNameMissing();
     return;
   }
   if (getCtlInfo(name)) {
     setMsg(texts::enterData(name), texts::kSuccess);
-    newFile_ = false;
-    unsavedName_ = true;
-    if (testSave()) cmdSave->setEnabled(true);
+    state_.typedNameInvalid(complete());
+    showSaveEnabled();
     return;
   }
-  unsavedName_ = false;
+  state_.typedNameLoaded();
   loadedByName(name);
 }
 
 // ---- Sort order ---------------------------------------------------------------------------
 
 void frmCtlFile::cboOrderFile_Click(int index) {
-  const QString entry = cboOrderFile->itemText(index).trimmed();
+  const QString entry = ui_.cboOrderFile->itemText(index).trimmed();
   const QString path = standardOrderPath(ctx_.mainDir, entry);
   SortOrderReader reader;
   const QString title = reader.open(path) ? reader.readTitle() : QString();
-  lblMsg->setText(title);
-  if (cboOrderFile->currentIndex() < 0) return;
+  ui_.lblMsg->setText(title);
+  if (ui_.cboOrderFile->currentIndex() < 0) return;
   if (!ask(texts::askLoadStandard(entry))) return;
   reader.setPosition(kStandardTablePosition);
   CollatingTable table = table_;
@@ -617,8 +448,8 @@ void frmCtlFile::cboOrderFile_Click(int index) {
     return;
   }
   table_ = table;
-  grdSortOrder->showTable(table_);
-  sortOrderChanged_ = true;
+  ui_.grdSortOrder->showTable(table_);
+  state_.orderChanged();
   setMsg(texts::standardLoaded(title.trimmed()), texts::kSuccess);
 }
 
@@ -630,9 +461,10 @@ void frmCtlFile::grdSortOrder_DblClick(int place) {
 void frmCtlFile::grdSortOrder_Insert(int target) {
   const int value = table_.entry(moveSource);
   const auto [first, last] = table_.moveAfter(moveSource, target);
-  if (first <= last) grdSortOrder->showPlaces(table_, first, last);
-  sortOrderChanged_ = true;
-  if (testSave()) cmdSave->setEnabled(true);
+  if (first <= last) ui_.grdSortOrder->showPlaces(table_, first, last);
+  state_.orderChanged();
+  state_.changed(complete());
+  showSaveEnabled();
   setMsg(texts::charMoved(QString(QChar(value))), texts::kSuccess);
 }
 
@@ -640,36 +472,44 @@ void frmCtlFile::grdSortOrder_Insert(int target) {
 
 CtlFileValues frmCtlFile::boxValues() const {
   CtlFileValues v;
-  v.userOrder = optUser->isChecked();
-  v.inFile = txtInFile->text();
-  v.outFile = txtOutFile->text();
-  v.recLen = txtRecLen->text();
-  v.memUsage = txtMemUsage->text();
-  v.workFiles = txtWorkFiles->text();
-  v.minSplit = txtMinSplit->text();
-  v.maxSplit = txtMaxSplit->text();
-  v.workDir = txtWFileDir->text();
+  v.userOrder = ui_.optUser->isChecked();
+  v.inFile = ui_.txtInFile->text();
+  v.outFile = ui_.txtOutFile->text();
+  v.recLen = ui_.txtRecLen->text();
+  v.memUsage = ui_.txtMemUsage->text();
+  v.workFiles = ui_.txtWorkFiles->text();
+  v.minSplit = ui_.txtMinSplit->text();
+  v.maxSplit = ui_.txtMaxSplit->text();
+  v.workDir = ui_.txtWFileDir->text();
   return v;
 }
 
 void frmCtlFile::showValues(const CtlFileValues& v) {
-  txtInFile->setText(v.inFile);
-  txtOutFile->setText(v.outFile);
-  (v.userOrder ? optUser : optBinary)->setChecked(true);
-  txtMaxSplit->setText(v.maxSplit);
-  txtMinSplit->setText(v.minSplit);
-  txtWorkFiles->setText(v.workFiles);
-  txtWFileDir->setText(v.workDir);
-  txtRecLen->setText(v.recLen);
-  txtMemUsage->setText(v.memUsage);
+  ui_.txtInFile->setText(v.inFile);
+  ui_.txtOutFile->setText(v.outFile);
+  (v.userOrder ? ui_.optUser : ui_.optBinary)->setChecked(true);
+  ui_.txtMaxSplit->setText(v.maxSplit);
+  ui_.txtMinSplit->setText(v.minSplit);
+  ui_.txtWorkFiles->setText(v.workFiles);
+  ui_.txtWFileDir->setText(v.workDir);
+  ui_.txtRecLen->setText(v.recLen);
+  ui_.txtMemUsage->setText(v.memUsage);
 }
 
 void frmCtlFile::setMsg(const QString& text, const QColor& colour) {
-  QPalette palette = lblMsg->palette();
+  QPalette palette = ui_.lblMsg->palette();
   // The hue says what the message is; the shade follows the theme so that it stays readable.
   palette.setColor(QPalette::WindowText, readableShade(colour, palette));
-  lblMsg->setPalette(palette);
-  lblMsg->setText(text);
+  ui_.lblMsg->setPalette(palette);
+  ui_.lblMsg->setText(text);
+}
+
+void frmCtlFile::showSaveEnabled() { ui_.cmdSave->setEnabled(state_.saveEnabled()); }
+
+// Confirm is the second press of Save; Cancel is offered only while it waits.
+void frmCtlFile::showSaveStep() {
+  ui_.cmdSave->setText(state_.confirming() ? texts::kConfirmCaption : texts::kSaveCaption);
+  ui_.cmdCancel->setVisible(state_.confirming());
 }
 
 void frmCtlFile::setMainCtlFileText(const QString& text) {

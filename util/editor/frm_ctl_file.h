@@ -7,19 +7,13 @@
 #include "frontlib/cls_file.h"
 #include "util/app_context.h"
 #include "util/editor/collating_table.h"
+#include "util/editor/ctl_file_edit_state.h"
 #include "util/editor/ctl_file_io.h"
+#include "util/editor/frm_ctl_file_ui.h"
 
-class QComboBox;
-class QGroupBox;
-class QLabel;
 class QLineEdit;
-class QPushButton;
-class QRadioButton;
 
 namespace kvt::util {
-
-class KeyFieldGrid;
-class SortOrderGrid;
 
 class frmCtlFile : public QDialog {
   Q_OBJECT
@@ -43,11 +37,6 @@ class frmCtlFile : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void buildControls();
-  QGroupBox* buildFileFrame();
-  QGroupBox* buildOrderFrame();
-  QWidget* buildGrids();
-  QWidget* buildButtons();
   void connectControls();
 
   void openEditor();
@@ -72,10 +61,13 @@ class frmCtlFile : public QDialog {
   void cboOrderFile_Click(int index);
   void grdSortOrder_DblClick(int place);
   void grdSortOrder_Insert(int target);
+  bool complete() const;
   void fieldChanged();
 
   CtlFileValues boxValues() const;
   void showValues(const CtlFileValues& values);
+  void showSaveEnabled();
+  void showSaveStep();
   void setMsg(const QString& text, const QColor& colour);
   void setMainCtlFileText(const QString& text);
   bool ask(const QString& question);
@@ -84,34 +76,8 @@ class frmCtlFile : public QDialog {
   front::clsFile ctlFile_;
   CollatingTable table_;
 
-  bool newFile_ = false;
-  bool saveable_ = false;
-  bool unsavedName_ = false;
-  bool sortOrderChanged_ = false;
-  bool fieldsEdited_ = false;
-  bool exiting_ = false;
-
-  QLineEdit* txtSortCtl = nullptr;
-  QPushButton* cmdBrowse = nullptr;
-  QLineEdit* txtInFile = nullptr;
-  QPushButton* cmdBrowseI = nullptr;
-  QLineEdit* txtOutFile = nullptr;
-  QPushButton* cmdBrowseO = nullptr;
-  QLineEdit* txtRecLen = nullptr;
-  QLineEdit* txtMemUsage = nullptr;
-  QLineEdit* txtWorkFiles = nullptr;
-  QLineEdit* txtMinSplit = nullptr;
-  QLineEdit* txtMaxSplit = nullptr;
-  QLineEdit* txtWFileDir = nullptr;
-  KeyFieldGrid* grdCtlVal = nullptr;
-  QRadioButton* optBinary = nullptr;
-  QRadioButton* optUser = nullptr;
-  QComboBox* cboOrderFile = nullptr;
-  SortOrderGrid* grdSortOrder = nullptr;
-  QLabel* lblMsg = nullptr;
-  QPushButton* cmdSave = nullptr;
-  QPushButton* cmdCancel = nullptr;
-  QPushButton* cmdExit = nullptr;
+  CtlFileEditState state_;
+  FrmCtlFileUi ui_;
 };
 
 }  // namespace kvt::util

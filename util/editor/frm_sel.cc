@@ -121,6 +121,7 @@ void frmSel::startIn(const QString& folder, const QString& pattern) {
 // Control files are chosen from the SortCtl folder of the main directory, data files where
 // the caller says.
 void frmSel::activate() {
+  chosen_.clear();
   selButt->hide();
   const int drive = Drive1->findText(ctx_.mainDir.left(1));
   if (drive >= 0) Drive1->setCurrentIndex(drive);
@@ -163,12 +164,23 @@ void frmSel::fillFileList() {
   File1->addItems(dir.entryList({pattern_}, QDir::Files, QDir::Name | QDir::IgnoreCase));
 }
 
+QString frmSel::choose() {
+  exec();
+  return chosen_;
+}
+
+// The result, for the caller and in the shared name.
+void frmSel::settle(const QString& path) {
+  chosen_ = path;
+  ctx_.currentCtlName = path;
+}
+
 void frmSel::takeHighlightedFile() {
   const QListWidgetItem* item = File1->currentItem();
   if (item && item->isSelected()) {
-    ctx_.currentCtlName = joinPath(currentDir_, item->text());
+    settle(joinPath(currentDir_, item->text()));
   } else {
-    ctx_.currentCtlName.clear();
+    settle(QString());
     askerOf(ctx_).tell(this, windowTitle(),
                        QStringLiteral("File error - rc= ") + QString::number(kNoFileHighlighted));
   }
@@ -177,7 +189,7 @@ void frmSel::takeHighlightedFile() {
 }
 
 void frmSel::reject() {
-  ctx_.currentCtlName.clear();
+  settle(QString());
   QDialog::reject();
 }
 

@@ -1,6 +1,7 @@
 // frmSel: the utility's file chooser made of a drive list, a directory list and a file list
-// ("*.txt" control files, or all files for the data files of a sort). It leaves the chosen
-// full path in the current control-file name, or "" when the user leaves with Exit.
+// ("*.txt" control files, or all files for the data files of a sort). choose() returns the
+// chosen full path, or "" when the user leaves with Exit. The dialog also leaves its result in
+// the shared current control-file name, where the main window's Browse button reads it.
 #pragma once
 
 #include <QDialog>
@@ -28,6 +29,9 @@ class frmSel : public QDialog {
   // Where the next showing starts and which files it lists; by default the control files,
   // "*.txt" in the SortCtl folder of the main directory.
   void startIn(const QString& folder, const QString& pattern);
+  // Shows the dialog modally; the chosen full path, or "" when none was chosen.
+  QString choose();
+  QString chosenPath() const { return chosen_; }
 
  public slots:
   void reject() override;  // closing the window is Exit
@@ -42,6 +46,7 @@ class frmSel : public QDialog {
   void directoryChosen();
   void takeHighlightedFile();
   void fillFileList();
+  void settle(const QString& path);
 
   AppContext& ctx_;
   QComboBox* Drive1 = nullptr;
@@ -52,6 +57,7 @@ class frmSel : public QDialog {
   QPushButton* selButt = nullptr;
   QPushButton* ExitButt = nullptr;
   QString currentDir_;
+  QString chosen_;
   QString pattern_ = QStringLiteral("*.txt");
   QString startFolder_;
   QString startPattern_ = QStringLiteral("*.txt");
