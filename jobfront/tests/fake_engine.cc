@@ -33,6 +33,8 @@ int main() {
   std::string cwd = std::filesystem::current_path(error).string();
   if (!error) writeAll("fake_engine.cwd", cwd);
   writeAll("fake_engine.ctl", readAll("kvtsort.ctl"));
+  const auto perms = std::filesystem::status("kvtsort.ctl", error).permissions();
+  if (!error) writeAll("fake_engine.mode", std::to_string(static_cast<unsigned>(perms) & 0777));
   writeAll("kvtsort.log", "SORTCTLR20240101120000049 \r\n", true);
   std::istringstream order(readAll("fake_engine.rc"));
   std::string word;

@@ -93,6 +93,10 @@ TEST_F(Kv02sortRunTest, SuccessfulSortWritesTheRecordAndLogsCreatedAndEnded) {
                {"TMR", "File " + dir_.file("out.dat") + " created"},
                {"TMR", "KV Tamsort ended.( 0)"}});
   EXPECT_FALSE(dir_.exists("kvtsort.ctl"));
+#ifndef _WIN32
+  // It names the job's files, so it is the user's alone however loose the umask.
+  EXPECT_EQ(dir_.read("fake_engine.mode"), std::to_string(0600));
+#endif
   // What the engine found: 10 records of 20 bytes in one chunk, the two keys, the gaps
   // 6-10 and 16-20, paths completed with the main directory.
   std::string expected = std::string("*") + "020" + "080" + "00001" + "0000" + "0000" + "B" +
