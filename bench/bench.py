@@ -220,24 +220,9 @@ class Bench:
         self.report(5, label, t_ours, t_gnu, None, "%d records" % count)
 
     def case_front_end(self, infile, engine_time):
-        product = os.path.join(self.work, "product")
-        shutil.rmtree(product, ignore_errors=True)
-        os.makedirs(os.path.join(product, "SortCtl"))
-        for prog in (self.engine, self.front):
-            shutil.copy(prog, product)
-        registry = os.path.join(product, "registry.reg")
-        with open(registry, "w") as f:
-            f.write('REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Halvern\\KV0220]\n'
-                    '"MainDir"="%s/"\n' % product)
+        product, env = self.product_folder("7")
         out = os.path.join(self.work, "front7.dat")
-        lines = ['[FILE]', 'PRODUCT="KV02"', 'VERSION="200"', 'INFILE="%s"' % infile,
-                 'OUTFILE="%s"' % out, 'WORKDIR="%s/"' % product, 'RECLEN="100"',
-                 'MEMORYUSAGE="80"', 'WORKFILES="*"', 'MAXSPLIT="*"', 'MINSPLIT="*"',
-                 'SORTORDER="BINARY"', '[FIELDS]', '1POS="1"', '1LEN="10"', '1ORD="A"',
-                 '[END]']
-        with open(os.path.join(product, "SortCtl", "bench.txt"), "wb") as f:
-            f.write("".join(l + "\r\n" for l in lines).encode())
-        env = dict(os.environ, KVT_REGISTRY=registry)
+        self.job_file(product, "bench.txt", infile, out, 80)
         times = []
         for _ in range(self.runs):
             os.sync()
