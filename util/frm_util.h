@@ -32,6 +32,8 @@ class QPushButton;
 class QTableWidget;
 class QTimer;
 
+class QGridLayout;
+
 namespace kvt::util {
 
 // The controls of frmUtil, built in one place (frm_util_ui.cc). Object names are the
@@ -77,6 +79,16 @@ struct FrmUtilUi {
   QLabel* lblMsg = nullptr;
 
   void setupUi(QWidget* frmUtil);
+
+ private:
+  // One builder per frame, called in the order of the tab chain.
+  QGroupBox* setupCommands(QWidget* panel);
+  QGroupBox* setupConfig(QWidget* panel);
+  QGroupBox* setupStatus(QWidget* panel);
+  void setupStatusFields(QGroupBox* frame, QGridLayout* grid);
+  void setupSortProgress(QGroupBox* frame, QGridLayout* grid);
+  QGroupBox* setupLog(QWidget* panel);
+  QGroupBox* setupMessage(QWidget* form);
 };
 
 class frmUtil : public QWidget {

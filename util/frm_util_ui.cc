@@ -75,9 +75,37 @@ void FrmUtilUi::setupUi(QWidget* form) {
   auto* leftPanel = new QWidget(splitter);
   auto* leftColumn = new QVBoxLayout(leftPanel);
   leftColumn->setContentsMargins(0, 0, 0, 0);
+  leftColumn->addWidget(setupCommands(leftPanel));
 
-  // Commands
-  auto* frmCommands = makeFrame(leftPanel, "frmCommands", QStringLiteral("Commands"));
+  // Configuration, above the log: the left column keeps the height of a small screen.
+  auto* rightPanel = new QWidget(splitter);
+  auto* rightColumn = new QVBoxLayout(rightPanel);
+  rightColumn->setContentsMargins(0, 0, 0, 0);
+  rightColumn->addWidget(setupConfig(rightPanel));
+  leftColumn->addWidget(setupStatus(leftPanel), 1);
+
+  Timer1 = new QTimer(form);
+  Timer1->setObjectName(QStringLiteral("Timer1"));
+  Timer1->setInterval(1000);
+  tmrJobWatch = new QTimer(form);
+  tmrJobWatch->setObjectName(QStringLiteral("tmrJobWatch"));
+  tmrJobWatch->setInterval(1000);
+
+  rightColumn->addWidget(setupLog(rightPanel), 1);
+  splitter->addWidget(leftPanel);
+  splitter->addWidget(rightPanel);
+  splitter->setStretchFactor(0, 0);
+  splitter->setStretchFactor(1, 1);
+  splitter->setSizes({440, 640});
+
+  frmMsg = setupMessage(form);
+  auto* root = new QVBoxLayout(form);
+  root->addWidget(splitter, 1);
+  root->addWidget(frmMsg);
+}
+
+QGroupBox* FrmUtilUi::setupCommands(QWidget* panel) {
+  auto* frmCommands = makeFrame(panel, "frmCommands", QStringLiteral("Commands"));
   auto* commandLayout = new QVBoxLayout(frmCommands);
   lstCommand = new QListWidget(frmCommands);
   lstCommand->setObjectName(QStringLiteral("lstCommand"));
@@ -95,13 +123,11 @@ void FrmUtilUi::setupUi(QWidget* form) {
   commandButtons->addStretch();
   commandButtons->addWidget(cmdExit);
   commandLayout->addLayout(commandButtons);
-  leftColumn->addWidget(frmCommands);
+  return frmCommands;
+}
 
-  // Configuration, above the log: the left column keeps the height of a small screen.
-  auto* rightPanel = new QWidget(splitter);
-  auto* rightColumn = new QVBoxLayout(rightPanel);
-  rightColumn->setContentsMargins(0, 0, 0, 0);
-  auto* frmConfig = makeFrame(rightPanel, "frmConfig", QStringLiteral("Configuration"));
+QGroupBox* FrmUtilUi::setupConfig(QWidget* panel) {
+  auto* frmConfig = makeFrame(panel, "frmConfig", QStringLiteral("Configuration"));
   auto* configLayout = new QGridLayout(frmConfig);
   QLabel* label = nullptr;
   txtVersion = makeField(frmConfig, "txtVersion", &label, QStringLiteral("Version"));
@@ -111,11 +137,22 @@ void FrmUtilUi::setupUi(QWidget* form) {
   configLayout->addWidget(label, 1, 0);
   configLayout->addWidget(txtInstDir, 1, 1);
   configLayout->setColumnStretch(1, 1);
-  rightColumn->addWidget(frmConfig);
+  return frmConfig;
+}
 
-  // Status
-  auto* frmStatus = makeFrame(leftPanel, "frmStatus", QStringLiteral("Status"));
+QGroupBox* FrmUtilUi::setupStatus(QWidget* panel) {
+  auto* frmStatus = makeFrame(panel, "frmStatus", QStringLiteral("Status"));
   auto* statusLayout = new QGridLayout(frmStatus);
+  setupStatusFields(frmStatus, statusLayout);
+  setupSortProgress(frmStatus, statusLayout);
+  statusLayout->setColumnStretch(1, 1);
+  statusLayout->setColumnStretch(3, 1);
+  statusLayout->setRowStretch(11, 1);
+  return frmStatus;
+}
+
+void FrmUtilUi::setupStatusFields(QGroupBox* frmStatus, QGridLayout* statusLayout) {
+  QLabel* label = nullptr;
   txtCtlFile = makeField(frmStatus, "txtCtlFile", &label, QStringLiteral("Sort control file"),
                          false, QStringLiteral("S&ort control file"));
   statusLayout->addWidget(label, 0, 0);
@@ -161,7 +198,9 @@ void FrmUtilUi::setupUi(QWidget* form) {
   txtMergeStatus = makeField(frmStatus, "txtMergeStatus", &label, QStringLiteral("Merge status"));
   statusLayout->addWidget(label, 6, 0);
   statusLayout->addWidget(txtMergeStatus, 6, 1);
+}
 
+void FrmUtilUi::setupSortProgress(QGroupBox* frmStatus, QGridLayout* statusLayout) {
   lblSort = new QLabel(QStringLiteral("The sort is running"), frmStatus);
   lblSort->setObjectName(QStringLiteral("lblSort"));
   QFont bold = lblSort->font();
@@ -205,20 +244,10 @@ void FrmUtilUi::setupUi(QWidget* form) {
   sortButtons->addWidget(cmdStop);
   sortButtons->addWidget(cmdMem);
   statusLayout->addLayout(sortButtons, 10, 0, 1, 5);
-  statusLayout->setColumnStretch(1, 1);
-  statusLayout->setColumnStretch(3, 1);
-  statusLayout->setRowStretch(11, 1);
-  leftColumn->addWidget(frmStatus, 1);
+}
 
-  Timer1 = new QTimer(form);
-  Timer1->setObjectName(QStringLiteral("Timer1"));
-  Timer1->setInterval(1000);
-  tmrJobWatch = new QTimer(form);
-  tmrJobWatch->setObjectName(QStringLiteral("tmrJobWatch"));
-  tmrJobWatch->setInterval(1000);
-
-  // Log
-  auto* frmLog = makeFrame(rightPanel, "frmLog", QStringLiteral("Log"));
+QGroupBox* FrmUtilUi::setupLog(QWidget* panel) {
+  auto* frmLog = makeFrame(panel, "frmLog", QStringLiteral("Log"));
   auto* logLayout = new QVBoxLayout(frmLog);
   auto* gridLabel = new QLabel(QStringLiteral("Sort log"), frmLog);
   gridLabel->setObjectName(QStringLiteral("lbl_grdLog"));
@@ -236,6 +265,7 @@ void FrmUtilUi::setupUi(QWidget* form) {
   gridLabel->setBuddy(grdLog);
   logLayout->addWidget(gridLabel);
   logLayout->addWidget(grdLog, 1);
+  QLabel* label = nullptr;
   auto* filterRow = new QHBoxLayout;
   txtLogDate = makeField(frmLog, "txtLogDate", &label, QStringLiteral("Date"), false);
   txtLogDate->setMaximumWidth(120);
@@ -252,18 +282,13 @@ void FrmUtilUi::setupUi(QWidget* form) {
   filterRow->addWidget(cmdRefresh);
   filterRow->addWidget(cmdClear);
   logLayout->addLayout(filterRow);
+  return frmLog;
+}
 
-  rightColumn->addWidget(frmLog, 1);
-  splitter->addWidget(leftPanel);
-  splitter->addWidget(rightPanel);
-  splitter->setStretchFactor(0, 0);
-  splitter->setStretchFactor(1, 1);
-  splitter->setSizes({440, 640});
-
-  // Message
-  frmMsg = makeFrame(form, "frmMsg", QStringLiteral("Message"));
-  auto* messageLayout = new QVBoxLayout(frmMsg);
-  lblMsg = new QLabel(frmMsg);
+QGroupBox* FrmUtilUi::setupMessage(QWidget* form) {
+  auto* frame = makeFrame(form, "frmMsg", QStringLiteral("Message"));
+  auto* messageLayout = new QVBoxLayout(frame);
+  lblMsg = new QLabel(frame);
   lblMsg->setObjectName(QStringLiteral("lblMsg"));
   lblMsg->setAccessibleName(QStringLiteral("Message"));
   lblMsg->setWordWrap(true);
@@ -273,10 +298,7 @@ void FrmUtilUi::setupUi(QWidget* form) {
   // Room for the five lines of the memory report.
   lblMsg->setMinimumHeight(lblMsg->fontMetrics().lineSpacing() * 5 + 4);
   messageLayout->addWidget(lblMsg);
-
-  auto* root = new QVBoxLayout(form);
-  root->addWidget(splitter, 1);
-  root->addWidget(frmMsg);
+  return frame;
 }
 
 }  // namespace kvt::util

@@ -58,26 +58,9 @@ bool waitFor(Done done, int timeoutMs) {
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: kvtutil_screenshots CONTROL_FILE OUTPUT_FOLDER\n");
-    return 2;
-  }
-  const QString ctlFile = QString::fromLocal8Bit(argv[1]);
-  const QString folder = QString::fromLocal8Bit(argv[2]);
-  kvt::util::MessageBoxAsker asker;
-  kvt::util::AppContext ctx;
-  ctx.asker = &asker;
-  kvt::util::frmUtil window(ctx);
-  window.resize(1024, 720);
-  window.show();
-  if (!QTest::qWaitForWindowExposed(&window)) return 1;
-
-  // The main window during the sort: a picture each time the bar moves; the one nearest the
-  // middle of the run is kept.
+// The main window during the sort: a picture each time the bar moves; the one nearest the
+// middle of the run is kept.
+bool shootRunningSort(QWidget& window, const QString& ctlFile, const QString& folder) {
   child<QLineEdit>(&window, "txtCtlFile")->setText(ctlFile);
   child<QPushButton>(&window, "cmdSort")->click();
   auto* bar = child<QProgressBar>(&window, "prgSort");
@@ -104,9 +87,30 @@ int main(int argc, char* argv[]) {
   if (!ended || running.isNull()) {
     std::fprintf(stderr, "the sort was not seen running: %s\n",
                  qPrintable(child<QLabel>(&window, "lblMsg")->text()));
-    return 1;
+    return false;
   }
-  bool ok = save(running, folder, QStringLiteral("utility-running.png"));
+  return save(running, folder, QStringLiteral("utility-running.png"));
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: kvtutil_screenshots CONTROL_FILE OUTPUT_FOLDER\n");
+    return 2;
+  }
+  const QString ctlFile = QString::fromLocal8Bit(argv[1]);
+  const QString folder = QString::fromLocal8Bit(argv[2]);
+  kvt::util::MessageBoxAsker asker;
+  kvt::util::AppContext ctx;
+  ctx.asker = &asker;
+  kvt::util::frmUtil window(ctx);
+  window.resize(1024, 720);
+  window.show();
+  if (!QTest::qWaitForWindowExposed(&window)) return 1;
+
+  bool ok = shootRunningSort(window, ctlFile, folder);
 
   // The log viewer with the engine's own lines shown too.
   child<QCheckBox>(&window, "chkLog")->setChecked(true);
