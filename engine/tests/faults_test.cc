@@ -2,12 +2,14 @@
 // the main directory from the registry, the current-folder fallback, and kills at random moments.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <thread>
 
 #include "engine/sort_run.h"
 #include "engine/tests/test_support.h"
+#include "formats/status_record.h"
 #include "platform/process.h"
 
 namespace kvt::engine::test {
@@ -399,6 +401,113 @@ TEST_F(ReturnCodeTest, KilledRunsNeverLeaveAPartialOutput) {
   EXPECT_EQ(RunProgram(dir / "registry.reg", dir.path()), 0);
   EXPECT_EQ(ReadFile(dir / "output.dat"), sorted);
   EXPECT_TRUE(std::filesystem::is_empty(dir / "wrk"));
+}
+
+// Whether the status file holds a progress record of this type with these numbers (0: any).
+bool HoldsRecord(const std::string& path, formats::StatusType type, int first, int second,
+                 int third) {
+  auto field = [](const std::string& record, formats::StatusField f) {
+    return record.substr(f.position - 1, f.width);
+  };
+  auto matches = [&](const std::string& record, formats::StatusField f, int want) {
+    return want == 0 || std::stoi(field(record, f)) == want;
+  };
+  for (const std::string& record : StatusRecords(path)) {
+    if (field(record, formats::kStatusType) == formats::StatusTypeText(type) &&
+        matches(record, formats::kStatusFirstNumber, first) &&
+        matches(record, formats::kStatusSecondNumber, second) &&
+        matches(record, formats::kStatusThirdNumber, third))
+      return true;
+  }
+  return false;
+}
+
+// The progress records with their times blanked.
+std::vector<std::string> ProgressRecords(const std::string& path) {
+  std::vector<std::string> records = StatusRecords(path);
+  if (!records.empty()) records.erase(records.begin());
+  for (std::string& record : records) record.replace(12, 6, "      ");
+  return records;
+}
+
+struct KillPoint {
+  const char* name;
+  formats::StatusType type;  // once this record is written, the engine is killed
+  int first, second, third;  // all 0 for the rename: killed once the whole output is written
+  bool damage;               // a byte of a finished work file flipped before the rerun
+  size_t leastReused;        // steps (chunks, then merge groups) the killed run has finished
+};
+
+// Twenty chunks; pass 1 merges them in three groups (8, 8, 4), pass 2 is final.
+const KillPoint kKillPoints[] = {
+    {"during chunk 5's sort", formats::StatusType::kChunk, 0, 5, 0, false, 4},
+    {"during merge pass 1", formats::StatusType::kMerge, 2, 20, 12, false, 21},
+    {"during the final merge", formats::StatusType::kMerge, 1, 20, 3, false, 23},
+    {"during the rename", formats::StatusType::kStart, 0, 0, 0, false, 0},
+    {"work file damaged", formats::StatusType::kMerge, 1, 20, 3, true, 23},
+};
+
+// The log line of a rerun that takes over the first `steps` steps of the twenty-chunk run.
+std::string ResumeLine(size_t steps) {
+  return "Resuming: " + std::to_string(std::min<size_t>(steps, 20)) + " of 20 chunks and " +
+         (steps >= 23 ? "1" : "0") + " of 2 merge passes reused.";
+}
+
+// Killed at chosen points (SIGKILL, or TerminateProcess on Windows), the program's next run
+// takes over the steps the killed one finished, never a damaged one, and ends as a run from
+// scratch does.
+TEST_F(ReturnCodeTest, AKilledRunIsTakenOverFromItsLastFinishedStep) {
+  records = RandomRecords(24, 200000, 50, kLetters);
+  WriteFile(dir / "input.dat", Join(records));
+  setup.chunks = 20;
+  setup.per_chunk = 10000;
+  WriteFile(dir / "kvtsort.ctl", BuildControlRecord(setup));
+  WriteFile(dir / "registry.reg", RegistryText(dir.path()));
+  SetRegistryFile(dir / "registry.reg");
+  ASSERT_EQ(RunProgram(dir / "registry.reg", dir.path()), 0);
+  const std::vector<std::string> uninterrupted = ProgressRecords(dir / "kvtsort.sts");
+  const std::string sorted = Sorted();
+  for (const KillPoint& point : kKillPoints) {
+    SCOPED_TRACE(point.name);
+    WriteFile(dir / "output.dat", "previous output");
+    WriteFile(dir / "kvtsort.ctl", BuildControlRecord(setup));
+    std::filesystem::remove(dir / "kvtsort.sts");
+    platform::ProcessHandle engine(platform::StartHidden(KVTSORTS_PATH, {}, dir.path()));
+    ASSERT_TRUE(engine.valid());
+    auto reached = [&] {
+      if (point.first == 0 && point.type == formats::StatusType::kStart)
+        return ReadFile(dir / "output.dat.kvttmp").size() == sorted.size();
+      return HoldsRecord(dir / "kvtsort.sts", point.type, point.first, point.second, point.third);
+    };
+    while (!reached() && engine.ExitCode() == platform::kStillActive) {
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    engine.Kill();
+    while (engine.WaitExitCode(1000) == platform::kStillActive) {
+    }
+    // The journal: three lines of its own, then a line for each finished step.
+    const std::string journal = ReadFile(dir / "wrk/tmp000000.WRK");
+    const size_t finished =
+        journal.empty() ? 0 : std::count(journal.begin(), journal.end(), '\n') - 3;
+    ASSERT_GE(finished, point.leastReused);
+    if (point.damage) {
+      std::string work = ReadFile(dir / "wrk/tmp001002.WRK");
+      work[work.size() / 2] ^= 1;
+      WriteFile(dir / "wrk/tmp001002.WRK", work);
+    }
+    std::filesystem::remove(dir / "kvtsort.log");
+    ASSERT_EQ(RunProgram(dir / "registry.reg", dir.path()), 0);
+    EXPECT_EQ(ReadFile(dir / "output.dat"), sorted);
+    const std::string log = ReadFile(dir / "kvtsort.log");
+    // Killed during the rename, the final merge may have begun deleting its inputs.
+    if (point.damage || finished == 0) {
+      EXPECT_EQ(log.find("Resuming:"), std::string::npos) << log;
+    } else if (point.leastReused > 0) {
+      EXPECT_NE(log.find(ResumeLine(finished) + "\r\n"), std::string::npos) << log;
+    }
+    EXPECT_EQ(ProgressRecords(dir / "kvtsort.sts"), uninterrupted);
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "wrk"));
+  }
 }
 
 TEST_F(ReturnCodeTest, StatusReaderNeverSeesATornRecord) {
