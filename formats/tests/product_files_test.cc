@@ -51,10 +51,20 @@ TEST(ProductFilesTest, ReservedNames) {
     std::string name;
     bool reserved;
   };
-  std::vector<Row> rows = {{"kvtsortLog.001", true},  {"kvtsortLog.999", true},
-                           {"kvtsortLog.01", false},  {"kvtsortLog.0001", false},
-                           {"kvtsortLog.00a", false}, {"kvtsort.txt", false},
-                           {"KVTSORT.CTL", false},    {"", false}};
+  // Windows reaches a file whatever the case of its name, and a program with or without ".exe".
+  std::vector<Row> rows = {{"kvtsortLog.001", true},
+                           {"kvtsortLog.999", true},
+                           {"kvtsortLog.01", false},
+                           {"kvtsortLog.0001", false},
+                           {"kvtsortLog.00a", false},
+                           {"kvtsort.txt", false},
+                           {"", false},
+                           {"kvtsorts.com", false},
+                           {"KVTSORT.CTL", kWindowsNames},
+                           {"KVTSORTLOG.001", kWindowsNames},
+                           {"KVTInst.exe", kWindowsNames},
+                           {"kv02SORT.EXE", kWindowsNames},
+                           {"kvtsort.ctl.exe", false}};
   for (const char* name : kReservedNames) rows.push_back({name, true});
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
