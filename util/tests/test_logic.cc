@@ -29,28 +29,28 @@ void TestLogic::dateFilter_data() {
   QTest::addColumn<QString>("filter");
   QTest::addColumn<QString>("date");
   QTest::addColumn<bool>("shown");
-  QTest::newRow("empty shows all") << ""
-                                   << "19991231" << true;
-  QTest::newRow("plain equal") << "20030101"
-                               << "20030101" << true;
-  QTest::newRow("plain other") << "20030101"
-                               << "20030102" << false;
-  QTest::newRow("blank before is trimmed") << " 20030101"
-                                           << "20030101" << true;
-  QTest::newRow("= equal") << "=20030101"
-                           << "20030101" << true;
-  QTest::newRow("> excludes the day") << ">20030101"
-                                      << "20030101" << false;
-  QTest::newRow("> later") << ">20030101"
-                           << "20030102" << true;
-  QTest::newRow("< earlier") << "<20030101"
-                             << "20021231" << true;
-  QTest::newRow("< excludes later") << "<20030101"
-                                    << "20030102" << false;
-  QTest::newRow("wrong first character") << "x20030101"
-                                         << "20030101" << false;
-  QTest::newRow("wrong length") << "2003011"
-                                << "2003011" << false;
+  struct Row {
+    const char* name;
+    const char* filter;
+    const char* date;
+    bool shown;
+  };
+  const Row rows[] = {
+      {"empty shows all", "", "19991231", true},
+      {"plain equal", "20030101", "20030101", true},
+      {"plain other", "20030101", "20030102", false},
+      {"blank before is trimmed", " 20030101", "20030101", true},
+      {"= equal", "=20030101", "20030101", true},
+      {"> excludes the day", ">20030101", "20030101", false},
+      {"> later", ">20030101", "20030102", true},
+      {"< earlier", "<20030101", "20021231", true},
+      {"< excludes later", "<20030101", "20030102", false},
+      {"wrong first character", "x20030101", "20030101", false},
+      {"wrong length", "2003011", "2003011", false},
+  };
+  for (const Row& row : rows) {
+    QTest::newRow(row.name) << QString(row.filter) << QString(row.date) << row.shown;
+  }
 }
 
 void TestLogic::dateFilter() {
