@@ -17,7 +17,9 @@
 namespace kvt::engine {
 
 namespace {
-constexpr size_t kInputBufferBytes = size_t{128} << 10;
+// Each input is read in pieces of this size, and the next piece is asked of the disk while this
+// one is merged: with eight inputs per thread the disk sees large reads, never one at a time.
+constexpr size_t kInputBufferBytes = size_t{1} << 20;
 // A piece writes its output buffer once this much is in it; when another piece is writing to the
 // same file just then, it merges on into the rest of the buffer (as much again) and writes later.
 constexpr size_t kOutputBufferBytes = size_t{512} << 10;
@@ -41,6 +43,7 @@ struct Merger::Input {
   uint64_t prefix = 0;
   bool done = false;
   int failure = kOk;  // 131 for a read error, 113 for a file that came up short
+  formats::FileChecksum* read_sum = nullptr;  // checksums what is read, where asked
 
   // Moves to the next record.
   void Advance(int64_t length, const KeyComparer& cmp) {
@@ -49,13 +52,19 @@ struct Merger::Input {
       count = 0;
       position = 0;
       if (want > 0) {
-        failure = ReadRecords(file, buffer, static_cast<size_t>(want * length), next * length);
+        const size_t bytes = static_cast<size_t>(want * length);
+        failure = ReadRecords(file, buffer, bytes, next * length);
         if (failure != kOk) {
           Finish();
           return;
         }
+        if (read_sum != nullptr) read_sum->Add(static_cast<uint64_t>(next * length), buffer, bytes);
         count = want;
         next += want;
+        const int64_t ahead = std::min(capacity, last - next);
+        if (ahead > 0)
+          file.file->AdviseWillNeed(static_cast<uint64_t>(next * length),
+                                    static_cast<uint64_t>(ahead * length));
       }
       if (count == 0) {
         Finish();
@@ -156,7 +165,8 @@ bool Merger::PreparePieceMemory(int pieces) {
 
 int Merger::MergePiece(const std::vector<Source>& files, const std::vector<int64_t>& first,
                        const std::vector<int64_t>& last, int64_t out_offset, bool final,
-                       platform::File* out_file, std::mutex* write_turn, uint8_t* memory) const {
+                       platform::File* out_file, std::mutex* write_turn, uint8_t* memory,
+                       const PieceSums& sums) const {
   const int64_t length = layout_.record_length();
   const int k = static_cast<int>(files.size());
   const int64_t per_buffer = std::max<int64_t>(1, static_cast<int64_t>(kInputBufferBytes) / length);
@@ -177,6 +187,7 @@ int Merger::MergePiece(const std::vector<Source>& files, const std::vector<int64
     in.last = last[static_cast<size_t>(q)];
     in.buffer = in_buffers + static_cast<size_t>(q * per_buffer * length);
     in.capacity = per_buffer;
+    in.read_sum = sums.read[static_cast<size_t>(q)];
     in.position = -1;
     in.Advance(length, cmp_);
     if (in.failure != kOk) return in.failure;
@@ -221,6 +232,7 @@ int Merger::MergePiece(const std::vector<Source>& files, const std::vector<int64
     const platform::Status wrote = out_file->WriteAt(static_cast<uint64_t>(written), out, used);
     failure_note::Note(wrote);
     if (!wrote.ok()) return false;
+    if (sums.written != nullptr) sums.written->Add(static_cast<uint64_t>(written), out, used);
     written += static_cast<int64_t>(used);
     used = 0;
     if (final && written - started >= kWritebackSpan) {
@@ -255,12 +267,13 @@ int Merger::MergePiece(const std::vector<Source>& files, const std::vector<int64
 
 int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::vector<int64_t>& records,
                        const std::string& target, bool final,
-                       const std::function<void()>& finished) {
+                       const std::function<void(uint64_t)>& finished,
+                       const std::vector<WorkFileCheck>& checks) {
   if (inputs.size() == 1 && !final) {
     const platform::Status renamed = files_.Replace(inputs[0], target);
     failure_note::Note(renamed);
     if (!renamed.ok()) return kMergeCreateFailed;
-    if (finished) finished();
+    if (finished) finished(checks.empty() ? 0 : checks[0].checksum);
     return kOk;
   }
   const int64_t length = layout_.record_length();
@@ -273,7 +286,6 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::vector
   std::vector<std::unique_ptr<platform::File>> opened(k);
   std::vector<Source> files(k, Source{nullptr, nullptr});
   std::vector<int64_t> sizes(k, 0);
-  int64_t total = 0;
   for (size_t q = 0; q < k; ++q) {
     platform::Status status = files_.Open(inputs[q], platform::OpenMode::kUpdate, &opened[q]);
     uint64_t end = 0;
@@ -291,29 +303,15 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::vector
                          std::to_string(records[q] * length) + " written to it");
       return kChunkReadFailed;
     }
-    total += sizes[q];
   }
 
-  const int pieces = static_cast<int>(
-      std::max<int64_t>(1, std::min<int64_t>(pool_->threads(), total / kPieceRecords)));
-  if (!PreparePieceMemory(pieces)) return kOutOfMemory;
-  std::vector<std::vector<int64_t>> cuts;
-  if (!CutPoints(files, sizes, pieces, &cuts)) return kMergeOpenFailed;
-  std::vector<int> codes(static_cast<size_t>(pieces), kOk);
-  std::mutex write_turn;
-  pool_->Run(pieces, [&](int64_t t) {
-    const std::vector<int64_t>& from = cuts[static_cast<size_t>(t)];
-    int64_t offset = 0;
-    for (int64_t c : from) offset += c * length;
-    codes[static_cast<size_t>(t)] =
-        MergePiece(files, from, cuts[static_cast<size_t>(t) + 1], offset, final, writer.file(),
-                   &write_turn, piece_memory_[static_cast<size_t>(t)]->data());
-  });
-  for (int code : codes) {
-    if (code != kOk) {
-      writer.Abandon();
-      return code;
-    }
+  uint64_t checksum = 0;
+  const int code = MergePieces(files, sizes, final, writer.file(), checks, &checksum);
+  if (code != kOk) {
+    writer.Abandon();
+    // A work file this run made from damaged inputs is of no use to anyone.
+    if (code == kReusedWorkFileDamaged && !final) files_.Remove(target);
+    return code;
   }
   // The inputs are used up. Deleting a large file takes the file system a while, so the helper
   // threads delete them while this thread waits for the output to reach the disk. A run killed
@@ -324,7 +322,57 @@ int Merger::MergeGroup(const std::vector<std::string>& inputs, const std::vector
   const bool committed = writer.Commit();
   pool_->Wait();
   if (!committed) return writer.rename_failed() ? kMergeCreateFailed : kMergeWriteFailed;
-  if (finished) finished();
+  if (finished) finished(checksum);
+  return kOk;
+}
+
+int Merger::MergePieces(const std::vector<Source>& files, const std::vector<int64_t>& sizes,
+                        bool final, platform::File* out_file,
+                        const std::vector<WorkFileCheck>& checks, uint64_t* written) {
+  const int64_t length = layout_.record_length();
+  const size_t k = files.size();
+  const int64_t total = std::accumulate(sizes.begin(), sizes.end(), int64_t{0});
+  const int pieces = static_cast<int>(
+      std::max<int64_t>(1, std::min<int64_t>(pool_->threads(), total / kPieceRecords)));
+  if (!PreparePieceMemory(pieces)) return kOutOfMemory;
+  std::vector<std::vector<int64_t>> cuts;
+  if (!CutPoints(files, sizes, pieces, &cuts)) return kMergeOpenFailed;
+  // Each piece checksums its own parts of what it reads and writes; the parts add up after.
+  std::vector<std::vector<formats::FileChecksum>> read_sums(pieces,
+                                                            std::vector<formats::FileChecksum>(k));
+  std::vector<formats::FileChecksum> write_sums(static_cast<size_t>(pieces));
+  std::vector<PieceSums> sums(static_cast<size_t>(pieces));
+  for (size_t t = 0; t < sums.size(); ++t) {
+    for (size_t q = 0; q < k; ++q)
+      sums[t].read.push_back(q < checks.size() && checks[q].verify ? &read_sums[t][q] : nullptr);
+    if (!final) sums[t].written = &write_sums[t];
+  }
+  std::vector<int> codes(static_cast<size_t>(pieces), kOk);
+  std::mutex write_turn;
+  pool_->Run(pieces, [&](int64_t t) {
+    const std::vector<int64_t>& from = cuts[static_cast<size_t>(t)];
+    int64_t offset = 0;
+    for (int64_t c : from) offset += c * length;
+    codes[static_cast<size_t>(t)] = MergePiece(
+        files, from, cuts[static_cast<size_t>(t) + 1], offset, final, out_file, &write_turn,
+        piece_memory_[static_cast<size_t>(t)]->data(), sums[static_cast<size_t>(t)]);
+  });
+  for (int code : codes) {
+    if (code != kOk) return code;
+  }
+  for (size_t q = 0; q < k; ++q) {
+    if (sums[0].read[q] == nullptr) continue;
+    for (int t = 1; t < pieces; ++t) read_sums[0][q].Merge(read_sums[t][q]);
+    uint64_t checksum = 0;
+    if (!read_sums[0][q].Finish(static_cast<uint64_t>(sizes[q] * length), &checksum) ||
+        checksum != checks[q].checksum) {
+      failure_note::Note(*files[q].name + " reads back other than an earlier run wrote it");
+      return kReusedWorkFileDamaged;
+    }
+  }
+  for (int t = 1; t < pieces; ++t) write_sums[0].Merge(write_sums[t]);
+  if (!final && !write_sums[0].Finish(static_cast<uint64_t>(total * length), written))
+    return kMergeWriteFailed;
   return kOk;
 }
 
@@ -369,7 +417,7 @@ std::vector<MergeGroupPlan> PlanMergeGroups(const MergePlan& plan) {
 }
 
 int Merger::RunPasses(const MergePlan& plan, StatusFile* status, size_t reused,
-                      const std::function<void(size_t)>& finished) {
+                      const MergeJournalHooks& journal) {
   const std::vector<MergeGroupPlan> groups = PlanMergeGroups(plan);
   for (size_t g = 0; g < groups.size(); ++g) {
     const MergeGroupPlan& group = groups[g];
@@ -377,9 +425,14 @@ int Merger::RunPasses(const MergePlan& plan, StatusFile* status, size_t reused,
       status->WriteProgress(StatusType::kMerge, group.number, plan.chunk_count, group.remaining);
     // A group whose result an earlier run left intact has its status record and no more.
     if (g < reused) continue;
-    int code = MergeGroup(group.inputs, group.records, group.target, group.final, [&] {
-      if (finished && !group.final) finished(g);
-    });
+    const std::vector<WorkFileCheck> checks =
+        journal.checks ? journal.checks(g) : std::vector<WorkFileCheck>{};
+    int code = MergeGroup(
+        group.inputs, group.records, group.target, group.final,
+        [&](uint64_t checksum) {
+          if (journal.finished && !group.final) journal.finished(g, checksum);
+        },
+        checks);
     if (code != kOk) return code;
   }
   return kOk;

@@ -86,6 +86,7 @@ void RecordWriter::WriteOut(const void* data, size_t size) {
       ok_ = false;
       return;
     }
+    if (checksum_ != nullptr) checksum_->Add(written_, at, span);
     written_ += span;
     at += span;
     size -= span;

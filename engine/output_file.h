@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "formats/file_checksum.h"
 #include "platform/file_system.h"
 
 namespace kvt::engine {
@@ -54,6 +55,10 @@ class RecordWriter {
   // file that is open or mapped.
   void SetBeforeReplace(std::function<void()> release) { before_replace_ = std::move(release); }
 
+  // Checksums every byte written from now on into sum (for the resume journal).
+  void ChecksumInto(formats::FileChecksum* sum) { checksum_ = sum; }
+  uint64_t written() const { return written_; }
+
   static std::string TemporaryName(const std::string& output_path);
 
  private:
@@ -73,6 +78,7 @@ class RecordWriter {
   std::string path_;        // the file being written
   std::string final_path_;  // the output path (outputs only)
   std::function<void()> before_replace_;
+  formats::FileChecksum* checksum_ = nullptr;
 };
 
 }  // namespace kvt::engine

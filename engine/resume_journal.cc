@@ -6,35 +6,27 @@
 #include <system_error>
 
 #include "engine/work_files.h"
+#include "formats/file_checksum.h"
 #include "platform/paths.h"
 
 namespace kvt::engine {
 
 namespace {
 
-// Reads the whole file in large pieces, checksummed block by block.
-bool ChecksumOf(platform::File* file, uint64_t* length, uint64_t* checksum) {
-  constexpr size_t kBlocksPerRead = 16;
-  std::vector<uint8_t> buffer(kBlocksPerRead * formats::kChecksumBlockBytes);
-  *length = 0;
-  *checksum = 0;
+// Reads the whole file in large pieces, checksummed as a work file is.
+bool ChecksumOf(platform::FileSystem& files, const std::string& path, uint64_t* checksum) {
+  std::unique_ptr<platform::File> file;
+  if (!files.Open(path, platform::OpenMode::kRead, &file).ok()) return false;
+  std::vector<uint8_t> buffer(16 * formats::kChecksumBlockBytes);
+  formats::FileChecksum sum;
+  uint64_t length = 0;
   for (;;) {
     size_t got = 0;
-    if (!file->ReadAt(*length, buffer.data(), buffer.size(), &got).ok()) return false;
-    for (size_t at = 0; at < got; at += formats::kChecksumBlockBytes) {
-      const size_t size = std::min(formats::kChecksumBlockBytes, got - at);
-      *checksum = formats::BlockChecksum(buffer.data() + at, size, *checksum);
-    }
-    *length += got;
-    if (got < buffer.size()) return true;
+    if (!file->ReadAt(length, buffer.data(), buffer.size(), &got).ok()) return false;
+    sum.Add(length, buffer.data(), got);
+    length += got;
+    if (got < buffer.size()) return sum.Finish(length, checksum);
   }
-}
-
-bool ChecksumOf(platform::FileSystem& files, const std::string& path, uint64_t* length,
-                uint64_t* checksum) {
-  std::unique_ptr<platform::File> file;
-  return files.Open(path, platform::OpenMode::kRead, &file).ok() &&
-         ChecksumOf(file.get(), length, checksum);
 }
 
 // The first and the last block, chained.
@@ -107,9 +99,8 @@ bool IdentifyInput(const std::string& input_path, const std::string& collating_p
   if (error || !files.GetFileSize(input_path, &identity->size).ok()) return false;
   identity->modified = static_cast<int64_t>(modified.time_since_epoch().count());
   if (!EdgesOf(files, input_path, identity->size, &identity->edges)) return false;
-  uint64_t length = 0;
   identity->collating = 0;
-  return collating_path.empty() || ChecksumOf(files, collating_path, &length, &identity->collating);
+  return collating_path.empty() || ChecksumOf(files, collating_path, &identity->collating);
 }
 
 bool RunJournal::Fits(const formats::Journal& old, const formats::Journal& head) const {
@@ -119,14 +110,13 @@ bool RunJournal::Fits(const formats::Journal& old, const formats::Journal& head)
   for (size_t s = 0; s < done; ++s) {
     if (old.entries[s].name != NamePart(steps_[s].path)) return false;
   }
-  // The files of finished steps that steps still to run consume must be as they were written.
+  // The files of finished steps that steps still to run consume must be there, as long as
+  // they were written.
   for (size_t s = done; s < steps_.size(); ++s) {
     for (size_t input : steps_[s].inputs) {
-      if (input >= done) continue;
-      const formats::JournalEntry& want = old.entries[input];
-      uint64_t length = 0, checksum = 0;
-      if (!ChecksumOf(files_, steps_[input].path, &length, &checksum) || length != want.length ||
-          checksum != want.checksum)
+      uint64_t length = 0;
+      if (input < done && (!files_.GetFileSize(steps_[input].path, &length).ok() ||
+                           length != old.entries[input].length))
         return false;
     }
   }
@@ -142,11 +132,14 @@ size_t RunJournal::Begin(const std::string& path, const formats::Journal& head,
   path_ = path;
   folder_ = platform::DirectoryPart(path);
   steps_ = steps;
+  entries_.clear();
+  reused_ = 0;
   formats::Journal old;
   std::string text;
   const bool read = ReadText(files_, path, &text) && formats::ParseJournal(text, &old);
   if (read && !steps.empty() && Fits(old, head)) {
     entries_ = old.entries;
+    reused_ = entries_.size();
     // Consumed by a finished merge whose deleting was cut short.
     for (size_t s = 0; s < entries_.size(); ++s) {
       for (size_t input : steps_[s].inputs) files_.Remove(steps_[input].path);
@@ -179,20 +172,27 @@ bool RunJournal::Write(bool create, const std::string& bytes) {
 void RunJournal::Record(size_t step, formats::JournalEntry facts) {
   if (!writing_) return;
   facts.name = NamePart(steps_[step].path);
-  std::unique_ptr<platform::File> work;
   // Neither the file nor the journal is synced: a killed run leaves both in the system's
   // cache, and after a power cut the lengths and checksums decide, so a file whose bytes did
   // not reach the disk is never reused. Syncing every work file would make each chunked sort
   // wait for the disk, which otherwise never sees the work files.
-  if (!files_.Open(steps_[step].path, platform::OpenMode::kUpdate, &work).ok() ||
-      !ChecksumOf(work.get(), &facts.length, &facts.checksum)) {
-    writing_ = false;
-    files_.Remove(path_);
-    return;
-  }
-  work.reset();
   writing_ = Write(false, formats::FormatJournalEntry(facts));
   if (writing_) entries_.push_back(facts);
+}
+
+std::vector<WorkFileCheck> RunJournal::Checks(size_t step) const {
+  std::vector<WorkFileCheck> checks;
+  if (step >= steps_.size()) return checks;  // no journal kept
+  for (size_t input : steps_[step].inputs) {
+    WorkFileCheck check{input < entries_.size() ? entries_[input].checksum : 0, false};
+    // Written by an earlier run, or renamed from such a file by a lone-input group since.
+    for (size_t from = input;; from = steps_[from].inputs[0]) {
+      if (from < reused_) check.verify = true;
+      if (check.verify || steps_[from].inputs.size() != 1) break;
+    }
+    checks.push_back(check);
+  }
+  return checks;
 }
 
 void RunJournal::Remove() {

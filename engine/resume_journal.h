@@ -47,14 +47,19 @@ class RunJournal {
                const std::vector<ResumeStep>& steps);
   const formats::JournalEntry& entry(size_t step) const { return entries_[step]; }
 
-  // Syncs step's finished work file, checksums it and records it with the chunk's facts. A
-  // journal that cannot be written is removed: the next run starts afresh.
+  // Records step's finished work file: facts hold its length and checksum, and for a chunk
+  // what its status records said. A journal that cannot be written is removed: the next run
+  // starts afresh.
   void Record(size_t step, formats::JournalEntry facts);
+  // What the merge of step must know of its inputs: their checksums, and which of them an
+  // earlier run wrote (or this run only renamed), so that they are verified as they are read.
+  std::vector<WorkFileCheck> Checks(size_t step) const;
   // The run finished: the journal goes.
   void Remove();
 
  private:
-  // True when the earlier run's journal fits this run and the files still needed are intact.
+  // True when the earlier run's journal fits this run and the files still needed are there, of
+  // their recorded lengths (their contents are verified as the merge reads them).
   bool Fits(const formats::Journal& old, const formats::Journal& head) const;
   void RemoveNamedFiles(const formats::Journal& old) const;
   // Creates the journal with bytes, or appends them; synced. On failure the journal goes.
@@ -65,6 +70,7 @@ class RunJournal {
   std::string folder_;  // of the work files, ending with a separator or empty
   std::vector<ResumeStep> steps_;
   std::vector<formats::JournalEntry> entries_;
+  size_t reused_ = 0;  // leading entries an earlier run wrote
   bool writing_ = false;
 };
 

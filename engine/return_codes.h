@@ -20,4 +20,8 @@ inline constexpr int kCollatingTooShort = formats::kRcCollatingTooShort;
 inline constexpr int kCollatingNotPermutation = formats::kRcCollatingNoInverse;
 inline constexpr int kOutOfMemory = formats::kRcOutOfMemory;
 
+// Never leaves the engine: a work file an earlier run left did not read back as it was written,
+// so the run starts afresh.
+inline constexpr int kReusedWorkFileDamaged = -1;
+
 }  // namespace kvt::engine

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <numeric>
 #include <optional>
 #include <string>
 
@@ -55,6 +56,7 @@ class SortRun {
       return kBadControlRecord;
     if (status_.Open(main_dir_ + formats::kStatusFileName, files_)) status_.WriteStart();
     int code = Steps();
+    if (code == kReusedWorkFileDamaged) code = StartAfresh();
     // A run that ends before it judged an earlier run's work leaves none of it behind.
     if (!journal_judged_ && !control_.work_prefix.empty())
       journal_.Begin(formats::JournalName(control_.work_prefix), {}, {});
@@ -70,6 +72,9 @@ class SortRun {
  private:
   // Every step up to the merge passes; the buffers are freed when it returns, on every path.
   int Steps();
+  // After a reused work file read back damaged: everything the earlier run left goes, and the
+  // sort runs again from its first chunk.
+  int StartAfresh();
   // Refuses a plan whose chunks cannot hold the input or would leave a chunk empty.
   bool PlanFits(int64_t records) const;
   int SortChunks(InputFile& input, const RecordLayout& layout, const KeyComparer& cmp);
@@ -159,14 +164,29 @@ int SortRun::Steps() {
     Merger merger(layout, cmp, &pool_, files_);
     const int64_t chunks = control_.chunk_count;
     const size_t reused_chunks = std::min(reused_, static_cast<size_t>(chunks));
-    code = merger.RunPasses(plan, &status_, reused_ - reused_chunks, [&](size_t group) {
-      journal_.Record(static_cast<size_t>(chunks) + group, {});
-    });
+    const auto step = [chunks](size_t group) { return static_cast<size_t>(chunks) + group; };
+    const std::vector<MergeGroupPlan> groups = PlanMergeGroups(plan);
+    MergeJournalHooks hooks{
+        [&](size_t group) { return journal_.Checks(step(group)); },
+        [&](size_t group, uint64_t checksum) {
+          const std::vector<int64_t>& counts = groups[group].records;
+          const int64_t records = std::accumulate(counts.begin(), counts.end(), int64_t{0});
+          journal_.Record(step(group), {"", static_cast<uint64_t>(records * length), checksum});
+        }};
+    code = merger.RunPasses(plan, &status_, reused_ - reused_chunks, hooks);
     if (code != kOk) return code;
     journal_.Remove();
     log_.Write(50, " ");
   }
   return kOk;
+}
+
+int SortRun::StartAfresh() {
+  log_.Write(kResumePhase, "Resuming: a reused work file is damaged; sorting afresh.");
+  journal_.Begin(formats::JournalName(control_.work_prefix), {}, {});
+  failure_note::Reset();
+  input_guard::Reset();
+  return Steps();
 }
 
 bool SortRun::PlanFits(int64_t records) const {
@@ -228,6 +248,7 @@ int SortRun::SortChunks(InputFile& input, const RecordLayout& layout, const KeyC
     log_.Write(40, " ");
 
     SortedChunk sorted{entries, chunk.records, chunk.data, format, chunk.descents == 0};
+    uint64_t checksum = 0;
     code = chunks == 1 ? WriteChunkToOutput(files_, sorted, layout, control_.output_path, &pool_,
                                             &gather_blocks_,
                                             [&] {
@@ -236,11 +257,12 @@ int SortRun::SortChunks(InputFile& input, const RecordLayout& layout, const KeyC
                                             })
                        : WriteChunkToWorkFile(files_, sorted, layout,
                                               WorkFileName(control_.work_prefix, 0, i), &pool_,
-                                              &gather_blocks_);
+                                              &gather_blocks_, &checksum);
     if (code != kOk) return code;
     if (chunks > 1) {
       journal_.Record(static_cast<size_t>(i - 1),
-                      {"", 0, 0, reported, partitions_, chunk.descents == 0});
+                      {"", static_cast<uint64_t>(chunk.records * length), checksum, reported,
+                       partitions_, chunk.descents == 0});
     }
   }
   return kOk;

@@ -103,10 +103,12 @@ std::string WorkFileName(const std::string& prefix, int64_t pass, int64_t number
 
 int WriteChunkToWorkFile(platform::FileSystem& files, const SortedChunk& chunk,
                          const RecordLayout& layout, const std::string& path, WorkerPool* pool,
-                         GatherBlocks* blocks) {
+                         GatherBlocks* blocks, uint64_t* checksum) {
   RecordWriter writer(files, WriterBufferSize(layout.record_length()));
   if (!writer.has_buffer()) return kOutOfMemory;
   if (!writer.CreateWorkFile(path)) return kCreateFailed;
+  formats::FileChecksum sum;
+  writer.ChecksumInto(&sum);
   int code = WriteSorted(chunk, layout, false, &writer, pool, blocks);
   if (code != kOk) {
     writer.Commit();
@@ -117,7 +119,9 @@ int WriteChunkToWorkFile(platform::FileSystem& files, const SortedChunk& chunk,
     writer.Commit();
     return kChunkReadFailed;
   }
-  return writer.Commit() ? kOk : kChunkWriteFailed;
+  if (!writer.Commit()) return kChunkWriteFailed;
+  const uint64_t length = static_cast<uint64_t>(chunk.count * layout.record_length());
+  return sum.Finish(length, checksum) ? kOk : kChunkWriteFailed;
 }
 
 int WriteChunkToOutput(platform::FileSystem& files, const SortedChunk& chunk,

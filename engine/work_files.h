@@ -41,10 +41,11 @@ class GatherBlocks {
   int64_t per_block_ = 0;
 };
 
-// Writes the chunk in internal form to a work file. Returns 0, 114, 115 or 150.
+// Writes the chunk in internal form to a work file, and its checksum (for the resume journal)
+// to *checksum. Returns 0, 114, 115 or 150.
 int WriteChunkToWorkFile(platform::FileSystem& files, const SortedChunk& chunk,
                          const RecordLayout& layout, const std::string& path, WorkerPool* pool,
-                         GatherBlocks* blocks);
+                         GatherBlocks* blocks, uint64_t* checksum);
 // Writes the chunk restored to input form to the output path (through a temporary file renamed
 // over it when complete). Returns 0, 114, 115 or 150. before_replace: see
 // RecordWriter::SetBeforeReplace.

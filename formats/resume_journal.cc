@@ -12,7 +12,7 @@ namespace kvt::formats {
 
 namespace {
 
-constexpr char kMagic[] = "KVT resume journal 1";
+constexpr char kMagic[] = "KVT resume journal 2";
 
 constexpr uint64_t kPrime1 = 0x9E3779B185EBCA87ULL;
 constexpr uint64_t kPrime2 = 0xC2B2AE3D27D4EB4FULL;

@@ -53,6 +53,23 @@ if [ ! -d "$src" ]; then
   mv "$src.partial" "$src"
 fi
 
+# Debian's source leaves out the tablet API headers that the windows platform plugin includes;
+# Wine's development package has the same API's headers.
+wintab="$src/src/3rdparty/wintab"
+if [ ! -f "$wintab/pktdef.h" ]; then
+  fetch=$(mktemp -d)
+  (cd "$fetch" && apt-get download -qq libwine-dev && dpkg-deb -x libwine-dev_*.deb unpacked)
+  mkdir -p "$wintab"
+  headers="$fetch/unpacked/usr/include/wine/wine/windows"
+  # Two Wine macros the header uses, and the name Qt gives WINAPI.
+  { printf '%s\n' '#ifndef WINELIB_NAME_AW' '#define WINELIB_NAME_AW(name) name##W' \
+      '#define DECL_WINELIB_TYPE_AW(type) typedef WINELIB_NAME_AW(type) type;' '#endif' \
+      '#ifndef API' '#define API WINAPI' '#endif'
+    cat "$headers/wintab.h"; } >"$wintab/wintab.h"
+  cp "$headers/pktdef.h" "$wintab/"
+  rm -rf "$fetch"
+fi
+
 # A toolchain of its own: Qt's libraries are DLLs, unlike the product's static programs.
 toolchain="$root/toolchain.cmake"
 cat >"$toolchain" <<'EOF'

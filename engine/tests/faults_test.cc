@@ -222,7 +222,7 @@ TEST_F(ReturnCodeTest, UncreatableFilesGive114And130) {
 
 // A run that failed in its final merge leaves its sorted chunks and their journal; the next run
 // of the same job takes them over and sorts no chunk again, on every system. A chunk file
-// changed in between is sorted again.
+// changed in between reads back wrong in the merge, and the run sorts afresh.
 TEST_F(ReturnCodeTest, ARerunTakesOverTheChunksOfAFailedRun) {
   setup.chunks = 4;
   setup.per_chunk = 100;
@@ -238,11 +238,11 @@ TEST_F(ReturnCodeTest, ARerunTakesOverTheChunksOfAFailedRun) {
     std::filesystem::remove(dir / "kvtsort.log");
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(ReadFile(dir / "later/output.dat"), Sorted());
+    // The damaged chunk is found as the merge reads it back, and the run sorts afresh.
     const std::string log = ReadFile(dir / "kvtsort.log");
-    EXPECT_EQ(
-        log.find("Resuming: 4 of 4 chunks and 0 of 1 merge passes reused.") != std::string::npos,
-        !damaged)
-        << log;
+    EXPECT_NE(log.find("Resuming: 4 of 4 chunks and 0 of 1 merge passes reused."),
+              std::string::npos);
+    EXPECT_EQ(log.find("damaged; sorting afresh.") != std::string::npos, damaged) << log;
     EXPECT_TRUE(std::filesystem::is_empty(dir / "wrk"));
     std::filesystem::remove_all(dir / "later");
   }
@@ -499,13 +499,22 @@ TEST_F(ReturnCodeTest, AKilledRunIsTakenOverFromItsLastFinishedStep) {
     ASSERT_EQ(RunProgram(dir / "registry.reg", dir.path()), 0);
     EXPECT_EQ(ReadFile(dir / "output.dat"), sorted);
     const std::string log = ReadFile(dir / "kvtsort.log");
-    // Killed during the rename, the final merge may have begun deleting its inputs.
-    if (point.damage || finished == 0) {
-      EXPECT_EQ(log.find("Resuming:"), std::string::npos) << log;
-    } else if (point.leastReused > 0) {
-      EXPECT_NE(log.find(ResumeLine(finished) + "\r\n"), std::string::npos) << log;
+    const std::vector<std::string> progress = ProgressRecords(dir / "kvtsort.sts");
+    // Killed during the rename, the final merge may have begun deleting its inputs. A damaged
+    // file is found as the merge reads it: the run then sorts afresh, and its records show it.
+    if (point.damage) {
+      EXPECT_NE(log.find("damaged; sorting afresh."), std::string::npos) << log;
+      ASSERT_GT(progress.size(), uninterrupted.size());
+      EXPECT_TRUE(std::equal(uninterrupted.begin(), uninterrupted.end(),
+                             progress.end() - static_cast<ptrdiff_t>(uninterrupted.size())));
+    } else {
+      if (finished == 0) {
+        EXPECT_EQ(log.find("Resuming:"), std::string::npos) << log;
+      } else if (point.leastReused > 0) {
+        EXPECT_NE(log.find(ResumeLine(finished) + "\r\n"), std::string::npos) << log;
+      }
+      EXPECT_EQ(progress, uninterrupted);
     }
-    EXPECT_EQ(ProgressRecords(dir / "kvtsort.sts"), uninterrupted);
     EXPECT_TRUE(std::filesystem::is_empty(dir / "wrk"));
   }
 }

@@ -24,7 +24,7 @@ TEST(ResumeJournalTest, OnlyWholeLinesCount) {
       {"last line cut short", head + first + second.substr(0, 20), true, 1},
       {"head cut short", head.substr(0, head.size() - 3), false, 0},
       {"a line not understood", head + "file 12 xyz\n" + second, false, 0},
-      {"another format", "KVT resume journal 2" + head.substr(20) + first, false, 0},
+      {"another format", "KVT resume journal 1" + head.substr(20) + first, false, 0},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

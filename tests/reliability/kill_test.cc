@@ -285,14 +285,21 @@ TEST_F(KillTest, RerunTakesOverWhatTheKilledRunFinished) {
     EXPECT_TRUE(sameBytes(readFile(job.output), expected));
     const std::string log = readFile(dir.main() + "kvtsort.log").substr(logBefore);
     const bool resumed = point.change == Change::kNone && finished > 0 && !left.empty();
-    // Killed during the rename, the final merge may have begun deleting its inputs.
-    if (resumed && point.leastReused > 0) {
+    const std::vector<std::string> progress = progressRecords(readFile(dir.main() + "kvtsort.sts"));
+    // Killed during the rename, the final merge may have begun deleting its inputs. A damaged
+    // work file is found as the merge reads it; the run then sorts afresh and says so.
+    if (point.change == Change::kDamagedWorkFile) {
+      EXPECT_NE(log.find("damaged; sorting afresh."), std::string::npos) << log;
+      ASSERT_GT(progress.size(), uninterrupted.size());
+      EXPECT_TRUE(std::equal(uninterrupted.begin(), uninterrupted.end(),
+                             progress.end() - static_cast<ptrdiff_t>(uninterrupted.size())));
+    } else if (resumed && point.leastReused > 0) {
       EXPECT_NE(log.find(resumeLine(finished) + "\r\n"), std::string::npos) << log;
     } else if (!resumed) {
       EXPECT_EQ(log.find("Resuming:"), std::string::npos) << log;
     }
-    if (point.change != Change::kInput && point.change != Change::kControlFile) {
-      EXPECT_EQ(progressRecords(readFile(dir.main() + "kvtsort.sts")), uninterrupted);
+    if (point.change == Change::kNone || point.change == Change::kRestart) {
+      EXPECT_EQ(progress, uninterrupted);
     }
     EXPECT_TRUE(leftInWorkFolder(dir.work()).empty());
   }
