@@ -70,6 +70,10 @@ if [ ! -f "$wintab/pktdef.h" ]; then
   rm -rf "$fetch"
 fi
 
+# Without OpenGL the windows plugin still takes the dynamic-OpenGL branch in one file.
+sed -i 's/^#if QT_CONFIG(dynamicgl)$/#if QT_CONFIG(dynamicgl) \&\& QT_CONFIG(opengl)/' \
+  "$src/src/plugins/platforms/windows/qwindowswindow.cpp"
+
 # A toolchain of its own: Qt's libraries are DLLs, unlike the product's static programs.
 toolchain="$root/toolchain.cmake"
 cat >"$toolchain" <<'EOF'
