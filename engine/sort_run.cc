@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <new>
 #include <numeric>
 #include <optional>
 #include <string>
@@ -55,8 +56,15 @@ class SortRun {
     if (main_dir_.empty() && !platform::FileExists(formats::kControlRecordName))
       return kBadControlRecord;
     if (status_.Open(main_dir_ + formats::kStatusFileName, files_)) status_.WriteStart();
-    int code = Steps();
-    if (code == kReusedWorkFileDamaged) code = StartAfresh();
+    int code = kOutOfMemory;
+    // Memory that cannot be had ends the run with its code, like a buffer that cannot: the
+    // writers remove what they had begun as the steps unwind.
+    try {
+      code = Steps();
+      if (code == kReusedWorkFileDamaged) code = StartAfresh();
+    } catch (const std::bad_alloc&) {
+      code = kOutOfMemory;
+    }
     // A run that ends before it judged an earlier run's work leaves none of it behind.
     if (!journal_judged_ && !control_.work_prefix.empty())
       journal_.Begin(formats::JournalName(control_.work_prefix), {}, {});

@@ -41,13 +41,37 @@ void FileChecksum::Add(uint64_t offset, const uint8_t* data, size_t size) {
     const size_t take = std::min(size, kChecksumBlockBytes - at);
     if (take == kChecksumBlockBytes) {
       sum_ += PlacedBlockChecksum(block, data, take);
-    } else {
+    } else if (!Carry(block, at, data, take)) {
       AddFragment(block, at, data, take);
     }
     offset += take;
     data += take;
     size -= take;
   }
+}
+
+bool FileChecksum::Carry(uint64_t block, size_t at, const uint8_t* data, size_t size) {
+  const bool goes_on = !carry_.empty() && block == carry_block_ && at == carry_at_ + carry_.size();
+  if (!goes_on) {
+    // A part that ends inside its block starts a new carry; the old one waits with the others.
+    if (at + size != kChecksumBlockBytes && !carry_.empty()) {
+      AddFragment(carry_block_, carry_at_, carry_.data(), carry_.size());
+      carry_.clear();
+    }
+    if (at + size == kChecksumBlockBytes || !carry_.empty()) return false;
+    carry_.reserve(kChecksumBlockBytes);
+    carry_block_ = block;
+    carry_at_ = at;
+  }
+  carry_.insert(carry_.end(), data, data + size);
+  if (carry_at_ == 0 && carry_.size() == kChecksumBlockBytes) {
+    sum_ += PlacedBlockChecksum(block, carry_.data(), carry_.size());
+    carry_.clear();
+  } else if (carry_at_ + carry_.size() == kChecksumBlockBytes) {
+    AddFragment(carry_block_, carry_at_, carry_.data(), carry_.size());
+    carry_.clear();
+  }
+  return true;
 }
 
 void FileChecksum::AddFragment(uint64_t block, size_t at, const uint8_t* data, size_t size) {
@@ -65,6 +89,8 @@ void FileChecksum::AddFragment(uint64_t block, size_t at, const uint8_t* data, s
 void FileChecksum::Merge(const FileChecksum& other) {
   sum_ += other.sum_;
   bytes_ += other.bytes_;
+  if (!other.carry_.empty())
+    AddFragment(other.carry_block_, other.carry_at_, other.carry_.data(), other.carry_.size());
   for (const auto& [block, parts] : other.partial_) {
     for (const Fragment& part : parts)
       AddFragment(block, part.at, part.bytes.data(), part.bytes.size());
@@ -75,7 +101,9 @@ bool FileChecksum::Finish(uint64_t length, uint64_t* checksum) const {
   if (bytes_ != length) return false;
   uint64_t sum = sum_;
   std::vector<uint8_t> whole;
-  for (const auto& [block, parts] : partial_) {
+  std::map<uint64_t, std::vector<Fragment>> partial = partial_;
+  if (!carry_.empty()) partial[carry_block_].push_back({carry_at_, carry_});
+  for (const auto& [block, parts] : partial) {
     const uint64_t start = block * kChecksumBlockBytes;
     if (start >= length) return false;
     const size_t size =

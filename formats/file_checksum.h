@@ -28,8 +28,15 @@ class FileChecksum {
 
  private:
   void AddFragment(uint64_t block, size_t at, const uint8_t* data, size_t size);
+  // Adds to the carried block when the part goes on where it ends; false otherwise.
+  bool Carry(uint64_t block, size_t at, const uint8_t* data, size_t size);
 
   uint64_t sum_ = 0;
+  // The block a part ended in, from its start in the block: a file taken in front to back
+  // carries one block at a time here, in memory taken once.
+  uint64_t carry_block_ = 0;
+  size_t carry_at_ = 0;
+  std::vector<uint8_t> carry_;
   uint64_t bytes_ = 0;                                 // added so far
   std::map<uint64_t, std::vector<Fragment>> partial_;  // block number -> its parts so far
 };
