@@ -146,6 +146,18 @@ unset KVT_REGISTRY
 cmp "$maindir/sample.srt" "$linux/main/sample.srt" ||
   fail "the Windows sort's output differs from the Linux build's"
 
+step "Installing again over it, as an update does"
+printf '[FILE]\r\n' >"$maindir/SortCtl/job.txt"
+echo "changed" >"$maindir/ErrText.txt"
+wine_run "$setup" /S "/D=$instdir" || fail "the second setup ended with $?"
+[ "$(reg_value "$key" MainDir)" = "$maindir_win\\" ] || fail "the update moved MainDir"
+[ -f "$maindir/SortCtl/job.txt" ] && [ -f "$maindir/sample.srt" ] ||
+  fail "the update lost the user's files"
+cmp -s "$tree/ErrText.txt" "$maindir/ErrText.txt" || fail "the update left an old ErrText.txt"
+[ "$(grep -c 'Installation rc =  0' "$maindir/Install.log")" = 2 ] ||
+  fail "Install.log does not record both runs"
+[ "$(ls "$prog" | wc -l)" = "$(($(ls "$tree" | wc -l) + 1))" ] || fail "the update added files"
+
 step "Uninstalling silently"
 wine_run "$instdir\\uninstall.exe" /S || fail "uninstall.exe ended with $?"
 # The uninstaller runs on from a temporary copy of itself: wait for that copy to end.
@@ -165,11 +177,14 @@ done
 ! key_exists "$uninst_key" || fail "the installed-programs entry is still there"
 [ ! -e "$prog" ] || fail "the program folder is still there: $(ls -A "$prog")"
 [ ! -e "$menu" ] || fail "the Start-menu folder is still there: $(ls -A "$menu")"
-# The sort's output is the user's: a silent removal keeps it, and nothing else.
-[ "$(ls -A "$maindir")" = sample.srt ] ||
-  fail "the main directory holds '$(ls -A "$maindir" | tr '\n' ' ')', not only sample.srt"
-rm "$maindir/sample.srt"
-rmdir "$maindir" "$(dirname "$maindir")"
+# The sort's output is the user's: a silent removal keeps it. KVUninst removes the user's
+# control files with SortCtl\ (its window lists them first); without it they stay.
+kept="sample.srt"
+[ -f "$tree/KVUninst.exe" ] || kept="SortCtl SortCtl/job.txt sample.srt"
+left=$(cd "$maindir" && find . -mindepth 1 -printf '%P\n' | LC_ALL=C sort | tr '\n' ' ')
+[ "$left" = "$kept " ] || fail "the main directory holds '$left', not '$kept'"
+rm -r "$maindir"
+rmdir "$(dirname "$maindir")"
 
 snapshot after
 diff "$work/before.files" "$work/after.files" >&2 || fail "files of the prefix changed"

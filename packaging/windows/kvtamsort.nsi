@@ -58,6 +58,7 @@ Var MainDir
 !define MUI_DIRECTORYPAGE_TEXT_TOP "Sort control files (SortCtl\), logs and work files go to this folder. Every user of this computer may write there; it is kept apart from the program folder, which users cannot change."
 !define MUI_DIRECTORYPAGE_TEXT_DESTINATION "Main directory"
 !define MUI_DIRECTORYPAGE_VARIABLE $MainDir
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE MainDirPageLeave
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 
@@ -69,6 +70,17 @@ Var MainDir
 !macro UseMachineWideViews
   SetRegView 64
   SetShellVarContext all
+!macroend
+
+; The files and folder KVTInst --main-dir links to the program folder, or copies where Windows
+; makes no link. A link goes as a link: RMDir without /r never reaches into the program folder.
+!macro RemoveShippedCopies
+  Delete "$MainDir\ErrText.txt"
+  Delete "$MainDir\kvtmsg.txt"
+  RMDir "$MainDir\StdOrder"
+  ${If} ${FileExists} "$MainDir\StdOrder\*.*"
+    RMDir /r "$MainDir\StdOrder"
+  ${EndIf}
 !macroend
 
 Function .onInit
@@ -96,11 +108,37 @@ Function .onInit
       StrCpy $MainDir "$MainDir" -1
     ${EndIf}
   ${EndIf}
+  ; A silent run has no folder page to say so: it refuses before it copies anything.
+  Call MainDirOutsideProgramFolder
+  Pop $R0
+  ${If} $R0 == 0
+  ${AndIf} ${Silent}
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
 FunctionEnd
 
-Function .onVerifyInstDir
-  ; The main directory must not be the program folder, which users cannot write.
-  ${If} $MainDir == $INSTDIR
+; The main directory lies outside the program folder, which users cannot write and whose
+; files the uninstaller removes. Pops 1 when it does, 0 when not.
+Function MainDirOutsideProgramFolder
+  StrLen $R0 "$INSTDIR"
+  StrCpy $R1 "$MainDir" $R0
+  StrCpy $R2 "$MainDir" 1 $R0
+  ${If} $R1 == $INSTDIR
+    ${If} $R2 == ""
+    ${OrIf} $R2 == "\"
+      Push 0
+      Return
+    ${EndIf}
+  ${EndIf}
+  Push 1
+FunctionEnd
+
+Function MainDirPageLeave
+  Call MainDirOutsideProgramFolder
+  Pop $R0
+  ${If} $R0 == 0
+    MessageBox MB_ICONEXCLAMATION "Choose a main directory outside the program folder $INSTDIR."
     Abort
   ${EndIf}
 FunctionEnd
@@ -120,11 +158,21 @@ SectionEnd
 Section "Main directory" SecMainDir
   SectionIn RO
   !insertmacro UseMachineWideViews
+  ; The program folder may have been changed after the main directory's page.
+  Call MainDirOutsideProgramFolder
+  Pop $0
+  ${If} $0 == 0
+    MessageBox MB_ICONSTOP "The main directory $MainDir lies in the program folder $INSTDIR." /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
   CreateDirectory "$MainDir"
   ; Users (S-1-5-32-545) may create and change files there, whoever made them.
   nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$MainDir" /grant *S-1-5-32-545:(OI)(CI)M /Q'
   Pop $0
   DetailPrint "Access for all users to $MainDir: $0"
+  ; The shipped files setup put there before are setup's: an update brings the new ones.
+  !insertmacro RemoveShippedCopies
   CopyFiles /SILENT "$INSTDIR\KVTInst.exe" "$MainDir"
   CopyFiles /SILENT "$INSTDIR\install.wrk" "$MainDir"
   CopyFiles /SILENT "$INSTDIR\kvtsort.txt" "$MainDir"

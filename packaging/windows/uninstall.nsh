@@ -59,13 +59,11 @@ Function un.SetupFilesOfMainDir
   ${If} $MainDir == ""
     Return
   ${EndIf}
-  Delete "$MainDir\ErrText.txt"
-  Delete "$MainDir\kvtmsg.txt"
+  !insertmacro RemoveShippedCopies
   Delete "$MainDir\sample.dat"
   Delete "$MainDir\kvtsort.txt"
   Delete "$MainDir\install.ctl"
   Delete "$MainDir\install.wrk"
-  RMDir /r "$MainDir\StdOrder"
 FunctionEnd
 
 ; The main directory goes when it is empty. Anything left in it is the user's (sort input and
