@@ -2,7 +2,8 @@
 # Builds everything and runs all tests, as CI does (.ci/run): the formatting of the C++ files;
 # the plain build with every test, its manual pages and its Debian package; AddressSanitizer and
 # UndefinedBehaviorSanitizer over the console programs and the libraries; ThreadSanitizer over
-# the engine; the Windows build under Wine. Each build is configured once from its ci-* preset
+# the engine; the Windows build under Wine, and its setup program installed, used and removed
+# under Wine. Each build is configured once from its ci-* preset
 # (CMakePresets.json: Ninja, ccache, warnings as errors). The slow tests (label slow: kills in
 # every phase, the benchmark smoke run, the package) run in the plain build only.
 #   KVT_SKIP_SANITIZERS=1  leaves out the sanitizer builds
@@ -36,7 +37,9 @@ if [ "${KVT_SKIP_SANITIZERS:-0}" != 1 ]; then
   run_preset ci-tsan
 fi
 
-# The Windows build (MinGW-w64) of the ported parts, with its tests under Wine.
+# The Windows build (MinGW-w64) of the ported parts, with its tests under Wine; then its setup
+# program, whose sort of the example must match the plain build's.
 if [ "${KVT_SKIP_WINDOWS:-0}" != 1 ]; then
   bash scripts/test_windows.sh
+  KVT_LINUX_BUILD_DIR=build-ci-dev bash scripts/test_windows_setup.sh
 fi

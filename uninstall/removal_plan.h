@@ -10,9 +10,11 @@
 namespace kvt::uninstall {
 
 // The files of the main directory that the product made at run time and deletes when they
-// exist, after the installation's own files and the saved logs.
+// exist, after the installation's own files and the saved logs. The work-folder lock is here
+// for sorts whose work files go to the main directory.
 inline constexpr const char* kRunFiles[] = {formats::kLogFileName, formats::kOldLogName,
-                                            formats::kStatusFileName, formats::kJobLockName};
+                                            formats::kStatusFileName, formats::kJobLockName,
+                                            formats::kWorkLockName};
 // The folders that are emptied and removed.
 inline constexpr const char* kProductFolders[] = {"SortCtl", "SortOrder"};
 inline constexpr char kSampleName[] = "kvtsort.txt";

@@ -38,7 +38,7 @@ class UninstallerTest : public ::testing::Test {
     ASSERT_TRUE(registry_.SetString("SOFTWARE\\Halvern\\Other", "Keep", "yes"));
     for (const char* name :
          {"Install.log", "kvtsortLog.001", "kvtsortLog.002", "kvtsort.log", "kvtsort.old",
-          "kvtsort.sts", "kvtsort.lck", "ErrText.txt", "kvtsorts"}) {
+          "kvtsort.sts", "kvtsort.lck", "kvtwork.lck", "ErrText.txt", "kvtsorts"}) {
       WriteFile(dir_ / name, name);
     }
     WriteFile(dir_ / "kvtinst.cfg", kConfig);
@@ -74,8 +74,9 @@ TEST_F(UninstallerTest, RemovesRunTimeFilesFoldersAndOnlyTheProductKey) {
   EXPECT_EQ(ReadFile(dir_ / "kvtsort.txt"), kSample);
   EXPECT_FALSE(fs::exists(dir_ / "SortCtl"));
   EXPECT_FALSE(fs::exists(dir_ / "SortOrder"));
-  for (const char* gone : {"Install.log", "kvtinst.cfg", "kvtsortLog.001", "kvtsortLog.002",
-                           "kvtsort.log", "kvtsort.old", "kvtsort.sts", "kvtsort.lck"}) {
+  for (const char* gone :
+       {"Install.log", "kvtinst.cfg", "kvtsortLog.001", "kvtsortLog.002", "kvtsort.log",
+        "kvtsort.old", "kvtsort.sts", "kvtsort.lck", "kvtwork.lck"}) {
     EXPECT_FALSE(fs::exists(dir_ / gone)) << gone;
   }
   EXPECT_EQ(ReadFile(dir_ / "install.ctl"), kConfig);
