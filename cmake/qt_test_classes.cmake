@@ -7,19 +7,31 @@ function(kvt_add_qt_test_classes program)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "UNIT;E2E")
   set(environment
       "QT_QPA_PLATFORM=offscreen;XDG_RUNTIME_DIR=${CMAKE_CURRENT_BINARY_DIR}/qt-runtime")
+  list(APPEND environment ${KVT_QT_TEST_ENV})
   set(listed "")
   foreach(label unit e2e)
     string(TOUPPER ${label} key)
     foreach(class IN LISTS arg_${key})
-      add_test(NAME ${program}.${class} COMMAND ${program} --class ${class})
+      add_test(NAME ${program}.${class} COMMAND ${program} ${KVT_QT_TEST_ARGS} --class ${class})
       set_tests_properties(${program}.${class} PROPERTIES
         LABELS ${label} TIMEOUT 300 ENVIRONMENT "${environment}")
+      if(WIN32)
+        # The tests share the registry of the Wine prefix with the other parts' tests.
+        set_tests_properties(${program}.${class} PROPERTIES RESOURCE_LOCK machine_registry)
+      endif()
       list(APPEND listed ${class})
     endforeach()
   endforeach()
   list(SORT listed)
   string(REPLACE ";" "\n" expected "${listed}")
-  add_test(NAME ${program}.classes COMMAND sh -c "\"$0\" --list-classes 2>/dev/null | LC_ALL=C sort"
+  # Under Wine the program is started through the emulator and its lines end in CR LF.
+  set(run "")
+  if(CMAKE_CROSSCOMPILING_EMULATOR)
+    list(JOIN CMAKE_CROSSCOMPILING_EMULATOR " " run)
+  endif()
+  list(JOIN KVT_QT_TEST_ARGS " " qt_args)
+  add_test(NAME ${program}.classes
+           COMMAND sh -c "${run} \"$0\" ${qt_args} --list-classes 2>/dev/null | tr -d '\\r' | LC_ALL=C sort"
            $<TARGET_FILE:${program}>)
   set_tests_properties(${program}.classes PROPERTIES
     LABELS unit ENVIRONMENT "${environment}" PASS_REGULAR_EXPRESSION "^${expected}\n$")

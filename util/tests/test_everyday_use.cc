@@ -127,6 +127,7 @@ void TestEverydayUse::stopOrKeepARunningSort_data() {
 }
 
 void TestEverydayUse::stopOrKeepARunningSort() {
+  KVT_SKIP_WITHOUT_SHELL();
   QFETCH(int, choice);
   QFETCH(bool, stopped);
   QFETCH(bool, windowOpen);

@@ -49,6 +49,8 @@ class TempMain {
   QStringList mainTexts;  // what the editor put into the main window's txtCtlFile
 
  private:
+  void forgetProductKey() const;
+
   QTemporaryDir dir_;
   QByteArray oldRegistry_;
   QString oldCwd_;
