@@ -369,12 +369,13 @@ void frmUtil::cmdMem_Click() {
 
 void frmUtil::showHelp() {
   if (kvt::front::fileMissing(helpFile_)) {
-    msg_.show(QStringLiteral("The help file ") + q(helpFile_) + QStringLiteral(" was not found."),
+    msg_.show(QStringLiteral("The help file ") + QDir::toNativeSeparators(q(helpFile_)) +
+                  QStringLiteral(" was not found."),
               MsgColour::ErrorRed);
     return;
   }
   if (!helpOpener_ || !helpOpener_(QUrl::fromLocalFile(q(helpFile_)))) {
-    msg_.show(QStringLiteral("The help file ") + q(helpFile_) +
+    msg_.show(QStringLiteral("The help file ") + QDir::toNativeSeparators(q(helpFile_)) +
                   QStringLiteral(" could not be shown: no viewer is available."),
               MsgColour::ErrorRed);
   }

@@ -53,9 +53,9 @@ void TestFrmUtil::startupWithRegistryValues() {
   f.open();
   QCOMPARE(f.window->objectName(), QStringLiteral("frmUtil"));
   QCOMPARE(f.window->windowTitle(), QStringLiteral("Halvern - Tamsort Utility program"));
-  QCOMPARE(f.field("txtCtlFile")->text(), q(ctl));
+  QCOMPARE(f.field("txtCtlFile")->text(), QDir::toNativeSeparators(q(ctl)));
   QCOMPARE(f.field("txtVersion")->text(), QStringLiteral("2.0.0"));
-  QCOMPARE(f.field("txtInstDir")->text(), q(f.product.mainDir()));
+  QCOMPARE(f.field("txtInstDir")->text(), QDir::toNativeSeparators(q(f.product.mainDir())));
   QCOMPARE(f.ctx.installedVersion, QStringLiteral("2.0.0"));
   QCOMPARE(f.ctx.registryKey, QStringLiteral("SOFTWARE\\Halvern\\KV0220"));
   QCOMPARE(f.ctx.mainDir, q(f.product.mainDir()));
@@ -102,7 +102,8 @@ void TestFrmUtil::startupWithRegistryValues() {
 void TestFrmUtil::startupWithoutCurrentCtl() {
   Fixture f;
   f.open();
-  QCOMPARE(f.field("txtCtlFile")->text(), q(f.product.path("SortCtl/kvtsort.txt")));
+  QCOMPARE(f.field("txtCtlFile")->text(),
+           QDir::toNativeSeparators(q(f.product.path("SortCtl/kvtsort.txt"))));
   QVERIFY(f.ctx.currentCtlName.isEmpty());
   QVERIFY(f.field("txtVersion")->text().isEmpty());
 }
@@ -111,14 +112,14 @@ void TestFrmUtil::startupWithoutRegistry() {
   Fixture f(false);
   f.open();
   const std::string program = f.product.programDir();
-  QCOMPARE(f.field("txtCtlFile")->text(), QStringLiteral("SortCtl/kvtsort.txt"));
+  QCOMPARE(f.field("txtCtlFile")->text(), QDir::toNativeSeparators("SortCtl/kvtsort.txt"));
   QCOMPARE(f.window->mainDirectory(), q(program));
   QCOMPARE(f.window->logPath(), q(program + "kvtsort.log"));
   QCOMPARE(f.window->configurationPath(), q(program + "kvtinst.cfg"));
   QCOMPARE(f.window->statusPath(), q(program + "kvtsort.sts"));
   QCOMPARE(f.window->messageTextPath(), q(program + "kvtmsg.txt"));
   QCOMPARE(f.window->helpFile(), q(program + "KV02v20.chm"));
-  QCOMPARE(f.field("txtInstDir")->text(), q(program));
+  QCOMPARE(f.field("txtInstDir")->text(), QDir::toNativeSeparators(q(program)));
 }
 
 void TestFrmUtil::logGridFiltersAndMessageCodes() {
@@ -243,8 +244,9 @@ void TestFrmUtil::hiddenKeyAndHelpKey() {
 
   // Help: missing file, then a file without a viewer, then one that opens.
   QTest::keyClick(f.window.get(), Qt::Key_F1);
-  QCOMPARE(f.message()->text(),
-           QStringLiteral("The help file ") + f.window->helpFile() + " was not found.");
+  QCOMPARE(f.message()->text(), QStringLiteral("The help file ") +
+                                    QDir::toNativeSeparators(f.window->helpFile()) +
+                                    " was not found.");
   QCOMPARE(f.messageColour(), red());
   QVERIFY(!f.message()->font().italic());
   f.product.writeFile("KV02v20.chm", "help");
