@@ -4,6 +4,7 @@
 # runs on a machine with nothing else. The tests run under Wine with a copy of the same in the
 # build folder, found through WINEPATH (Wine's PATH addition).
 #   KVT_QT_TEST_ARGS      Qt options of a test program (QT_* variables do not reach it in Wine)
+#   KVT_QTEST_LOG_ARGS    QtTest options that send its report to standard output
 #   KVT_QT_TEST_ENV       ctest ENVIRONMENT entries that let a test program find Qt
 
 function(_kvt_imported_location target out)
@@ -60,6 +61,14 @@ file(COPY ${KVT_QT_WINDOWS_PLUGIN} ${KVT_QT_OFFSCREEN_PLUGIN}
 if(KVT_QT_STYLE_PLUGIN)
   file(COPY ${KVT_QT_STYLE_PLUGIN} DESTINATION ${runtime}/plugins/styles)
 endif()
+# Qt's offscreen platform, which the tests use, draws text only with fonts from lib/fonts.
+file(GLOB fonts /usr/share/fonts/truetype/dejavu/DejaVuSans*.ttf)
+if(fonts)
+  file(COPY ${fonts} DESTINATION ${runtime}/lib/fonts)
+endif()
 string(REPLACE "/" "\\" wine_path "Z:${runtime}/bin")
 set(KVT_QT_TEST_ENV "WINEPATH=${wine_path}")
 set(KVT_QT_TEST_ARGS -platform offscreen)
+# QtTest writes its report for a debugger when the program has no console of its own; ctest
+# shows it only from standard output.
+set(KVT_QTEST_LOG_ARGS -o -,txt)

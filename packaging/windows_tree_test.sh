@@ -41,7 +41,7 @@ for f in "$tree"/*.exe "$tree"/*.dll "$tree"/platforms/*.dll; do
       # Windows' own libraries, on every machine.
       kernel32.dll | user32.dll | gdi32.dll | advapi32.dll | shell32.dll | ole32.dll | \
       oleaut32.dll | comdlg32.dll | msvcrt.dll | ws2_32.dll | winmm.dll | imm32.dll | \
-      uxtheme.dll | dwmapi.dll | version.dll | netapi32.dll | userenv.dll | mpr.dll | \
+      uxtheme.dll | dwmapi.dll | dwrite.dll | version.dll | netapi32.dll | userenv.dll | mpr.dll | \
       shlwapi.dll | setupapi.dll | wtsapi32.dll | uuid.dll | d3d9.dll | dxgi.dll | d3d11.dll | \
       authz.dll | api-ms-win-*) ;;
       *) fail "${f#"$tree"/} needs $dll, which is not in the tree" ;;
