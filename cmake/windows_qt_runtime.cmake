@@ -46,6 +46,14 @@ if(NOT KVT_QT_WINDOWS_PLUGIN)
 endif()
 
 install(FILES ${KVT_QT_DLLS} ${KVT_MINGW_RUNTIME_DLLS} DESTINATION .)
+# --strip strips only the product's own programs: the DLLs are stripped here (the runtime's
+# debug information alone is over 20 MB).
+foreach(dll ${KVT_QT_DLLS} ${KVT_MINGW_RUNTIME_DLLS})
+  get_filename_component(name "${dll}" NAME)
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_STRIP}\" \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${name}\")
+  endif()")
+endforeach()
 install(FILES ${KVT_QT_WINDOWS_PLUGIN} DESTINATION platforms)
 if(KVT_QT_STYLE_PLUGIN)
   install(FILES ${KVT_QT_STYLE_PLUGIN} DESTINATION styles)
