@@ -44,8 +44,11 @@ windows_screenshots() {
   sed -e 's/^WORKFILES=.*\r$/WORKFILES="4"\r/' "$product/SortCtl/kvtsort.txt" \
     >"$product/SortCtl/screenshots.txt"
   mkdir -p "$out"
+  # Wine's DirectWrite draws no text of a line edit's layout: Qt's FreeType engine, over the
+  # same Windows fonts, draws all of it.
   (cd "$product" && xvfb-run -a -s "-screen 0 1280x800x24" wine kvtutil_screenshots.exe \
-     'C:\KVTamsort\SortCtl\screenshots.txt' "Z:$out" windows)
+     -platform windows:fontengine=freetype 'C:\KVTamsort\SortCtl\screenshots.txt' "Z:$out" \
+     windows)
   ls -l "$out"/windows-*.png
 }
 if [ "$windows" = 1 ]; then
