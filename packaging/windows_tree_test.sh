@@ -65,7 +65,8 @@ if [ -n "$wine" ] && command -v Xvfb >/dev/null && command -v xwininfo >/dev/nul
      >"$work/util.out" 2>&1) &
   util=$!
   shown=0
-  for _ in $(seq 1 60); do
+  # A fresh Wine prefix takes a while for its first window.
+  for _ in $(seq 1 180); do
     if xwininfo -root -tree -display "$display" 2>/dev/null |
          grep -q '"Halvern - Tamsort Utility program"'; then
       shown=1
@@ -74,6 +75,7 @@ if [ -n "$wine" ] && command -v Xvfb >/dev/null && command -v xwininfo >/dev/nul
     kill -0 "$util" 2>/dev/null || break
     sleep 0.5
   done
+  [ "$shown" = 1 ] || xwininfo -root -tree -display "$display" 2>&1 | grep '"' >&2 || true
   kill "$util" "$xvfb" 2>/dev/null || true
   wait "$util" "$xvfb" 2>/dev/null || true
   if [ "$shown" = 0 ]; then
