@@ -61,7 +61,12 @@ if [ -n "$wine" ] && command -v Xvfb >/dev/null && command -v xwininfo >/dev/nul
   xvfb=$!
   for _ in $(seq 1 50); do [ -s "$work/display" ] && break; sleep 0.1; done
   display=":$(cat "$work/display")"
-  (cd "$tree" && exec env -u WINEPATH DISPLAY="$display" WINEDEBUG=-all "$wine" KVTUtil.exe \
+  # A Wine prefix of its own, made on this display: a prefix whose desktop was first made by a
+  # program without a display shows no window of a later one.
+  export WINEPREFIX=$work/prefix WINEDEBUG=-all
+  trap 'wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+  DISPLAY="$display" wineboot -i </dev/null >/dev/null 2>&1
+  (cd "$tree" && exec env -u WINEPATH DISPLAY="$display" "$wine" KVTUtil.exe \
      >"$work/util.out" 2>&1) &
   util=$!
   shown=0
@@ -75,7 +80,7 @@ if [ -n "$wine" ] && command -v Xvfb >/dev/null && command -v xwininfo >/dev/nul
     kill -0 "$util" 2>/dev/null || break
     sleep 0.5
   done
-  [ "$shown" = 1 ] || xwininfo -root -tree -display "$display" 2>&1 | grep '"' >&2 || true
+  [ "$shown" = 1 ] || { echo "display $display:" >&2; xwininfo -root -tree -display "$display" >&2 || true; }
   kill "$util" "$xvfb" 2>/dev/null || true
   wait "$util" "$xvfb" 2>/dev/null || true
   if [ "$shown" = 0 ]; then
