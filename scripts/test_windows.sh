@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the ported parts for 64-bit Windows with MinGW-w64 and runs their tests under Wine.
+# Builds the product for 64-bit Windows with MinGW-w64 and runs its tests under Wine.
 # Installs the cross compiler and Wine when missing (root or sudo needed only then). Configured
 # once from the ci-windows preset (CMakePresets.json: MinGW-w64 toolchain, Ninja, ccache,
 # warnings as errors).
@@ -27,7 +27,10 @@ trap cleanup EXIT
 wineserver -p </dev/null >/dev/null 2>&1
 wineboot -i </dev/null >/dev/null 2>&1
 
-cmake --preset ci-windows -B "$build" >/dev/null
+# Qt for MinGW-w64 for the windowed programs: built once per machine, then found in its cache.
+qt_prefix=$(bash scripts/build_qt_windows.sh | tail -n 1)
+
+cmake --preset ci-windows -B "$build" -DCMAKE_PREFIX_PATH="$qt_prefix" >/dev/null
 cmake --build "$build" -j"$jobs"
 # A test that hangs under Wine fails instead of holding up the run.
 (cd "$build" && ctest --output-on-failure --timeout 300 -j"$jobs")

@@ -10,6 +10,10 @@ namespace kvt::uninstall {
 namespace {
 
 constexpr char kSavedLogPrefix[] = "kvtsortLog.";
+// Names below the main directory are shown with the system's separator ("SortCtl\\job.txt" on
+// Windows), as the user finds them.
+const std::string kSep(1, platform::kPathSeparator);
+
 // Long lists are cut after this many names.
 constexpr size_t kMaxListed = 8;
 
@@ -32,9 +36,9 @@ void PlanFolders(const std::string& dir, RemovalPlan* plan) {
     const FolderContents contents = ListFolderContents(path);
     // Folders inside were not made by the product: they stay, and so does the folder.
     for (const std::string& name : contents.folders) {
-      plan->keptFolders.push_back(std::string(folder) + "/" + name + "/");
+      plan->keptFolders.push_back(std::string(folder) + kSep + name + kSep);
     }
-    if (contents.folders.empty()) plan->folders.push_back(std::string(folder) + "/");
+    if (contents.folders.empty()) plan->folders.push_back(std::string(folder) + kSep);
     const bool sortCtl = folder == kProductFolders[0];
     for (const std::string& name : contents.files) {
       if (sortCtl && name == kSampleName) {
@@ -107,16 +111,16 @@ std::string DescribePlan(const RemovalPlan& plan) {
   }
   std::string text = "Main directory: " + plan.mainDir + "\n";
   const std::string lines =
-      Line("your control files in SortCtl/", plan.controlFiles) +
-      Line("your sort orders in SortOrder/", plan.sortOrders) + Line("saved logs", plan.savedLogs) +
-      Line("sort log and status", plan.runFiles) + Line("installation files", plan.installFiles) +
-      Line("folders", plan.folders);
+      Line("your control files in SortCtl" + kSep, plan.controlFiles) +
+      Line("your sort orders in SortOrder" + kSep, plan.sortOrders) +
+      Line("saved logs", plan.savedLogs) + Line("sort log and status", plan.runFiles) +
+      Line("installation files", plan.installFiles) + Line("folders", plan.folders);
   if (lines.empty()) {
     return text + "Confirm deletes the product's registry key; no file is left to remove.";
   }
   text += "Confirm deletes the product's registry key and removes from this folder:\n" + lines;
   if (plan.sampleGoesBack) {
-    text += "The sample SortCtl/kvtsort.txt goes back to the main directory.\n";
+    text += "The sample SortCtl" + kSep + kSampleName + " goes back to the main directory.\n";
   }
   if (std::find(plan.installFiles.begin(), plan.installFiles.end(), "kvtinst.cfg") !=
       plan.installFiles.end()) {

@@ -20,7 +20,7 @@ inline constexpr const char* kProductFolders[] = {"SortCtl", "SortOrder"};
 inline constexpr char kSampleName[] = "kvtsort.txt";
 
 struct RemovalPlan {
-  std::string mainDir;                    // as recorded, ending with '/'; "" when none is recorded
+  std::string mainDir;                    // as recorded, with its final separator; "" when none is
   bool mainDirFound = false;              // the recorded folder exists: files are looked for there
   std::vector<std::string> installFiles;  // Install.log and kvtinst.cfg, when present
   std::vector<std::string> savedLogs;     // kvtsortLog.*
@@ -28,11 +28,11 @@ struct RemovalPlan {
   bool sampleGoesBack = false;            // SortCtl/kvtsort.txt moves to the main directory
   std::vector<std::string> controlFiles;  // every other file of SortCtl/
   std::vector<std::string> sortOrders;    // the files of SortOrder/
-  std::vector<std::string> folders;       // those of kProductFolders that go, with '/'
+  std::vector<std::string> folders;       // those of kProductFolders that go, with the separator
   std::vector<std::string> keptFolders;   // folders inside them, which stay (and keep them)
 };
 
-// Looks in mainDir (ending with '/', or "" when none is recorded).
+// Looks in mainDir (ending with the separator, or "" when none is recorded).
 RemovalPlan PlanRemoval(const std::string& mainDir);
 
 // A folder, not a link to one.

@@ -22,8 +22,11 @@ std::string ThisVersionSubKey() {
   return key.substr(std::string(kParentKey).size() + 1);
 }
 
+// Names below the main directory are reported with the system's separator.
+const std::string kSep(1, platform::kPathSeparator);
+
 bool HoldsListed(const UninstallResult& result, const std::string& folder) {
-  const std::string prefix = folder + "/";
+  const std::string prefix = folder + kSep;
   return std::any_of(result.leftBehind.begin(), result.leftBehind.end(),
                      [&](const std::string& name) { return name.rfind(prefix, 0) == 0; });
 }
@@ -71,11 +74,11 @@ bool Uninstaller::deleteRegistryKey() {
 }
 
 void Uninstaller::moveModules(UninstallResult& result) {
-  const std::string from = mainDir_ + "SortCtl/" + kSampleName;
+  const std::string from = mainDir_ + "SortCtl" + kSep + kSampleName;
   if (front::fileMissing(from)) return;
   // One rename: the sample is either back in the main directory or still in SortCtl.
   if (!platform::FileSystem::Default().Replace(from, mainDir_ + kSampleName).ok())
-    result.leftBehind.push_back(std::string("SortCtl/") + kSampleName);
+    result.leftBehind.push_back("SortCtl" + kSep + kSampleName);
 }
 
 void Uninstaller::delModules(UninstallResult& result) {
@@ -111,20 +114,22 @@ void Uninstaller::emptyDirectory(const std::string& folder, UninstallResult& res
   const FolderContents contents = ListFolderContents(path);
   std::vector<std::string> remaining;
   for (const std::string& name : contents.files) {
-    if (std::find(result.leftBehind.begin(), result.leftBehind.end(), folder + "/" + name) !=
+    if (std::find(result.leftBehind.begin(), result.leftBehind.end(), folder + kSep + name) !=
         result.leftBehind.end()) {
       // A sample that could not be moved back is kept rather than lost.
       continue;
     }
-    if (!platform::RemoveFile(path + "/" + name)) remaining.push_back(folder + "/" + name);
+    if (!platform::RemoveFile(path + kSep + name)) remaining.push_back(folder + kSep + name);
   }
   // Folders inside were not made by the product: they and their contents stay.
-  for (const std::string& name : contents.folders) remaining.push_back(folder + "/" + name + "/");
+  for (const std::string& name : contents.folders) {
+    remaining.push_back(folder + kSep + name + kSep);
+  }
   std::sort(remaining.begin(), remaining.end());
   result.leftBehind.insert(result.leftBehind.end(), remaining.begin(), remaining.end());
   // A folder that still holds a listed entry needs no line of its own.
   if (!fs.RemoveDirectory(path).ok() && remaining.empty() && !HoldsListed(result, folder)) {
-    result.leftBehind.push_back(folder + "/");
+    result.leftBehind.push_back(folder + kSep);
   }
 }
 

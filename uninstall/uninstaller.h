@@ -48,7 +48,7 @@ class Uninstaller {
 
   std::string productSubKey_;  // below SOFTWARE
   std::string productKey_;     // SOFTWARE\ + the subkey
-  std::string mainDir_;        // ends with '/', empty when not recorded
+  std::string mainDir_;        // ends with the separator, empty when not recorded
 };
 
 }  // namespace kvt::uninstall

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -118,10 +119,11 @@ void frmUtil::readSettings() {
   }
   // The default control file is formed before the fallback directory below, as the
   // product has always shown it.
+  // Paths are shown in the system's own spelling (drive letters and '\' on Windows).
   if (!ctx_.currentCtlName.trimmed().isEmpty()) {
-    ui_.txtCtlFile->setText(ctx_.currentCtlName);
+    ui_.txtCtlFile->setText(QDir::toNativeSeparators(ctx_.currentCtlName));
   } else {
-    ui_.txtCtlFile->setText(q(mainDir_ + "SortCtl/kvtsort.txt"));
+    ui_.txtCtlFile->setText(QDir::toNativeSeparators(q(mainDir_ + "SortCtl/kvtsort.txt")));
   }
   if (kvt::front::trim(mainDir_).empty()) mainDir_ = programDir_;
   ctx_.mainDir = q(mainDir_);
@@ -139,7 +141,7 @@ void frmUtil::getCfgData() {
   ctl_.CtlClose();
   ctl_.openCtlFile(cfgPath_);
   ui_.txtVersion->setText(q(ctl_.getValue("DEFINITIONS", "VERSION")));
-  ui_.txtInstDir->setText(q(mainDir_));
+  ui_.txtInstDir->setText(QDir::toNativeSeparators(q(mainDir_)));
   ctl_.CtlClose();
   ctx_.installedVersion = ui_.txtVersion->text();
 }
@@ -252,7 +254,7 @@ void frmUtil::cmdCreate_Click() {
     editor.exec();
   }
   ctx_.setMainCtlFileText = nullptr;
-  ui_.txtCtlFile->setText(ctx_.currentCtlName);
+  ui_.txtCtlFile->setText(QDir::toNativeSeparators(ctx_.currentCtlName));
 }
 
 void frmUtil::cmdSCtl_Click() {
@@ -261,7 +263,7 @@ void frmUtil::cmdSCtl_Click() {
     dialog.exec();
   }
   if (ctx_.currentCtlName.trimmed().isEmpty()) return;
-  ui_.txtCtlFile->setText(ctx_.currentCtlName);
+  ui_.txtCtlFile->setText(QDir::toNativeSeparators(ctx_.currentCtlName));
   kvt::front::regPut(kHklm, s(ctx_.registryKey), "CurrentCtl", s(ctx_.currentCtlName));
   cmdCreate_Click();
 }
@@ -367,12 +369,13 @@ void frmUtil::cmdMem_Click() {
 
 void frmUtil::showHelp() {
   if (kvt::front::fileMissing(helpFile_)) {
-    msg_.show(QStringLiteral("The help file ") + q(helpFile_) + QStringLiteral(" was not found."),
+    msg_.show(QStringLiteral("The help file ") + QDir::toNativeSeparators(q(helpFile_)) +
+                  QStringLiteral(" was not found."),
               MsgColour::ErrorRed);
     return;
   }
   if (!helpOpener_ || !helpOpener_(QUrl::fromLocalFile(q(helpFile_)))) {
-    msg_.show(QStringLiteral("The help file ") + q(helpFile_) +
+    msg_.show(QStringLiteral("The help file ") + QDir::toNativeSeparators(q(helpFile_)) +
                   QStringLiteral(" could not be shown: no viewer is available."),
               MsgColour::ErrorRed);
   }

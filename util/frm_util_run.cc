@@ -15,6 +15,7 @@
 #include "frontlib/shared_routines.h"
 #include "platform/clock.h"
 #include "platform/file_util.h"
+#include "platform/paths.h"
 #include "util/frm_util.h"
 #include "util/running_job.h"
 #include "util/sort_request.h"
@@ -139,7 +140,8 @@ void frmUtil::Timer1_Timer() {
 
 void frmUtil::submitJob() {
   run_.startTime = nowTime();
-  const std::string program = kvt::front::programPath(mainDir_, "kv02sort");
+  const std::string program =
+      kvt::front::programPath(mainDir_, kvt::platform::ProgramFileName("kv02sort"));
   job_.start(program, s(ui_.txtCtlFile->text().trimmed()));
   run_.startRequested = false;
   if (job_.taskId() == 0) {

@@ -28,8 +28,9 @@ int main(int argc, char* argv[]) {
   kvt::util::MessageBoxAsker asker;
   const QString programDir = QString::fromStdString(kvt::platform::ProgramDirectory());
   if (kvt::util::productTreeIsReadOnly(programDir)) {
-    kvt::util::offerOwnMainDirectory(asker, programDir + QStringLiteral("KVTInst"),
-                                     QDir::homePath() + QStringLiteral("/kvt"));
+    kvt::util::offerOwnMainDirectory(
+        asker, programDir + QString::fromStdString(kvt::platform::ProgramFileName("KVTInst")),
+        QDir::toNativeSeparators(QDir::homePath() + QStringLiteral("/kvt")));
   }
   kvt::util::AppContext context;
   context.asker = &asker;

@@ -10,22 +10,36 @@
 
 #include <gtest/gtest.h>
 
-#include "install/tests/product_dir.h"
 #include "platform/registry.h"
 #include "uninstall/frm_uninst.h"
+#include "uninstall/tests/product_folder.h"
 #include "uninstall/uninstaller.h"
 
 namespace kvt::uninstall {
 namespace {
 
-using kvt::testing::ProductDir;
-using kvt::testing::ReadFile;
-using kvt::testing::WriteFile;
-using kvt::testing::WriteScript;
+using test::Native;
+using test::ProductFolder;
+using test::ReadFile;
+using test::WriteFile;
 namespace fs = std::filesystem;
 
 constexpr char kKey[] = "SOFTWARE\\Halvern\\KV0220";
 constexpr char kSample[] = "[FILE]\r\nINFILE=\"in.dat\"\r\n";
+
+// The installer's copy in the product directory, and the clean-up program it runs at its end:
+// a script that does nothing on POSIX, the delivered program on Windows.
+fs::path AddInstaller(const ProductFolder& dir) {
+  const fs::path installer = dir / fs::path(KVTINST_PATH).filename().string();
+  fs::copy_file(KVTINST_PATH, installer);
+#ifdef KVTCLEAN_PATH
+  fs::copy_file(KVTCLEAN_PATH, dir / "install.wrk");
+#else
+  WriteFile(dir / "install.wrk", "#!/bin/sh\nexit 0\n");
+  fs::permissions(dir / "install.wrk", fs::perms::owner_all);
+#endif
+  return installer;
+}
 
 class FormTest : public ::testing::Test {
  protected:
@@ -51,7 +65,7 @@ class FormTest : public ::testing::Test {
     return Find<QLabel>("lblComplMsg")->palette().color(QPalette::WindowText);
   }
 
-  ProductDir dir_;
+  ProductFolder dir_;
   Uninstaller uninstaller_;
   std::unique_ptr<frmUninst> form_;
 };
@@ -78,11 +92,9 @@ TEST_F(FormTest, ShowsItsCaptionsAndNames) {
 
 // A real installation by KVTInst, some use, then the uninstall through the window.
 TEST_F(FormTest, ConfirmUndoesAnInstallationAndASecondConfirmFails) {
-  dir_.AddProgram(KVTINST_PATH);
-  WriteScript(dir_ / "install.wrk", "exit 0\n");
+  const fs::path installer = AddInstaller(dir_);
   WriteFile(dir_ / "kvtsort.txt", kSample);
-  auto run = kvt::testing::RunProgram((dir_ / "KVTInst").string(), dir_.root().string());
-  ASSERT_TRUE(run.ended);
+  ASSERT_EQ(test::RunProgram(installer.string(), dir_.root().string()), 0u);
   ASSERT_TRUE(fs::is_directory(dir_ / "SortOrder"));
   const std::string config = ReadFile(dir_ / "kvtinst.cfg");
   ASSERT_FALSE(config.empty());
@@ -107,7 +119,7 @@ TEST_F(FormTest, ConfirmUndoesAnInstallationAndASecondConfirmFails) {
   EXPECT_EQ(Find<QLabel>("lblMsg")->text(), "");
   EXPECT_EQ(Find<QLabel>("lblComplMsg")->accessibleDescription(), Outcome());
 
-  platform::Registry registry(dir_.registry().string());
+  platform::Registry registry(dir_.registryFile());
   EXPECT_FALSE(registry.KeyExists(kKey));
   EXPECT_TRUE(registry.KeyExists("SOFTWARE\\Halvern"));
   EXPECT_EQ(ReadFile(dir_ / "kvtsort.txt"), kSample);
@@ -117,7 +129,7 @@ TEST_F(FormTest, ConfirmUndoesAnInstallationAndASecondConfirmFails) {
        {"SortCtl", "SortOrder", "kvtinst.cfg", "Install.log", "kvtsort.log", "kvtsortLog.001"}) {
     EXPECT_FALSE(fs::exists(dir_ / gone)) << gone;
   }
-  EXPECT_TRUE(fs::exists(dir_ / "KVTInst"));
+  EXPECT_TRUE(fs::exists(installer));
 
   Click("cmdConfirm");
   EXPECT_EQ(Outcome(), "Registry cleanup failed");
@@ -125,10 +137,10 @@ TEST_F(FormTest, ConfirmUndoesAnInstallationAndASecondConfirmFails) {
 }
 
 TEST_F(FormTest, WithoutAUsableMainDirectoryThePlanNamesOnlyTheKey) {
-  const std::string gone = (dir_.root() / "gone").string() + "/";
+  const std::string gone = (dir_.root() / "gone").string() + platform::kPathSeparator;
   const std::pair<std::string, const char*> rows[] = {{"", "No main directory is recorded"},
                                                       {gone, "does not exist"}};
-  platform::Registry registry(dir_.registry().string());
+  platform::Registry registry(dir_.registryFile());
   for (const auto& [mainDir, says] : rows) {
     registry.SetString(kKey, "MainDir", mainDir);
     OpenForm();
@@ -149,23 +161,25 @@ TEST_F(FormTest, AMissingKeyShowsTheFailureAndKeepsThePrompt) {
 }
 
 TEST_F(FormTest, ShowsWhatCouldNotBeRemoved) {
-  platform::Registry(dir_.registry().string()).SetString(kKey, "MainDir", dir_.mainDir());
+  platform::Registry(dir_.registryFile()).SetString(kKey, "MainDir", dir_.mainDir());
   fs::create_directories(dir_.product() / "SortOrder" / "mine");
   OpenForm();
   Click("cmdConfirm");
-  EXPECT_EQ(Outcome(), frmUninst::completeText() + "\nCould not be removed:\n    SortOrder/mine/");
+  EXPECT_EQ(Outcome(), frmUninst::completeText() + "\nCould not be removed:\n    " +
+                           QString::fromStdString(Native("SortOrder/mine/")));
   EXPECT_EQ(OutcomeColour(), QColor(0, 0, 192));
   EXPECT_TRUE(fs::is_directory(dir_.product() / "SortOrder" / "mine"));
 }
 
 TEST_F(FormTest, ALongListOfLeftoversIsCutAndFitsTheWindow) {
-  platform::Registry(dir_.registry().string()).SetString(kKey, "MainDir", dir_.mainDir());
+  platform::Registry(dir_.registryFile()).SetString(kKey, "MainDir", dir_.mainDir());
   for (int i = 0; i < 10; ++i) {
     fs::create_directories(dir_.product() / "SortCtl" / ("folder" + std::to_string(i)));
   }
   OpenForm();
   Click("cmdConfirm");
-  EXPECT_TRUE(Outcome().endsWith("\n    SortCtl/folder7/\n    and 2 more"))
+  EXPECT_TRUE(Outcome().endsWith(
+      QString::fromStdString("\n    " + Native("SortCtl/folder7/") + "\n    and 2 more")))
       << Outcome().toStdString();
   QLabel* outcome = Find<QLabel>("lblComplMsg");
   EXPECT_GE(outcome->height(), outcome->heightForWidth(outcome->width()));

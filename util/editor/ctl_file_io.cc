@@ -1,5 +1,7 @@
 #include "util/editor/ctl_file_io.h"
 
+#include <algorithm>
+
 #include "frontlib/cls_file.h"
 #include "platform/paths.h"
 
@@ -19,7 +21,9 @@ QString completePath(const QString& value, const QString& mainDir) {
 }
 
 QString sortOrderPathFor(const QString& ctlPath) {
-  const int slash = ctlPath.lastIndexOf(QChar(platform::kPathSeparator));
+  // Either separator may end the folder part of a typed path.
+  const int slash =
+      std::max(ctlPath.lastIndexOf(u'/'), ctlPath.lastIndexOf(QChar(platform::kPathSeparator)));
   const int dot = ctlPath.lastIndexOf(u'.');
   if (dot > slash) return ctlPath.left(dot + 1) + "sor";
   return ctlPath + ".sor";

@@ -45,7 +45,10 @@ void frmSel::buildControls() {
   Drive1 = new QComboBox(this);
   Drive1->setObjectName(QStringLiteral("Drive1"));
   Drive1->setAccessibleName(QStringLiteral("Drive"));
-  for (const QFileInfo& drive : QDir::drives()) Drive1->addItem(drive.absolutePath());
+  // "/" on Linux; every drive letter on Windows, shown as the system writes it ("C:\\").
+  for (const QFileInfo& drive : QDir::drives()) {
+    Drive1->addItem(QDir::toNativeSeparators(drive.absolutePath()));
+  }
 
   dirModel_ = new QFileSystemModel(this);
   dirModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
@@ -123,7 +126,7 @@ void frmSel::startIn(const QString& folder, const QString& pattern) {
 void frmSel::activate() {
   chosen_.clear();
   selButt->hide();
-  const int drive = Drive1->findText(ctx_.mainDir.left(1));
+  const int drive = driveOf(ctx_.mainDir);
   if (drive >= 0) Drive1->setCurrentIndex(drive);
   pattern_ = startPattern_;
   setDirectory(startFolder_.isEmpty() ? ctx_.mainDir + "SortCtl/" : startFolder_);
@@ -131,8 +134,19 @@ void frmSel::activate() {
   File1->setFocus(Qt::OtherFocusReason);
 }
 
+// The entry of the drive list that path lies on, -1 when none.
+int frmSel::driveOf(const QString& path) const {
+  const QString native = QDir::toNativeSeparators(path);
+  for (int i = 0; i < Drive1->count(); ++i) {
+    if (native.startsWith(Drive1->itemText(i), Qt::CaseInsensitive)) return i;
+  }
+  return -1;
+}
+
+// dir may be written with '/' or with the system's own separator.
 void frmSel::setDirectory(const QString& dir) {
-  const QModelIndex index = dirModel_->index(QDir::cleanPath(existingFolder(dir)));
+  const QModelIndex index =
+      dirModel_->index(QDir::cleanPath(existingFolder(QDir::fromNativeSeparators(dir))));
   if (!index.isValid()) return;
   // The list shows the path down to the directory, as a directory list box does.
   for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) Dir1->expand(up);
@@ -169,10 +183,10 @@ QString frmSel::choose() {
   return chosen_;
 }
 
-// The result, for the caller and in the shared name.
+// The result, for the caller and in the shared name, as the system writes paths.
 void frmSel::settle(const QString& path) {
-  chosen_ = path;
-  ctx_.currentCtlName = path;
+  chosen_ = QDir::toNativeSeparators(path);
+  ctx_.currentCtlName = chosen_;
 }
 
 void frmSel::takeHighlightedFile() {

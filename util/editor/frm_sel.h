@@ -42,6 +42,7 @@ class frmSel : public QDialog {
  private:
   void buildControls();
   void activate();
+  int driveOf(const QString& path) const;
   void driveChosen(int index);
   void directoryChosen();
   void takeHighlightedFile();

@@ -1,6 +1,8 @@
 #include "util/tests/test_everyday_use.h"
 
+#ifndef _WIN32
 #include <signal.h>
+#endif
 
 #include <QAccessible>
 #include <QApplication>
@@ -127,6 +129,9 @@ void TestEverydayUse::stopOrKeepARunningSort_data() {
 }
 
 void TestEverydayUse::stopOrKeepARunningSort() {
+#ifdef _WIN32
+  QSKIP("the stand-in front-end is a shell script, and the test signals it");
+#else
   QFETCH(int, choice);
   QFETCH(bool, stopped);
   QFETCH(bool, windowOpen);
@@ -165,6 +170,7 @@ void TestEverydayUse::stopOrKeepARunningSort() {
   }
   ::kill(pid, SIGKILL);
   f.window->Timer1_Timer();
+#endif
 }
 
 // A sort started elsewhere shows its progress while it holds the job lock, and its end line in

@@ -22,6 +22,7 @@ class TestFrmUtil : public QObject {
   void failedStartOfFrontEnd();
   void progressFromStatusFile();
   void refusedJobIsNotASuccess();
+  void realSortThroughFrontEndAndEngine_data();
   void realSortThroughFrontEndAndEngine();
   void messageLineIsReadByScreenReaders();
   void failedRunSaysWhy_data();

@@ -373,9 +373,16 @@ void TestLogic::controlFileChecks() {
   QCOMPARE(rel.inFile, QString::fromStdString(main + "data.dat"));
   QCOMPARE(rel.recLen, QStringLiteral("300"));
   QCOMPARE(rel.memUsage, QStringLiteral("50"));
-  product.writeFile("SortCtl/abs.txt", "[FILE]\r\nPRODUCT=\"KV02\"\r\nINFILE=\"/x/data.dat\"\r\n");
+  // An absolute path starts with '/', or on Windows holds a drive letter's ':'.
+#ifdef _WIN32
+  const std::string absolute = "D:\\x\\data.dat";
+#else
+  const std::string absolute = "/x/data.dat";
+#endif
+  product.writeFile("SortCtl/abs.txt",
+                    "[FILE]\r\nPRODUCT=\"KV02\"\r\nINFILE=\"" + absolute + "\"\r\n");
   QCOMPARE(readCtlFileInfo(product.path("SortCtl/abs.txt"), main).inFile,
-           QStringLiteral("/x/data.dat"));
+           QString::fromStdString(absolute));
 
   product.writeFile("data.dat", std::string(1000, 'a'));
   const InputFileCheck ok = checkInputFile(product.path("data.dat"), QStringLiteral("300"));

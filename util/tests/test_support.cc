@@ -25,14 +25,25 @@ TempProduct::TempProduct() {
   QDir(dir_.path()).mkpath(QStringLiteral("main/SortCtl"));
   QDir(dir_.path()).mkpath(QStringLiteral("program"));
   qputenv("KVT_REGISTRY", (dir_.path() + "/registry.reg").toLocal8Bit());
+  forgetProductKey();
 }
 
 TempProduct::~TempProduct() {
+  forgetProductKey();
   if (hadRegistry_) {
     qputenv("KVT_REGISTRY", oldRegistry_);
   } else {
     qunsetenv("KVT_REGISTRY");
   }
+}
+
+// Windows has one registry for the whole test run (the tests that use it take turns): each
+// test starts without the product's key and leaves none behind. Elsewhere the registry file is
+// the test's own.
+void TempProduct::forgetProductKey() {
+#ifdef _WIN32
+  kvt::platform::Registry().DeleteKey(kKey);
+#endif
 }
 
 std::string TempProduct::mainDir() const { return dir_.path().toStdString() + "/main/"; }

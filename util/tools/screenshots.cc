@@ -1,9 +1,10 @@
 // Takes the README's pictures of the utility: the main window while a sort runs, the log viewer
-// after it, the window in a dark theme, and the control-file editor. scripts/screenshots.sh runs it
+// after it, the window in a dark theme, and the control-file editor; with "windows", the Windows
+// build's set (no dark theme, the uninstaller's window instead). scripts/screenshots.sh runs it
 // under a virtual display on an installed product; it drives the real windows as a user would and
 // grabs them.
 //
-//   kvtutil_screenshots CONTROL_FILE OUTPUT_FOLDER
+//   kvtutil_screenshots CONTROL_FILE OUTPUT_FOLDER [windows]
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -18,13 +19,26 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
+#include "uninstall/frm_uninst.h"
+#include "uninstall/uninstaller.h"
 #include "util/app_context.h"
 #include "util/editor/frm_ctl_file.h"
 #include "util/frm_util.h"
 #include "util/theme_colours.h"
 
 namespace {
+
+// The file of each picture; an empty name leaves the picture out.
+struct PictureNames {
+  QString running, log, dark, editor, uninstall;
+};
+
+const PictureNames kLinuxNames = {"utility-running.png", "log-viewer.png", "utility-dark.png",
+                                  "editor.png", ""};
+const PictureNames kWindowsNames = {"windows-main.png", "windows-log.png", "", "windows-editor.png",
+                                    "windows-uninstall.png"};
 
 // A palette image keeps the files small; the windows use few colours. Its fixed colour cube
 // would merge the close greys of a dark theme, whose picture keeps all its colours.
@@ -60,7 +74,8 @@ bool waitFor(Done done, int timeoutMs) {
 
 // The main window during the sort: a picture each time the bar moves; the one nearest the
 // middle of the run is kept.
-bool shootRunningSort(QWidget& window, const QString& ctlFile, const QString& folder) {
+bool shootRunningSort(QWidget& window, const QString& ctlFile, const QString& folder,
+                      const QString& name) {
   child<QLineEdit>(&window, "txtCtlFile")->setText(ctlFile);
   child<QPushButton>(&window, "cmdSort")->click();
   auto* bar = child<QProgressBar>(&window, "prgSort");
@@ -89,19 +104,47 @@ bool shootRunningSort(QWidget& window, const QString& ctlFile, const QString& fo
                  qPrintable(child<QLabel>(&window, "lblMsg")->text()));
     return false;
   }
-  return save(running, folder, QStringLiteral("utility-running.png"));
+  return save(running, folder, name);
+}
+
+// The main window opened after the sort in a dark theme, at the size of a small screen.
+bool shootDarkTheme(kvt::util::AppContext& ctx, const QString& folder, const QString& name) {
+  const QPalette light = QApplication::palette();
+  QApplication::setPalette(kvt::util::darkPalette());
+  kvt::util::frmUtil dark(ctx);
+  dark.resize(1000, 700);
+  dark.show();
+  if (!QTest::qWaitForWindowExposed(&dark)) return false;
+  child<QLineEdit>(&dark, "txtCtlFile")->setText(QStringLiteral("no-such-file.txt"));
+  child<QPushButton>(&dark, "cmdSort")->click();
+  QTest::qWait(500);
+  const bool ok = save(dark.grab().toImage(), folder, name, true);
+  QApplication::setPalette(light);
+  return ok;
+}
+
+// The uninstaller's window as it opens: the folder it would clean and what goes from it.
+bool shootUninstaller(const QString& folder, const QString& name) {
+  kvt::uninstall::Uninstaller uninstaller;
+  uninstaller.Open();
+  kvt::uninstall::frmUninst form(&uninstaller);
+  form.show();
+  if (!QTest::qWaitForWindowExposed(&form)) return false;
+  QTest::qWait(300);
+  return save(form.grab().toImage(), folder, name);
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: kvtutil_screenshots CONTROL_FILE OUTPUT_FOLDER\n");
+  if (argc != 3 && !(argc == 4 && std::strcmp(argv[3], "windows") == 0)) {
+    std::fprintf(stderr, "usage: kvtutil_screenshots CONTROL_FILE OUTPUT_FOLDER [windows]\n");
     return 2;
   }
   const QString ctlFile = QString::fromLocal8Bit(argv[1]);
   const QString folder = QString::fromLocal8Bit(argv[2]);
+  const PictureNames& names = argc == 4 ? kWindowsNames : kLinuxNames;
   kvt::util::MessageBoxAsker asker;
   kvt::util::AppContext ctx;
   ctx.asker = &asker;
@@ -110,30 +153,14 @@ int main(int argc, char* argv[]) {
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
 
-  bool ok = shootRunningSort(window, ctlFile, folder);
+  bool ok = shootRunningSort(window, ctlFile, folder, names.running);
 
   // The log viewer with the engine's own lines shown too.
   child<QCheckBox>(&window, "chkLog")->setChecked(true);
   child<QPushButton>(&window, "cmdRefresh")->click();
   QTest::qWait(300);
-  ok = save(child<QGroupBox>(&window, "frmLog")->grab().toImage(), folder,
-            QStringLiteral("log-viewer.png")) &&
-       ok;
-
-  // The window opened after the sort in a dark theme, at the size of a small screen.
-  const QPalette light = QApplication::palette();
-  QApplication::setPalette(kvt::util::darkPalette());
-  {
-    kvt::util::frmUtil dark(ctx);
-    dark.resize(1000, 700);
-    dark.show();
-    if (!QTest::qWaitForWindowExposed(&dark)) return 1;
-    child<QLineEdit>(&dark, "txtCtlFile")->setText(QStringLiteral("no-such-file.txt"));
-    child<QPushButton>(&dark, "cmdSort")->click();
-    QTest::qWait(500);
-    ok = save(dark.grab().toImage(), folder, QStringLiteral("utility-dark.png"), true) && ok;
-  }
-  QApplication::setPalette(light);
+  ok = save(child<QGroupBox>(&window, "frmLog")->grab().toImage(), folder, names.log) && ok;
+  if (!names.dark.isEmpty()) ok = shootDarkTheme(ctx, folder, names.dark) && ok;
 
   // The editor on the control file that was sorted.
   ctx.mainCtlFileText = ctlFile;
@@ -142,7 +169,8 @@ int main(int argc, char* argv[]) {
   editor.show();
   if (!QTest::qWaitForWindowExposed(&editor)) return 1;
   QTest::qWait(500);
-  ok = save(editor.grab().toImage(), folder, QStringLiteral("editor.png")) && ok;
+  ok = save(editor.grab().toImage(), folder, names.editor) && ok;
   editor.reject();
+  if (!names.uninstall.isEmpty()) ok = shootUninstaller(folder, names.uninstall) && ok;
   return ok ? 0 : 1;
 }

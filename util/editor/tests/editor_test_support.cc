@@ -30,11 +30,22 @@ TempMain::TempMain() : oldRegistry_(qgetenv("KVT_REGISTRY")), oldCwd_(QDir::curr
   ctx.installedVersion = QStringLiteral("200");
   ctx.asker = &asker;
   ctx.setMainCtlFileText = [this](const QString& text) { mainTexts << text; };
+  forgetProductKey();
+}
+
+// Windows has one registry for the whole test run (the tests that use it take turns): each
+// test starts without the product's key and leaves none behind. Elsewhere the registry file is
+// the test's own.
+void TempMain::forgetProductKey() const {
+#ifdef _WIN32
+  platform::Registry().DeleteKey(ctx.registryKey.toStdString());
+#endif
 }
 
 TempMain::~TempMain() {
   // The selection dialog moves the process's current directory; leave the folder first.
   QDir::setCurrent(oldCwd_);
+  forgetProductKey();
   if (oldRegistry_.isEmpty()) {
     qunsetenv("KVT_REGISTRY");
   } else {

@@ -49,6 +49,8 @@ class TempMain {
   QStringList mainTexts;  // what the editor put into the main window's txtCtlFile
 
  private:
+  void forgetProductKey() const;
+
   QTemporaryDir dir_;
   QByteArray oldRegistry_;
   QString oldCwd_;
@@ -59,5 +61,15 @@ CollatingTable reversedLetters();
 
 // The lines of a control file joined with CR LF, the last one included.
 QByteArray crlfLines(const QStringList& lines);
+
+// An absolute path of this system for a POSIX one: "/d/x" itself, "C:/d/x" on Windows, where a
+// path without a drive letter's ':' is taken as relative to the main directory.
+inline QString absolute(const QString& posixPath) {
+#ifdef _WIN32
+  return QStringLiteral("C:") + posixPath;
+#else
+  return posixPath;
+#endif
+}
 
 }  // namespace kvt::util::test

@@ -101,8 +101,9 @@ QByteArray savedFile(const QString& in, const QString& out, const QString& workD
 
 // A valid control file in SortCtl/ of main.
 void writeJob(TempMain& main, const QString& name, const QString& order) {
-  main.writeFile("SortCtl/" + name, savedFile("/d/in.dat", "/d/out.dat", "/d/", "10", order,
-                                              {R"(1POS="1")", R"(1LEN="4")", R"(1ORD="A")"}));
+  main.writeFile("SortCtl/" + name,
+                 savedFile(absolute("/d/in.dat"), absolute("/d/out.dat"), absolute("/d/"), "10",
+                           order, {R"(1POS="1")", R"(1LEN="4")", R"(1ORD="A")"}));
 }
 
 // Runs step once the next modal dialog (the file selection) is open.
@@ -428,7 +429,7 @@ void FrmCtlFileTest::fieldWithoutLengthIsLeftOut() {
   ed.press("cmdSave");
   ed.press("cmdSave");
   QCOMPARE(main.readFile("SortCtl/job.txt"),
-           savedFile("/d/in.dat", "/d/out.dat", "/d/", "10", "BINARY",
+           savedFile(absolute("/d/in.dat"), absolute("/d/out.dat"), absolute("/d/"), "10", "BINARY",
                      {R"(1POS="1")", R"(1LEN="4")", R"(1ORD="A")", R"(2POS="10")", R"(2LEN="2")",
                       R"(2ORD="D")"}));
   QCOMPARE(ed.msg(), "File " + path +
@@ -461,7 +462,7 @@ void FrmCtlFileTest::failedSaveKeepsOldFile() {
 
 void FrmCtlFileTest::longFileSavesWhole() {
   TempMain main;
-  const QString longDir = "/" + QString(400, u'x') + "/";
+  const QString longDir = absolute("/" + QString(400, u'x') + "/");
   QStringList fields;
   for (int n = 1; n <= 99; ++n) {
     fields << QString("%1POS=\"%2\"").arg(n).arg(n) << QString("%1LEN=\"1\"").arg(n)
@@ -569,13 +570,14 @@ void FrmCtlFileTest::browseLoadsChosenFile() {
   ed.type("txtSortCtl", main.path("SortCtl/typed.txt"));  // a new name first
   whenSelectionOpens([](frmSel* sel) { pickFile(sel, "job.txt"); });
   ed.press("cmdBrowse");
-  const QString path = main.path("SortCtl/job.txt");
+  // The chosen file as the system writes paths.
+  const QString path = QDir::toNativeSeparators(main.path("SortCtl/job.txt"));
   QCOMPARE(ed.box("txtSortCtl")->text(), path);
   QCOMPARE(ed.msg(), "Sort control file " + path + " loaded\r\nSort order file " +
-                         main.path("SortCtl/job.sor") + " loaded.");
+                         QDir::toNativeSeparators(main.path("SortCtl/job.sor")) + " loaded.");
   QCOMPARE(ed.msgColour(), shown(kGreen));
   QCOMPARE(main.mainTexts, QStringList{path});
-  QCOMPARE(ed.box("txtInFile")->text(), QStringLiteral("/d/in.dat"));
+  QCOMPARE(ed.box("txtInFile")->text(), absolute("/d/in.dat"));
   QCOMPARE(ed.orderValue(97), QStringLiteral("122"));
   QVERIFY(!ed.button("cmdSave")->isEnabled());
 
@@ -603,13 +605,13 @@ void FrmCtlFileTest::browseInputFileKeepsName() {
   QVERIFY(ed.button("cmdBrowseI")->isEnabled());
   whenSelectionOpens([](frmSel* sel) { pickFile(sel, "data.dat"); });
   ed.press("cmdBrowseI");
-  QCOMPARE(ed.box("txtInFile")->text(), main.path("data.dat"));
+  QCOMPARE(ed.box("txtInFile")->text(), QDir::toNativeSeparators(main.path("data.dat")));
   QCOMPARE(main.ctx.currentCtlName, path);
   QVERIFY(ed.button("cmdSave")->isEnabled());
 
   whenSelectionOpens([](frmSel* sel) { sel->findChild<QPushButton*>("ExitButt")->click(); });
   ed.press("cmdBrowseO");
-  QCOMPARE(ed.box("txtOutFile")->text(), QStringLiteral("/d/out.dat"));
+  QCOMPARE(ed.box("txtOutFile")->text(), absolute("/d/out.dat"));
   QCOMPARE(main.ctx.currentCtlName, path);
 }
 
@@ -743,7 +745,7 @@ void FrmCtlFileTest::browseDataFileStartsInItsFolder() {
   QVERIFY2(selectShown, qPrintable(listed.join(",")));
   QVERIFY2(listed.contains(name), qPrintable(listed.join(',')));
   QVERIFY(!listed.contains("job.txt"));
-  QCOMPARE(ed.box(box.toLatin1().constData())->text(), main.path(chosen));
+  QCOMPARE(ed.box(box.toLatin1().constData())->text(), QDir::toNativeSeparators(main.path(chosen)));
 }
 
 // Moving through the key-field grid with arrows, Tab and paging changes nothing: leaving asks

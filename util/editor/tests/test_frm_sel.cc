@@ -60,7 +60,19 @@ void FrmSelTest::startsInSortCtlListingTextFiles() {
   QCOMPARE(sel.currentDirectory(), main.path("SortCtl"));
   QCOMPARE(listed(sel), QStringList({"alpha.TXT", "job.txt"}));
   QCOMPARE(sel.findChild<QLabel*>("FTypLbl")->text(), QStringLiteral("Files:  "));
-  QCOMPARE(sel.findChild<QComboBox*>("Drive1")->currentText(), QStringLiteral("/"));
+  // Every drive, as the system writes it ("/" here, "C:\\" and the others on Windows), and the
+  // main directory's chosen.
+  auto* drives = sel.findChild<QComboBox*>("Drive1");
+  QStringList expected;
+  for (const QFileInfo& drive : QDir::drives()) {
+    expected << QDir::toNativeSeparators(drive.absolutePath());
+  }
+  QStringList shown;
+  for (int i = 0; i < drives->count(); ++i) shown << drives->itemText(i);
+  QCOMPARE(shown, expected);
+  const QString mainDrive =
+      main.mainDir().startsWith(u'/') ? QStringLiteral("/") : main.mainDir().left(3);
+  QCOMPARE(drives->currentText(), QDir::toNativeSeparators(mainDrive));
   QVERIFY(!selectButton(sel)->isVisible());
   QCOMPARE(QDir::currentPath(), main.path("SortCtl"));
   QCOMPARE(fileList(sel)->accessibleName(), QStringLiteral("Files"));
@@ -74,7 +86,7 @@ void FrmSelTest::selectReturnsFullPath() {
   clickFile(sel, "job.txt");
   QVERIFY(selectButton(sel)->isVisible());
   selectButton(sel)->click();
-  QCOMPARE(main.ctx.currentCtlName, main.path("SortCtl/job.txt"));
+  QCOMPARE(main.ctx.currentCtlName, QDir::toNativeSeparators(main.path("SortCtl/job.txt")));
   QVERIFY(!sel.isVisible());
   QCOMPARE(sel.result(), int(QDialog::Accepted));
 
@@ -91,7 +103,7 @@ void FrmSelTest::doubleClickReturnsFullPath() {
   frmSel sel(main.ctx);
   sel.show();
   clickFile(sel, "alpha.TXT", true);
-  QCOMPARE(main.ctx.currentCtlName, main.path("SortCtl/alpha.TXT"));
+  QCOMPARE(main.ctx.currentCtlName, QDir::toNativeSeparators(main.path("SortCtl/alpha.TXT")));
   QVERIFY(!sel.isVisible());
 }
 
@@ -147,7 +159,7 @@ void FrmSelTest::keyboardChoosesFile() {
   QCOMPARE(files->currentItem()->text(), QStringLiteral("job.txt"));
   QVERIFY(selectButton(sel)->isVisible());
   QTest::keyClick(files, Qt::Key_Return);
-  QCOMPARE(main.ctx.currentCtlName, main.path("SortCtl/job.txt"));
+  QCOMPARE(main.ctx.currentCtlName, QDir::toNativeSeparators(main.path("SortCtl/job.txt")));
   QVERIFY(!sel.isVisible());
 
   sel.show();

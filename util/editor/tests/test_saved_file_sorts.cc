@@ -8,6 +8,7 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include "platform/paths.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 #include "util/editor/frm_ctl_file.h"
@@ -29,7 +30,9 @@ void SavedFileSortsTest::userOrderSortsThroughFrontEnd() {
   QSKIP("kv02sort and kvtsorts are not built");
 #else
   TempMain main;
-  QVERIFY(QFile::link(QStringLiteral(KVT_TEST_ENGINE), main.path("kvtsorts")));
+  // A copy, not a link: a link is a shortcut file on Windows.
+  QVERIFY(QFile::copy(QStringLiteral(KVT_TEST_ENGINE),
+                      main.path(QString::fromStdString(platform::ProgramFileName("kvtsorts")))));
   platform::Registry registry(main.path("registry.reg").toStdString());
   QVERIFY(registry.SetString(main.ctx.registryKey.toStdString(), "MainDir",
                              main.mainDir().toStdString()));
