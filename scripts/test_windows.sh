@@ -7,6 +7,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# ccache hashes paths relative to the clone, so a clone anywhere finds what an earlier one built.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$PWD} CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
+
 bash scripts/install_deps.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 googletest
 
 build=${KVT_WINDOWS_BUILD_DIR:-build-ci-windows}
