@@ -52,7 +52,7 @@ int ChunkReader::Read(platform::File* file, int64_t wanted, SortEntry* entries, 
                       ChunkResult* result) {
   Unmap();
   const uint8_t* data = records_;
-  int64_t got = layout_.identity() ? Map(file, wanted) : 0;
+  int64_t got = layout_.identity() && map_input_ ? Map(file, wanted) : 0;
   if (got > 0) {
     data = mapped_records_;
   } else {

@@ -69,6 +69,8 @@ class ChunkReader {
            ChunkResult* result);
   // Lets go of the current chunk's mapping.
   void Release() { Unmap(); }
+  // Whether chunks may be mapped from the file (the default) or are always read into the buffer.
+  void set_map_input(bool map) { map_input_ = map; }
   // Passes over records that an earlier run already sorted into a work file.
   void Skip(int64_t records) { offset_ += records * layout_.record_length(); }
 
@@ -89,6 +91,7 @@ class ChunkReader {
   uint8_t* staging_;
   int64_t staging_records_;
   WorkerPool* pool_;
+  bool map_input_ = true;
   int64_t offset_ = 0;  // bytes of the input consumed by earlier chunks
   std::unique_ptr<platform::MappedRegion> mapping_;  // the current chunk's mapping
   const uint8_t* mapped_records_ = nullptr;

@@ -29,6 +29,7 @@
 #include "formats/product_files.h"
 #include "formats/resume_journal.h"
 #include "platform/file_util.h"
+#include "platform/memory_status.h"
 #include "platform/paths.h"
 #include "platform/registry.h"
 
@@ -38,6 +39,18 @@ namespace {
 
 // Records of input form held at once while a rearranged layout is built.
 constexpr int64_t kStagingBytes = int64_t{4} << 20;
+
+// Mapping the input saves copying it into the chunk buffer, but its pages are then the
+// system's cache, which the written chunks compete for: when the input does not fit in half the
+// memory left (in a memory-limited control group, on a busy machine), the writes push out
+// records not yet gathered, and those come back from the disk one page at a time. Such an input
+// is read into the chunk buffer instead.
+bool InputFitsMemory(uint64_t input_bytes) {
+  const platform::MemoryStatus memory = platform::ReadMemoryStatus();
+  uint64_t room = memory.available_physical;
+  if (memory.group_available) room = std::min(room, *memory.group_available);
+  return input_bytes <= room / 2;
+}
 
 class SortRun {
  public:
@@ -214,6 +227,7 @@ int SortRun::SortChunks(InputFile& input, const RecordLayout& layout, const KeyC
   SortEntry* entries = entries_.as<SortEntry>();
   const EntryFormat format = EntryFormat::For(std::min(per_chunk, records_), cmp.key_length());
   ChunkReader reader(layout, cmp, chunk_buffer_.data(), staging_.data(), staging_records_, &pool_);
+  reader.set_map_input(InputFitsMemory(static_cast<uint64_t>(records_ * length)));
   ChunkSorter sorter(cmp, length, &pool_);
   const KeyGroup first_group = control_.groups.empty() ? KeyGroup{0, 0, 'A'} : control_.groups[0];
   TraceWriter trace(main_dir_ + formats::kTraceFileName, first_group.offset, first_group.length,
