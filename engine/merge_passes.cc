@@ -17,9 +17,8 @@
 namespace kvt::engine {
 
 namespace {
-// Each input is read in pieces of this size, and the next piece is asked of the disk while this
-// one is merged. Larger pieces measured no faster, and a run under an address-space limit has
-// no room for them.
+// Each input is read in pieces of this size. Larger pieces, or asking the system for the next
+// ones ahead, measured no faster: its own read-ahead keeps up.
 constexpr size_t kInputBufferBytes = size_t{128} << 10;
 // A piece writes its output buffer once this much is in it; when another piece is writing to the
 // same file just then, it merges on into the rest of the buffer (as much again) and writes later.
@@ -62,10 +61,6 @@ struct Merger::Input {
         if (read_sum != nullptr) read_sum->Add(static_cast<uint64_t>(next * length), buffer, bytes);
         count = want;
         next += want;
-        const int64_t ahead = std::min(capacity, last - next);
-        if (ahead > 0)
-          file.file->AdviseWillNeed(static_cast<uint64_t>(next * length),
-                                    static_cast<uint64_t>(ahead * length));
       }
       if (count == 0) {
         Finish();
