@@ -102,16 +102,6 @@ inline std::string LogMessage(const std::string& line) {
   return msg;
 }
 
-// Every entry below a folder, as relative names, sorted.
-inline std::vector<std::string> Listing(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    names.push_back(fs::relative(entry.path(), folder).string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 inline bool AllDigits(const std::string& text) {
   if (text.empty()) return false;
   for (char c : text) {

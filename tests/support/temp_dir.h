@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +13,7 @@
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace kvt::testing {
 
@@ -60,6 +62,16 @@ inline std::string ReadFile(const std::string& path) {
 inline bool Exists(const std::string& path) {
   std::error_code error;
   return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+// Every entry below a folder, as relative names with the system's separator, sorted.
+inline std::vector<std::string> Listing(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    names.push_back(std::filesystem::relative(entry.path(), folder).string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace kvt::testing

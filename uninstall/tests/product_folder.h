@@ -78,14 +78,6 @@ inline uint32_t RunProgram(const std::string& program, const std::string& cwd) {
   return code;
 }
 
-// Every entry below a folder, as relative names with the system's separator, sorted.
-inline std::vector<std::string> Listing(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    names.push_back(fs::relative(entry.path(), folder).string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
+using kvt::testing::Listing;
 
 }  // namespace kvt::uninstall::test
