@@ -22,6 +22,22 @@ if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   git ls-files -z '*.cc' '*.h' | xargs -0 clang-format --dry-run -Werror
 fi
 
+# Qt for MinGW-w64 (built once per machine, about half an hour) is built in the background at the
+# lowest priority, so it takes only the time the Linux builds and tests leave idle and is ready
+# when the Windows build needs it; a machine that has it finds it at once.
+# A run that fails before then stops it (it goes on from where it stopped next time).
+qt_log=$(mktemp "${TMPDIR:-/tmp}/kvt-qt-build.XXXXXX")
+qt_build=
+stop_qt_build() {
+  [ -z "$qt_build" ] || kill -- "-$qt_build" 2>/dev/null || true
+  rm -f "$qt_log"
+}
+trap stop_qt_build EXIT
+if [ "${KVT_SKIP_WINDOWS:-0}" != 1 ]; then
+  setsid nice -n 19 bash scripts/build_qt_windows.sh >"$qt_log" 2>&1 &
+  qt_build=$!
+fi
+
 # Configures, builds and tests one preset.
 run_preset() {
   cmake --preset "$1" >/dev/null
@@ -43,6 +59,12 @@ fi
 # The Windows build (MinGW-w64) of the ported parts, with its tests under Wine; then its setup
 # program, whose sort of the example must match the plain build's.
 if [ "${KVT_SKIP_WINDOWS:-0}" != 1 ]; then
+  if ! wait "$qt_build"; then
+    cat "$qt_log" >&2
+    echo "test.sh: the build of Qt for MinGW-w64 failed" >&2
+    exit 1
+  fi
+  qt_build=
   bash scripts/test_windows.sh
   KVT_LINUX_BUILD_DIR=build-ci-dev bash scripts/test_windows_setup.sh
 fi
