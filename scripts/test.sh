@@ -34,8 +34,12 @@ stop_qt_build() {
 }
 trap stop_qt_build EXIT
 if [ "${KVT_SKIP_WINDOWS:-0}" != 1 ]; then
-  setsid nice -n 19 bash scripts/build_qt_windows.sh >"$qt_log" 2>&1 &
+  # A process group of its own (to stop it whole) in this session, whose scheduling group the
+  # niceness is counted in; a session of its own would get an equal share of the processors.
+  set -m
+  nice -n 19 bash scripts/build_qt_windows.sh >"$qt_log" 2>&1 &
   qt_build=$!
+  set +m
 fi
 
 # Configures, builds and tests one preset.
