@@ -22,7 +22,7 @@ if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   git ls-files -z '*.cc' '*.h' | xargs -0 clang-format --dry-run -Werror
 fi
 
-# Qt for MinGW-w64 (built once per machine, about half an hour) is built in the background at the
+# Qt for MinGW-w64 (built once per machine, about 21 minutes alone) is built in the background at the
 # lowest priority, so it takes only the time the Linux builds and tests leave idle and is ready
 # when the Windows build needs it; a machine that has it finds it at once.
 # A run that fails before then stops it (it goes on from where it stopped next time).
